@@ -1,0 +1,15 @@
+// Every subcommand of tolm. Each group of commands lives in its own file and is
+// added here.
+#pragma once
+
+#include "cli/command_set.h"
+
+namespace hub::cli {
+
+// register, unregister, classes
+void AddClassCommands(CommandSet& commands);
+
+// All of the above, in the order `tolm --help` lists them.
+void AddAllCommands(CommandSet& commands);
+
+}  // namespace hub::cli

@@ -1,0 +1,75 @@
+#include "cli/command_set.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <ostream>
+
+#include "tolm/platform.h"
+
+namespace hub::cli {
+namespace {
+
+QuestionPolicy PolicyOf(const GlobalOptions& options) {
+    if (options.yes) return QuestionPolicy::Yes;
+    if (options.no) return QuestionPolicy::No;
+    // Nobody at a terminal: the platform answers No without waiting.
+    return QuestionPolicy::Ask;
+}
+
+const char* AnswerName(int32_t answer) {
+    switch (answer) {
+        case tolm::mb::IdOK: return "OK";
+        case tolm::mb::IdCancel: return "Cancel";
+        case tolm::mb::IdYes: return "Yes";
+        case tolm::mb::IdNo: return "No";
+        case 3: return "Abort";
+        case 4: return "Retry";
+        case 5: return "Ignore";
+        default: return "?";
+    }
+}
+
+}  // namespace
+
+CommandContext::CommandContext(GlobalOptions options, std::ostream& out, std::ostream& err)
+    : m_options(std::move(options)), m_out(out), m_err(err) {
+    if (!m_options.registry.empty()) {
+        // Plug-ins write their registrations where the process's registry is, so
+        // the variable, not only the loader, has to point there.
+        const std::string path = std::filesystem::absolute(m_options.registry).string();
+        ::setenv("TOLM_REGISTRY", path.c_str(), 1);
+        m_options.registry = path;
+    }
+    m_loader = std::make_unique<ClassLoader>();
+    m_loader->Install();
+
+    m_platform = std::make_shared<HeadlessPlatform>();
+    m_platform->SetQuestionPolicy(PolicyOf(m_options));
+    // What a person would have read in a message box goes to the error stream, so
+    // machine-readable output stays clean; questions asked on the terminal were
+    // already shown there.
+    std::ostream* echo = &m_err;
+    m_platform->SetMessageBoxObserver([echo](const MessageBoxRecord& box) {
+        if (box.origin == MessageBoxRecord::Origin::Terminal) return;
+        if (!box.title.empty()) *echo << "[" << box.title << "] ";
+        *echo << box.prompt;
+        if (box.origin != MessageBoxRecord::Origin::OnlyButton) *echo << " -> " << AnswerName(box.answer);
+        *echo << "\n";
+    });
+    tolm::InstallPlatform(m_platform);
+}
+
+CLI::App& CommandSet::Add(const std::string& name, const std::string& description, CommandAction action) {
+    CLI::App* parser = m_app.add_subcommand(name, description);
+    m_commands.push_back(Command{parser, std::move(action)});
+    return *parser;
+}
+
+int CommandSet::RunChosen(CommandContext& context) const {
+    for (const Command& command : m_commands) {
+        if (command.parser->parsed()) return command.action(context);
+    }
+    return 0;
+}
+
+}  // namespace hub::cli

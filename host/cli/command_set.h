@@ -1,0 +1,74 @@
+// The subcommands of the command line and what they share.
+#pragma once
+
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "core/class_loader.h"
+#include "platform/headless_platform.h"
+
+namespace hub::cli {
+
+// The options every subcommand understands, given before the subcommand.
+struct GlobalOptions {
+    std::string database = "tolm.db";
+    std::string user;
+    std::string language = "chs";
+    bool yes = false;
+    bool no = false;
+    bool json = false;
+    std::string registry;
+};
+
+// What a running subcommand works with. Built once the command line is parsed.
+class CommandContext {
+public:
+    CommandContext(GlobalOptions options, std::ostream& out, std::ostream& err);
+
+    const GlobalOptions& Options() const { return m_options; }
+    std::ostream& Out() const { return m_out; }
+    std::ostream& Err() const { return m_err; }
+    bool Json() const { return m_options.json; }
+
+    // Loads plug-in classes through the registry the options chose.
+    const ClassLoader& Loader() const { return *m_loader; }
+    HeadlessPlatform& Platform() const { return *m_platform; }
+
+private:
+    GlobalOptions m_options;
+    std::ostream& m_out;
+    std::ostream& m_err;
+    std::unique_ptr<ClassLoader> m_loader;
+    std::shared_ptr<HeadlessPlatform> m_platform;
+};
+
+// Returns the process exit code.
+using CommandAction = std::function<int(CommandContext&)>;
+
+// The subcommands of an application. Each command file adds its own; the chosen
+// one runs after the whole command line was parsed.
+class CommandSet {
+public:
+    explicit CommandSet(CLI::App& app) : m_app(app) {}
+
+    // A new subcommand; its options are added to the returned parser by the caller
+    // and read by `action` when it runs.
+    CLI::App& Add(const std::string& name, const std::string& description, CommandAction action);
+    // Runs the subcommand given on the command line; 0 when none was.
+    int RunChosen(CommandContext& context) const;
+
+private:
+    struct Command {
+        CLI::App* parser;
+        CommandAction action;
+    };
+    CLI::App& m_app;
+    std::vector<Command> m_commands;
+};
+
+}  // namespace hub::cli

@@ -1,0 +1,292 @@
+#include "dialect_bridge.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+
+#include "date_text.h"
+#include "sql_lexer.h"
+#include "tolm/host_error.h"
+
+namespace hub {
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& message) {
+    throw tolm::HostError(tolm::err::Database, message, "TolmHost.DataAccess");
+}
+
+bool IsOneOf(const SqlToken& token, std::initializer_list<std::string_view> words) {
+    return std::any_of(words.begin(), words.end(), [&](std::string_view word) { return IsWord(token, word); });
+}
+
+bool HasLineBreak(const SqlToken& token) {
+    return token.kind == SqlTokenKind::Space && token.text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+size_t NextSignificant(const std::vector<SqlToken>& tokens, size_t from) {
+    while (from < tokens.size() && !IsSignificant(tokens[from])) ++from;
+    return from;
+}
+
+std::string_view Trim(std::string_view text) {
+    size_t begin = text.find_first_not_of(" \t\r\n\f\v");
+    if (begin == std::string_view::npos) return {};
+    size_t end = text.find_last_not_of(" \t\r\n\f\v");
+    return text.substr(begin, end - begin + 1);
+}
+
+// Whether the line starting at tokens[i] starts a statement of its own.
+bool StartsStatement(const std::vector<SqlToken>& tokens, size_t i) {
+    const SqlToken& token = tokens[i];
+    if (IsWord(token, "with")) {
+        // "with name as (...)" opens a statement; "with (nolock)" is a table hint.
+        size_t next = NextSignificant(tokens, i + 1);
+        return next < tokens.size() && tokens[next].kind == SqlTokenKind::Word;
+    }
+    return IsOneOf(token, {"select", "insert", "update", "delete", "exec", "execute", "create", "drop", "alter"});
+}
+
+// What the splitter has seen of the statement it is collecting, enough to tell
+// whether a line starting with a statement keyword still belongs to it.
+class StatementShape {
+public:
+    void Add(const SqlToken& token, int depth) {
+        if (!m_last) m_first = AsciiLower(token.text);
+        m_last = token;
+        if (depth == 0 && token.kind == SqlTokenKind::Word && m_count > 0) {
+            if (IsOneOf(token, {"values", "select", "default"})) m_hasSource = true;
+            if (IsOneOf(token, {"select", "insert", "update", "delete"})) m_hasMainStatement = true;
+            if (IsWord(token, "trigger")) m_isTrigger = true;
+        }
+        ++m_count;
+    }
+
+    bool Empty() const { return !m_last; }
+
+    bool NeedsContinuation() const {
+        if (!m_last) return false;
+        const SqlToken& last = *m_last;
+        if (last.kind == SqlTokenKind::Symbol && std::string_view(",(=<>+-*/|&").find(last.text[0]) != std::string_view::npos)
+            return true;
+        if (IsOneOf(last, {"as", "union", "all", "except", "intersect", "in", "exists", "not", "and", "or", "then",
+                           "else", "when", "on", "where", "from", "join", "by", "set", "into", "values", "select",
+                           "distinct", "having", "like", "between", "is"}))
+            return true;
+        if ((m_first == "insert" || m_first == "replace") && !m_hasSource) return true;
+        if (m_first == "with" && !m_hasMainStatement) return true;
+        if (m_first == "create" && m_isTrigger && !IsWord(last, "end") && !IsSymbol(last, ';')) return true;
+        return false;
+    }
+
+private:
+    std::string m_first;
+    std::optional<SqlToken> m_last;
+    size_t m_count = 0;
+    bool m_hasSource = false;
+    bool m_hasMainStatement = false;
+    bool m_isTrigger = false;
+};
+
+struct Edit {
+    size_t offset;
+    size_t length;
+    std::string text;
+};
+
+std::string ApplyEdits(std::string_view text, std::vector<Edit> edits) {
+    std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.offset > b.offset; });
+    std::string result(text);
+    for (const Edit& edit : edits) result.replace(edit.offset, edit.length, edit.text);
+    return result;
+}
+
+// Parenthesis structure of a statement: the depth of every token and, for every
+// token, the index of the ')' that closes its enclosing parentheses (or the token
+// count at the top level).
+struct Nesting {
+    std::vector<int> depth;
+    std::vector<size_t> scopeEnd;
+    std::vector<size_t> match;  // for '(' the index of its ')', else the token count
+};
+
+Nesting Nest(const std::vector<SqlToken>& tokens) {
+    size_t n = tokens.size();
+    Nesting nesting{std::vector<int>(n, 0), std::vector<size_t>(n, n), std::vector<size_t>(n, n)};
+    std::vector<size_t> open;
+    std::vector<size_t> owner(n, n);  // the '(' enclosing each token
+    for (size_t i = 0; i < n; ++i) {
+        if (IsSymbol(tokens[i], ')') && !open.empty()) {
+            nesting.match[open.back()] = i;
+            open.pop_back();
+        }
+        nesting.depth[i] = static_cast<int>(open.size());
+        owner[i] = open.empty() ? n : open.back();
+        if (IsSymbol(tokens[i], '(')) open.push_back(i);
+    }
+    for (size_t i = 0; i < n; ++i) {
+        if (owner[i] < n) nesting.scopeEnd[i] = nesting.match[owner[i]];
+    }
+    return nesting;
+}
+
+// "select [distinct|all] top N ..." -> "select [distinct|all] ... limit N".
+void TranslateTop(std::string_view statement, const std::vector<SqlToken>& tokens, const Nesting& nesting,
+                  size_t select, std::vector<Edit>& edits) {
+    size_t n = tokens.size();
+    size_t top = NextSignificant(tokens, select + 1);
+    if (top < n && IsOneOf(tokens[top], {"distinct", "all"})) top = NextSignificant(tokens, top + 1);
+    if (top >= n || !IsWord(tokens[top], "top")) return;
+
+    size_t count = NextSignificant(tokens, top + 1);
+    std::string limit;
+    size_t countEnd;  // one past the last token of the count
+    if (count < n && tokens[count].kind == SqlTokenKind::Number &&
+        tokens[count].text.find_first_not_of("0123456789") == std::string_view::npos) {
+        limit = std::string(tokens[count].text);
+        countEnd = count + 1;
+    } else if (count < n && IsSymbol(tokens[count], '(') && nesting.match[count] < n) {
+        size_t close = nesting.match[count];
+        limit = std::string(statement.substr(tokens[count].offset, tokens[close].offset + 1 - tokens[count].offset));
+        countEnd = close + 1;
+    } else {
+        Fail("\"top\" must be followed by a number [in: " + std::string(statement) + "]");
+    }
+
+    size_t after = NextSignificant(tokens, countEnd);
+    if (after < n && (IsWord(tokens[after], "percent") || IsWord(tokens[after], "with")))
+        Fail("\"top ... percent\" and \"with ties\" are not supported [in: " + std::string(statement) + "]");
+
+    size_t end = nesting.scopeEnd[select];
+    for (size_t i = select + 1; i < end; ++i) {
+        if (nesting.depth[i] == nesting.depth[select] && IsOneOf(tokens[i], {"union", "except", "intersect", "limit"}))
+            Fail("\"top\" cannot be combined with " + AsciiLower(tokens[i].text) + " [in: " + std::string(statement) + "]");
+    }
+    // The limit goes after the last token of this select, before a closing ';'.
+    size_t last = n;
+    for (size_t i = end; i-- > countEnd;) {
+        if (IsSignificant(tokens[i]) && !IsSymbol(tokens[i], ';')) {
+            last = i;
+            break;
+        }
+    }
+    if (last == n) Fail("\"top\" without anything to select [in: " + std::string(statement) + "]");
+
+    size_t removeEnd = after < n ? tokens[after].offset : statement.size();
+    edits.push_back({tokens[top].offset, removeEnd - tokens[top].offset, ""});
+    edits.push_back({tokens[last].offset + tokens[last].text.size(), 0, " limit " + limit});
+}
+
+}  // namespace
+
+std::vector<std::string> SplitBatch(std::string_view batch) {
+    std::vector<SqlToken> tokens = LexSql(batch);
+    std::vector<std::string> statements;
+    size_t start = 0;
+    int depth = 0;
+    StatementShape shape;
+    auto flush = [&](size_t end) {
+        if (!shape.Empty()) statements.emplace_back(Trim(batch.substr(start, end - start)));
+    };
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        const SqlToken& token = tokens[i];
+        if (HasLineBreak(token) && depth == 0 && !shape.Empty()) {
+            size_t next = NextSignificant(tokens, i + 1);
+            if (next < tokens.size() && StartsStatement(tokens, next) && !shape.NeedsContinuation()) {
+                flush(token.offset);
+                start = token.offset + token.text.size();
+                shape = StatementShape();
+                continue;
+            }
+        }
+        if (!IsSignificant(token)) continue;
+        shape.Add(token, depth);
+        if (IsSymbol(token, '(')) ++depth;
+        if (IsSymbol(token, ')') && depth > 0) --depth;
+    }
+    flush(batch.size());
+    return statements;
+}
+
+std::string TranslateStatement(std::string_view statement) {
+    std::vector<SqlToken> tokens = LexSql(statement);
+    Nesting nesting = Nest(tokens);
+    std::vector<Edit> edits;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        const SqlToken& token = tokens[i];
+        if (IsWord(token, "select")) {
+            TranslateTop(statement, tokens, nesting, i, edits);
+        } else if (token.kind == SqlTokenKind::String) {
+            std::string text = UnquoteString(token.text);
+            if (auto date = ParseLooseDateText(text)) {
+                std::string stored = FormatDateText(*date);
+                if (stored != text) edits.push_back({token.offset, token.text.size(), QuoteString(stored)});
+            }
+        }
+    }
+    return ApplyEdits(statement, std::move(edits));
+}
+
+BridgeStatement ParseStatement(std::string_view statement) {
+    std::vector<SqlToken> tokens = LexSql(statement);
+    size_t n = tokens.size();
+    size_t first = NextSignificant(tokens, 0);
+    BridgeStatement parsed;
+    if (first >= n || !IsOneOf(tokens[first], {"exec", "execute"})) {
+        parsed.sql = TranslateStatement(statement);
+        return parsed;
+    }
+
+    parsed.kind = BridgeStatement::Kind::Procedure;
+    // The name, possibly qualified by schema ("dbo.p_x"): the host has one schema.
+    size_t i = NextSignificant(tokens, first + 1);
+    auto isName = [&](size_t k) {
+        return k < n && (tokens[k].kind == SqlTokenKind::Word || (tokens[k].kind == SqlTokenKind::QuotedName &&
+                                                                  tokens[k].text.size() >= 2));
+    };
+    if (!isName(i)) Fail("\"exec\" must be followed by the name of a procedure [in: " + std::string(statement) + "]");
+    for (;;) {
+        const SqlToken& name = tokens[i];
+        parsed.procedure = name.kind == SqlTokenKind::Word ? std::string(name.text)
+                                                           : std::string(name.text.substr(1, name.text.size() - 2));
+        ++i;
+        if (i + 1 < n && IsSymbol(tokens[i], '.') && isName(i + 1)) {
+            ++i;
+            continue;
+        }
+        break;
+    }
+
+    // The arguments: comma-separated values at the top level, a closing ';' ignored.
+    std::vector<std::vector<size_t>> args(1);
+    int depth = 0;
+    for (; i < n; ++i) {
+        const SqlToken& token = tokens[i];
+        if (!IsSignificant(token)) continue;
+        if (IsSymbol(token, '(')) ++depth;
+        if (IsSymbol(token, ')') && depth > 0) --depth;
+        if (depth == 0 && IsSymbol(token, ',')) {
+            args.emplace_back();
+            continue;
+        }
+        args.back().push_back(i);
+    }
+    while (!args.back().empty() && IsSymbol(tokens[args.back().back()], ';')) args.back().pop_back();
+    if (args.size() == 1 && args.front().empty()) return parsed;
+    for (const auto& arg : args) {
+        if (arg.empty()) {
+            parsed.args.emplace_back();
+        } else if (arg.size() == 1 && tokens[arg[0]].kind == SqlTokenKind::String) {
+            parsed.args.push_back(UnquoteString(tokens[arg[0]].text));
+        } else if (arg.size() == 2 && IsWord(tokens[arg[0]], "n") && tokens[arg[1]].kind == SqlTokenKind::String) {
+            parsed.args.push_back(UnquoteString(tokens[arg[1]].text));
+        } else {
+            const SqlToken& from = tokens[arg.front()];
+            const SqlToken& to = tokens[arg.back()];
+            parsed.args.emplace_back(statement.substr(from.offset, to.offset + to.text.size() - from.offset));
+        }
+    }
+    return parsed;
+}
+
+}  // namespace hub

@@ -1,0 +1,109 @@
+#include "migrations.h"
+
+#include <chrono>
+
+#include "date_text.h"
+#include "embedded_migrations.h"
+#include "procedure_registry.h"
+
+namespace hub {
+
+namespace {
+
+constexpr const char* ErrorSource = "TolmHost.Database";
+
+// The bookkeeping table exists before the first migration, so that migration 1 is
+// recorded like every other.
+constexpr const char* SchemaVersionTable =
+    "CREATE TABLE IF NOT EXISTS t_SchemaVersion (\n"
+    "    FVersion INTEGER PRIMARY KEY,\n"
+    "    FApplied DATETIME NOT NULL\n"
+    ")";
+
+// The operation-log list reads this view. It lives here rather than in a migration
+// because p_BASE_CreateLogView must be able to recreate it; a migration that changes
+// t_Log drops the view and the next Migrate or procedure call recreates it.
+constexpr const char* LogView =
+    "CREATE VIEW IF NOT EXISTS v_BASE_LogForQEL AS\n"
+    "SELECT l.FID, l.FDate, l.FUserID, COALESCE(u.FName, '') AS FUserName, l.FFunctionID, l.FOperateType,\n"
+    "       l.FDescription, l.FMachineName, l.FIPAddress\n"
+    "FROM t_Log l LEFT JOIN t_User u ON u.FUserID = l.FUserID";
+
+// Sessions that prepared the log view are kept for this long, so the table does not
+// grow by one row per window opened for ever.
+constexpr auto SessionRetention = std::chrono::days(30);
+
+int ReadVersion(Database& db) {
+    auto rows = db.Query("SELECT COALESCE(MAX(FVersion), 0) AS FVersion FROM t_SchemaVersion");
+    return rows->IsEOF() ? 0 : rows->Field("FVersion").ToLong();
+}
+
+bool HasVersionTable(Database& db) {
+    // Both backends answer this query from the standard information schema or
+    // SQLite's catalogue; only the catalogue name differs.
+    std::string sql = db.Backend() == "sqlite"
+                          ? "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 't_SchemaVersion' COLLATE NOCASE"
+                          : "SELECT 1 FROM information_schema.tables WHERE lower(table_name) = 't_schemaversion'";
+    return !db.Query(sql)->IsEOF();
+}
+
+void CreateLogViewProcedure(Database& db, const std::vector<std::string>& args) {
+    if (args.size() != 1 || args[0].empty())
+        throw tolm::HostError(tolm::err::Database, "p_BASE_CreateLogView expects one argument: the session text",
+                              ErrorSource);
+    tolm::DateTime now = LocalNow();
+    db.Execute("DELETE FROM t_LogViewSession WHERE FPrepared < ?1", {tolm::Variant(now - SessionRetention)});
+    db.Execute(
+        "INSERT INTO t_LogViewSession (FSession, FPrepared) VALUES (?1, ?2) "
+        "ON CONFLICT (FSession) DO UPDATE SET FPrepared = excluded.FPrepared",
+        {tolm::Variant(args[0]), tolm::Variant(now)});
+    EnsureLogView(db);
+}
+
+}  // namespace
+
+int CurrentSchemaVersion() {
+    auto migrations = EmbeddedMigrations();
+    return migrations.empty() ? 0 : migrations.back().version;
+}
+
+int SchemaVersion(Database& db) { return HasVersionTable(db) ? ReadVersion(db) : 0; }
+
+void Migrate(Database& db) {
+    // The transaction takes the write lock first: two programs starting on the same
+    // new file must not both apply migration 1.
+    Transaction transaction(db);
+    int version = SchemaVersion(db);
+    int current = CurrentSchemaVersion();
+    if (version > current) {
+        throw tolm::HostError(tolm::err::Database,
+                              "The database version " + std::to_string(version) + " is newer than this program (" +
+                                  std::to_string(current) + "); use a newer program to open it",
+                              ErrorSource);
+    }
+    if (version < current) {
+        db.ExecuteScript(SchemaVersionTable);
+        for (const EmbeddedMigration& migration : EmbeddedMigrations()) {
+            if (migration.version <= version) continue;
+            try {
+                db.ExecuteScript(migration.sql);
+            } catch (const tolm::HostError& error) {
+                throw tolm::HostError(error.Number(),
+                                      "Migration " + std::string(migration.name) + " failed: " + error.Description(),
+                                      ErrorSource);
+            }
+            db.Execute("INSERT INTO t_SchemaVersion (FVersion, FApplied) VALUES (?1, ?2)",
+                       {tolm::Variant(static_cast<int32_t>(migration.version)), tolm::Variant(LocalNow())});
+        }
+    }
+    EnsureLogView(db);
+    transaction.Commit();
+}
+
+void EnsureLogView(Database& db) { db.Execute(LogView); }
+
+void RegisterSchemaProcedures(ProcedureRegistry& registry) {
+    registry.Register("p_BASE_CreateLogView", CreateLogViewProcedure);
+}
+
+}  // namespace hub

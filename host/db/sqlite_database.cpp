@@ -1,0 +1,328 @@
+// The embedded backend: one SQLite file per company.
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <fstream>
+#include <system_error>
+
+#include "database.h"
+#include "date_text.h"
+#include "sql_lexer.h"
+
+namespace hub {
+
+namespace {
+
+constexpr int BusyTimeoutMs = 5000;
+constexpr const char* ErrorSource = "TolmHost.Database";
+
+[[noreturn]] void Fail(const std::string& message) { throw tolm::HostError(tolm::err::Database, message, ErrorSource); }
+
+// Statement text for error messages: long enough to recognise, short enough to show.
+std::string Excerpt(std::string_view sql) {
+    constexpr size_t limit = 300;
+    size_t begin = sql.find_first_not_of(" \t\r\n");
+    if (begin == std::string_view::npos) return {};
+    sql.remove_prefix(begin);
+    if (sql.size() <= limit) return std::string(sql);
+    return std::string(sql.substr(0, limit)) + "...";
+}
+
+bool IsDateType(const char* declared) {
+    if (declared == nullptr) return false;
+    std::string type = AsciiLower(declared);
+    return type == "date" || type == "datetime";
+}
+
+class Statement {
+public:
+    Statement() = default;
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    sqlite3_stmt** Out() { return &m_stmt; }
+    sqlite3_stmt* Get() const { return m_stmt; }
+
+private:
+    sqlite3_stmt* m_stmt = nullptr;
+};
+
+class SqliteDatabase final : public Database {
+public:
+    explicit SqliteDatabase(sqlite3* db) : m_db(db) {}
+    ~SqliteDatabase() override {
+        // A transaction still open here belongs to a caller that vanished; closing the
+        // connection drops it, which is the only safe outcome.
+        sqlite3_close_v2(m_db);
+    }
+    SqliteDatabase(const SqliteDatabase&) = delete;
+    SqliteDatabase& operator=(const SqliteDatabase&) = delete;
+
+    std::string Backend() const override { return "sqlite"; }
+
+    int64_t Execute(const std::string& sql, const Params& params) override {
+        Statement stmt;
+        Prepare(sql, params, stmt);
+        int rc;
+        while ((rc = sqlite3_step(stmt.Get())) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE) FailWith(sql);
+        return sqlite3_changes64(m_db);
+    }
+
+    std::shared_ptr<tolm::MemoryRecordset> Query(const std::string& sql, const Params& params) override {
+        Statement stmt;
+        Prepare(sql, params, stmt);
+        int columnCount = sqlite3_column_count(stmt.Get());
+        std::vector<std::string> columns;
+        std::vector<bool> dateColumns;
+        for (int i = 0; i < columnCount; ++i) {
+            const char* name = sqlite3_column_name(stmt.Get(), i);
+            columns.emplace_back(name != nullptr ? name : "");
+            dateColumns.push_back(IsDateType(sqlite3_column_decltype(stmt.Get(), i)));
+        }
+        std::vector<std::vector<tolm::Variant>> rows;
+        int rc;
+        while ((rc = sqlite3_step(stmt.Get())) == SQLITE_ROW) {
+            std::vector<tolm::Variant> row;
+            row.reserve(static_cast<size_t>(columnCount));
+            for (int i = 0; i < columnCount; ++i) row.push_back(ColumnValue(stmt.Get(), i, dateColumns[static_cast<size_t>(i)]));
+            rows.push_back(std::move(row));
+        }
+        if (rc != SQLITE_DONE) FailWith(sql);
+        return std::make_shared<tolm::MemoryRecordset>(std::move(columns), std::move(rows));
+    }
+
+    void ExecuteScript(const std::string& sql) override {
+        char* message = nullptr;
+        if (sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+            std::string text = message != nullptr ? message : sqlite3_errmsg(m_db);
+            sqlite3_free(message);
+            Fail(text);
+        }
+    }
+
+    int64_t LastInsertId() override { return sqlite3_last_insert_rowid(m_db); }
+
+    // The outermost level is a real transaction, taken for writing at once so that two
+    // processes never both read and then wait on each other to write; inner levels are
+    // savepoints, so an inner rollback undoes only its own work.
+    void Begin() override {
+        if (m_depth == 0) {
+            Run("BEGIN IMMEDIATE");
+        } else if (!Lost()) {
+            Run("SAVEPOINT " + SavepointName(m_depth));
+        }
+        ++m_depth;
+    }
+
+    void Commit() override {
+        if (m_depth == 0) Fail("There is no transaction to commit");
+        if (Lost()) {
+            --m_depth;
+            Fail("The transaction was rolled back by the database after an earlier error; nothing was stored");
+        }
+        if (m_depth > 1) {
+            --m_depth;
+            Run("RELEASE " + SavepointName(m_depth));
+            return;
+        }
+        m_depth = 0;
+        if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+            // A refused commit (a deferred foreign key, a full disk) leaves the
+            // transaction open; end it so the connection is usable and the caller's
+            // all-or-nothing promise holds.
+            std::string message = sqlite3_errmsg(m_db);
+            if (!sqlite3_get_autocommit(m_db)) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            Fail(message);
+        }
+    }
+
+    void Rollback() override {
+        if (m_depth == 0) Fail("There is no transaction to roll back");
+        if (Lost()) {
+            --m_depth;
+            return;
+        }
+        if (m_depth > 1) {
+            --m_depth;
+            std::string name = SavepointName(m_depth);
+            Run("ROLLBACK TO " + name);
+            Run("RELEASE " + name);
+            return;
+        }
+        m_depth = 0;
+        Run("ROLLBACK");
+    }
+
+    bool InTransaction() const override { return m_depth > 0; }
+
+private:
+    static std::string SavepointName(int level) { return "tolm_level_" + std::to_string(level); }
+
+    // SQLite ends the whole transaction by itself after some errors (a full disk,
+    // an interrupt); the levels still open then have nothing left to commit.
+    bool Lost() const { return m_depth > 0 && sqlite3_get_autocommit(m_db); }
+
+    void Run(const std::string& sql) {
+        if (sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) Fail(sqlite3_errmsg(m_db));
+    }
+
+    [[noreturn]] void FailWith(const std::string& sql) {
+        Fail(std::string(sqlite3_errmsg(m_db)) + " [in: " + Excerpt(sql) + "]");
+    }
+
+    // Prepares exactly one statement and binds the parameters. What follows the
+    // statement must be blanks, comments or semicolons: a second statement smuggled
+    // in through text pasted into SQL is refused before anything runs.
+    void Prepare(const std::string& sql, const Params& params, Statement& stmt) {
+        const char* tail = nullptr;
+        if (sqlite3_prepare_v2(m_db, sql.c_str(), static_cast<int>(sql.size()), stmt.Out(), &tail) != SQLITE_OK)
+            FailWith(sql);
+        if (stmt.Get() == nullptr) Fail("There is no statement to run");
+        std::string_view rest(tail, static_cast<size_t>(sql.c_str() + sql.size() - tail));
+        for (const SqlToken& token : LexSql(rest)) {
+            if (IsSignificant(token) && !IsSymbol(token, ';'))
+                Fail("Only one statement is allowed: " + Excerpt(rest.substr(token.offset)));
+        }
+        int expected = sqlite3_bind_parameter_count(stmt.Get());
+        if (static_cast<size_t>(expected) != params.size())
+            Fail("The statement takes " + std::to_string(expected) + " parameters but " + std::to_string(params.size()) +
+                 " were given [in: " + Excerpt(sql) + "]");
+        for (size_t i = 0; i < params.size(); ++i) Bind(stmt.Get(), static_cast<int>(i + 1), params[i]);
+    }
+
+    void Bind(sqlite3_stmt* stmt, int index, const tolm::Variant& value) {
+        int rc = SQLITE_OK;
+        switch (value.Type()) {
+            case tolm::VarType::Empty:
+            case tolm::VarType::Null:
+                rc = sqlite3_bind_null(stmt, index);
+                break;
+            case tolm::VarType::Boolean:
+                rc = sqlite3_bind_int(stmt, index, value.ToBool() ? 1 : 0);
+                break;
+            case tolm::VarType::Integer:
+            case tolm::VarType::Long:
+                rc = sqlite3_bind_int64(stmt, index, value.ToLong());
+                break;
+            case tolm::VarType::Double:
+                rc = sqlite3_bind_double(stmt, index, value.ToDouble());
+                break;
+            case tolm::VarType::Date: {
+                std::string text = FormatDateText(value.ToDate());
+                rc = sqlite3_bind_text(stmt, index, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+                break;
+            }
+            case tolm::VarType::String: {
+                std::string text = value.ToString();
+                rc = sqlite3_bind_text(stmt, index, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+                break;
+            }
+            case tolm::VarType::Object:
+                throw tolm::HostError(tolm::err::TypeMismatch,
+                                      "Parameter " + std::to_string(index) + " is an object and cannot be stored",
+                                      ErrorSource);
+        }
+        if (rc != SQLITE_OK) Fail(sqlite3_errmsg(m_db));
+    }
+
+    static tolm::Variant ColumnValue(sqlite3_stmt* stmt, int i, bool dateColumn) {
+        switch (sqlite3_column_type(stmt, i)) {
+            case SQLITE_INTEGER:
+                return tolm::Variant(static_cast<int64_t>(sqlite3_column_int64(stmt, i)));
+            case SQLITE_FLOAT:
+                return tolm::Variant(sqlite3_column_double(stmt, i));
+            case SQLITE_NULL:
+                return tolm::Variant::Null();
+            default: {
+                const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+                std::string text(bytes != nullptr ? bytes : "", static_cast<size_t>(sqlite3_column_bytes(stmt, i)));
+                if (dateColumn) {
+                    if (auto date = ParseDateText(text)) return tolm::Variant(*date);
+                }
+                return tolm::Variant(std::move(text));
+            }
+        }
+    }
+
+    sqlite3* m_db;
+    int m_depth = 0;
+};
+
+// A file that exists with content must start with SQLite's header; anything else
+// (a spreadsheet picked by mistake, a text file) is refused before SQLite opens it,
+// so not a byte of it changes.
+void CheckHeader(const std::filesystem::path& path) {
+    static constexpr std::array<char, 16> header = {'S', 'Q', 'L', 'i', 't', 'e', ' ', 'f',
+                                                    'o', 'r', 'm', 'a', 't', ' ', '3', '\0'};
+    std::array<char, 16> read{};
+    std::ifstream file(path, std::ios::binary);
+    if (!file) Fail("Cannot read " + path.string());
+    file.read(read.data(), static_cast<std::streamsize>(read.size()));
+    if (file.gcount() != static_cast<std::streamsize>(read.size()) || read != header)
+        Fail(path.string() + " is not a company database (it is not an SQLite file)");
+}
+
+// A SQLite database that has tables but no schema bookkeeping belongs to some other
+// program; taking it over would mix our tables into it.
+void CheckOwnership(sqlite3* db, const std::filesystem::path& path) {
+    const char* sql =
+        "SELECT count(*), sum(name = 't_SchemaVersion' COLLATE NOCASE) FROM sqlite_master "
+        "WHERE type = 'table' AND name NOT LIKE 'sqlite%'";
+    sqlite3_stmt* stmt = nullptr;
+    bool ok = sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW;
+    std::string message = ok ? std::string() : std::string(sqlite3_errmsg(db));
+    int64_t tables = ok ? sqlite3_column_int64(stmt, 0) : 0;
+    int64_t bookkeeping = ok ? sqlite3_column_int64(stmt, 1) : 0;
+    sqlite3_finalize(stmt);
+    if (!ok) Fail(path.string() + " is not a usable database: " + message);
+    if (tables > 0 && bookkeeping == 0)
+        Fail(path.string() + " is an SQLite database of another program (it has no schema version table)");
+}
+
+}  // namespace
+
+std::shared_ptr<Database> OpenSqlite(const std::filesystem::path& path) {
+    bool memory = path == ":memory:";
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    if (!memory) {
+        std::error_code ec;
+        auto status = std::filesystem::status(path, ec);
+        if (std::filesystem::is_directory(status)) Fail(path.string() + " is a folder, not a database file");
+        if (std::filesystem::exists(status)) {
+            auto size = std::filesystem::file_size(path, ec);
+            if (ec) Fail("Cannot read " + path.string() + ": " + ec.message());
+            if (size > 0) {
+                CheckHeader(path);
+                // An existing database is opened, never created anew under its name.
+                flags = SQLITE_OPEN_READWRITE;
+            }
+        }
+    }
+    sqlite3* raw = nullptr;
+    std::string name = memory ? std::string(":memory:") : path.string();
+    int rc = sqlite3_open_v2(name.c_str(), &raw, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string message = raw != nullptr ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
+        sqlite3_close_v2(raw);
+        Fail("Cannot open " + name + ": " + message);
+    }
+    std::shared_ptr<Database> db = std::make_shared<SqliteDatabase>(raw);
+    sqlite3_extended_result_codes(raw, 1);
+    sqlite3_busy_timeout(raw, BusyTimeoutMs);
+    CheckOwnership(raw, path);
+
+    // Only now that the file is known to be ours may its journal mode change.
+    if (!memory) {
+        auto mode = db->Query("PRAGMA journal_mode = WAL");
+        if (mode->IsEOF() || AsciiLower(mode->Field("journal_mode").ToText()) != "wal")
+            Fail("Cannot switch " + name + " to write-ahead logging");
+    }
+    db->Execute("PRAGMA foreign_keys = ON");
+    return db;
+}
+
+}  // namespace hub

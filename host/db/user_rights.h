@@ -1,0 +1,45 @@
+// Users' rights as the company database stores them.
+//
+// A right is a bit in t_UserRight.FRights of the row (FUserID, FSubSystem,
+// FObjectNumber). The first number of a rights test names the subsystem, the second
+// the object within it: the base-data test (65001, 0, bit) reads row (65001, 0); the
+// operation-log test (65000, access type, 0) reads row (65000, 0).
+#pragma once
+
+#include <cstdint>
+
+#include "database.h"
+
+namespace hub {
+
+namespace rights {
+// Base data: exchange rates and exchange-rate types.
+inline constexpr int32_t BaseDataSubsystem = 65001;
+inline constexpr int32_t BaseDataObject = 0;
+inline constexpr int32_t View = 0x1;
+inline constexpr int32_t New = 0x2;
+inline constexpr int32_t Modify = 0x4;
+inline constexpr int32_t Delete = 0x8;
+inline constexpr int32_t Audit = 0x10;
+inline constexpr int32_t ReverseAudit = 0x20;
+inline constexpr int32_t UseUnuse = 0x40;
+inline constexpr int32_t Export = 0x800000;
+inline constexpr int32_t Import = 0x1000000;
+
+// The operation log: the access types of the log list.
+inline constexpr int32_t LogSubsystem = 65000;
+inline constexpr int32_t LogObject = 0;
+inline constexpr int32_t LogView = 4;
+inline constexpr int32_t LogDelete = 8;
+inline constexpr int32_t LogExport = 16;
+inline constexpr int32_t LogPrint = 32;
+}  // namespace rights
+
+// Whether the user holds every bit of `mask` on the subsystem's object. An
+// administrator holds every right; a forbidden or unknown user holds none.
+bool UserHasRight(Database& db, int64_t userId, int32_t subsystem, int32_t objectNumber, int32_t mask);
+
+// Adds the bits of `mask` to the user's rights on the subsystem's object.
+void GrantRight(Database& db, int64_t userId, int32_t subsystem, int32_t objectNumber, int32_t mask);
+
+}  // namespace hub

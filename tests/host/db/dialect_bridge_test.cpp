@@ -1,0 +1,210 @@
+// The plug-in's SQL as it writes it, run through the data-access object on a real
+// company database.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "db/company_setup.h"
+#include "db/data_access.h"
+#include "db/dialect_bridge.h"
+#include "db/migrations.h"
+
+namespace hub {
+namespace {
+
+using ::testing::ElementsAre;
+
+// The three statements of the rate editor's save follow-up, as the plug-in joins them.
+const std::string SaveFollowUp =
+    "update t_ExchangeRateEntry set FNumber='01.USD.20240301',FName='公司汇率.美元.20240301',"
+    "FReverseExRate=0.1471,FExchangeRateType=1 where FID=%ID%\r\n"
+    "update t_ExchangeRate set FLevels=2, FDigits=4 where FID=%ID%\r\n"
+    "update ICClassType set fid = fid  where FID = 1014002";
+
+std::string WithId(std::string text, int64_t id) {
+    for (size_t at; (at = text.find("%ID%")) != std::string::npos;) text.replace(at, 4, std::to_string(id));
+    return text;
+}
+
+TEST(DialectBridge, SplitsABatchOnlyWhereANewStatementStarts) {
+    EXPECT_EQ(SplitBatch(WithId(SaveFollowUp, 7)).size(), 3u);
+
+    // A line break inside a literal, even one followed by a keyword, is text.
+    EXPECT_THAT(SplitBatch("update t set FRemark='line one\r\nselect two' where FID=1\nupdate t set FDigits=2"),
+                ElementsAre("update t set FRemark='line one\r\nselect two' where FID=1", "update t set FDigits=2"));
+    EXPECT_EQ(SplitBatch("update t set FName='it''s\nselect' where FID=1").size(), 1u);
+
+    // The list filter: one condition over two lines.
+    std::string filter =
+        "select count(*) from t_ExchangeRate where t_ExchangeRate.FIsNativeRate=0  \r\n"
+        " AND t_ExchangeRateEntry.FCyTo IN (1,2)";
+    EXPECT_THAT(SplitBatch(filter), ElementsAre(filter));
+
+    // Lines that start with a keyword but cannot start a statement here.
+    EXPECT_EQ(SplitBatch("insert into t (a)\r\nselect 1").size(), 1u);
+    EXPECT_EQ(SplitBatch("select 1 union all\r\nselect 2").size(), 1u);
+    EXPECT_EQ(SplitBatch("select * from t where FID in (\r\nselect FID from u)").size(), 1u);
+    EXPECT_EQ(SplitBatch("with x as (select 1 as a)\nselect a from x").size(), 1u);
+
+    EXPECT_THAT(SplitBatch("\r\n  \r\n-- only a remark\r\n"), ElementsAre());
+}
+
+TEST(DialectBridge, TurnsTopIntoLimitAtTheEndOfItsSelect) {
+    EXPECT_EQ(TranslateStatement("select top 1 1 from t_ExchangeRate where FParentID=5 and FIsNativeRate<>1"),
+              "select 1 from t_ExchangeRate where FParentID=5 and FIsNativeRate<>1 limit 1");
+    EXPECT_EQ(TranslateStatement("SELECT DISTINCT TOP 10 FCyTo FROM t ORDER BY FCyTo"),
+              "SELECT DISTINCT FCyTo FROM t ORDER BY FCyTo limit 10");
+    EXPECT_EQ(TranslateStatement("select a from t where FID in (select top (2) FID from u order by FID) -- first two"),
+              "select a from t where FID in (select FID from u order by FID limit (2)) -- first two");
+    EXPECT_EQ(TranslateStatement("select 'top 5' from t"), "select 'top 5' from t");
+
+    EXPECT_THROW(TranslateStatement("select top 10 percent a from t"), tolm::HostError);
+    EXPECT_THROW(TranslateStatement("select top 1 a from t union select b from u"), tolm::HostError);
+}
+
+TEST(DialectBridge, DateLiteralsInTheMachinesFormatCompareInDateOrder) {
+    EXPECT_EQ(TranslateStatement("select 1 from t where FEndDate>='2024-3-1'"),
+              "select 1 from t where FEndDate>='2024-03-01'");
+    EXPECT_EQ(TranslateStatement("select 1 from t where FEndDate>='2024/03/01 8:30'"),
+              "select 1 from t where FEndDate>='2024-03-01 08:30:00'");
+    // Codes, invalid days and text are left alone.
+    EXPECT_EQ(TranslateStatement("select '01.USD.20240301', '2024-2-30', '2024-03'"),
+              "select '01.USD.20240301', '2024-2-30', '2024-03'");
+}
+
+TEST(DialectBridge, ReadsProcedureCalls) {
+    BridgeStatement call = ParseStatement("exec p_BASE_CreateLogView 'S1_2'");
+    EXPECT_EQ(call.kind, BridgeStatement::Kind::Procedure);
+    EXPECT_EQ(call.procedure, "p_BASE_CreateLogView");
+    EXPECT_THAT(call.args, ElementsAre("S1_2"));
+
+    call = ParseStatement("EXECUTE dbo.[p_Other] 'it''s, quoted', 42 , N'文本', ;");
+    EXPECT_EQ(call.procedure, "p_Other");
+    EXPECT_THAT(call.args, ElementsAre("it's, quoted", "42", "文本", ""));
+
+    EXPECT_TRUE(ParseStatement("exec p_NoArgs").args.empty());
+    EXPECT_THROW(ParseStatement("exec ('select 1')"), tolm::HostError);
+    EXPECT_EQ(ParseStatement("select 1").kind, BridgeStatement::Kind::Sql);
+}
+
+class DataAccessScenario : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_db = OpenSqlite(":memory:");
+        InitCompany(*m_db, true);
+        m_access = std::make_shared<DataAccess>(m_db);
+    }
+
+    int64_t FirstRateId() {
+        return m_db->Query("SELECT MIN(FID) AS id FROM t_ExchangeRateEntry")->Field("id").ToLong();
+    }
+
+    int32_t ClassTypeVersion() {
+        return m_db->Query("SELECT FVersion FROM ICClassType WHERE FID = 1014002")->Field("FVersion").ToLong();
+    }
+
+    std::shared_ptr<Database> m_db;
+    std::shared_ptr<DataAccess> m_access;
+};
+
+TEST_F(DataAccessScenario, TheSaveFollowUpRunsAsOneBatch) {
+    int64_t id = FirstRateId();
+    int32_t version = ClassTypeVersion();
+    m_access->Execute(WithId(SaveFollowUp, id));
+
+    auto entry = m_db->Query("SELECT FNumber, FReverseExRate FROM t_ExchangeRateEntry WHERE FID = ?1", {tolm::Variant(id)});
+    EXPECT_EQ(entry->Field("FNumber").ToString(), "01.USD.20240301");
+    EXPECT_DOUBLE_EQ(entry->Field("FReverseExRate").ToDouble(), 0.1471);
+    EXPECT_EQ(ClassTypeVersion(), version + 1) << "touching the class type must register as a change";
+}
+
+TEST_F(DataAccessScenario, AFailingStatementTakesTheWholeBatchBack) {
+    int64_t id = FirstRateId();
+    int32_t version = ClassTypeVersion();
+    std::string batch = WithId(
+        "update t_ExchangeRateEntry set FNumber='changed' where FID=%ID%\r\n"
+        "update t_NoSuchTable set FLevels=2 where FID=%ID%\r\n"
+        "update ICClassType set fid = fid  where FID = 1014002",
+        id);
+    try {
+        m_access->Execute(batch);
+        FAIL() << "the batch went through";
+    } catch (const tolm::HostError& error) {
+        EXPECT_EQ(error.Number(), tolm::err::Database);
+        EXPECT_NE(error.Description().find("t_NoSuchTable"), std::string::npos);
+    }
+    EXPECT_NE(m_db->Query("SELECT FNumber FROM t_ExchangeRateEntry WHERE FID = ?1", {tolm::Variant(id)})
+                  ->Field("FNumber")
+                  .ToString(),
+              "changed");
+    EXPECT_EQ(ClassTypeVersion(), version);
+    EXPECT_FALSE(m_db->InTransaction());
+
+    // A second statement smuggled in after a semicolon is refused with its batch.
+    EXPECT_THROW(m_access->Execute("update t_ExchangeRate set FRemark='x' where FID=1; delete from t_Log"),
+                 tolm::HostError);
+    EXPECT_GT(m_db->Query("SELECT count(*) AS n FROM t_Log")->Field("n").ToLong(), 0);
+}
+
+TEST_F(DataAccessScenario, QueriesRunAsThePluginWritesThem) {
+    // The type dialog's "does this type have rates" test.
+    auto rates = m_access->Query("select top 1 1 from t_ExchangeRate where FParentID=1 and FIsNativeRate<>1");
+    EXPECT_EQ(rates->RecordCount(), 1);
+    auto none = m_access->Query("select top 1 1 from t_ExchangeRate where FParentID=2 and FIsNativeRate<>1");
+    EXPECT_TRUE(none->IsEOF());
+
+    // The list filter, appended to a list query, with a period start in the
+    // machine's date format.
+    auto latest = m_db->Query("SELECT MAX(FBegDate) AS d FROM t_ExchangeRateEntry")->Field("d").ToDate();
+    std::chrono::year_month_day day{std::chrono::floor<std::chrono::days>(latest)};
+    // As regional settings may write it: compared as text, '2024/3/1' would sort
+    // after every stored date.
+    std::string periodStart = std::to_string(static_cast<int>(day.year())) + "/" +
+                              std::to_string(static_cast<unsigned>(day.month())) + "/1";
+    auto listed = m_access->Query(
+        "select count(*) as n from t_ExchangeRate join t_ExchangeRateEntry on t_ExchangeRateEntry.FID = t_ExchangeRate.FID "
+        "where t_ExchangeRate.FIsNativeRate=0   AND t_ExchangeRateEntry.FEndDate>='" +
+        periodStart + "'\r\n AND t_ExchangeRateEntry.FCyTo IN (2,3)");
+    // USD and EUR, one rate each under the two demo types for the latest month.
+    EXPECT_EQ(listed->Field("n").ToLong(), 4);
+
+    EXPECT_THROW(m_access->Query("select 1\r\nselect 2"), tolm::HostError);
+}
+
+TEST_F(DataAccessScenario, ExecRunsAHostProcedureInsideTheBatch) {
+    std::string session = m_access->SessionText();
+    m_db->Execute("DROP VIEW v_BASE_LogForQEL");
+    m_access->Execute("exec p_BASE_CreateLogView '" + session + "'");
+
+    EXPECT_FALSE(m_db->Query("SELECT 1 FROM t_LogViewSession WHERE FSession = ?1", {tolm::Variant(session)})->IsEOF());
+    auto log = m_access->Query("select FDate, FUserName from v_BASE_LogForQEL order by v_BASE_LogForQEL.FDate DESC");
+    ASSERT_FALSE(log->IsEOF());
+    EXPECT_EQ(log->Field("FDate").Type(), tolm::VarType::Date);
+
+    // An unknown procedure fails, and the statement before it is undone.
+    EXPECT_THROW(m_access->Execute("update t_ExchangeRate set FRemark='x' where FID=1\r\nexec p_Missing 1"),
+                 tolm::HostError);
+    EXPECT_EQ(m_db->Query("SELECT FRemark FROM t_ExchangeRate WHERE FID = 1")->Field("FRemark").ToString(), "");
+}
+
+TEST_F(DataAccessScenario, SessionHooksDefaultToSafeAnswers) {
+    std::string extra;
+    EXPECT_EQ(m_access->LookupText("查看", extra), "查看");
+    EXPECT_FALSE(m_access->CheckRight(65000, 4, 0, true, "查看"));
+    DataAccess other(m_db);
+    EXPECT_EQ(m_access->SessionText(), m_access->SessionText());
+    EXPECT_NE(m_access->SessionText(), other.SessionText());
+    EXPECT_EQ(m_access->SessionText().find_first_not_of(
+                  "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_"),
+              std::string::npos);
+
+    DataAccessHooks hooks;
+    hooks.checkRight = [](int32_t object, int32_t access, int32_t, bool, const std::string&) {
+        return object == 65000 && access == 4;
+    };
+    DataAccess granted(m_db, hooks);
+    EXPECT_TRUE(granted.CheckRight(65000, 4, 0, true, "查看"));
+    EXPECT_FALSE(granted.CheckRight(65000, 8, 0, true, "删除"));
+}
+
+}  // namespace
+}  // namespace hub

@@ -1,0 +1,147 @@
+// The company schema: migrations, and the rules the database keeps whoever writes.
+#include <gtest/gtest.h>
+
+#include "db/company_setup.h"
+#include "db/migrations.h"
+#include "support/temp_dir.h"
+
+namespace hub {
+namespace {
+
+using tolm::Variant;
+
+int64_t Scalar(Database& db, const std::string& sql, const Params& params = {}) {
+    return static_cast<int64_t>(db.Query(sql, params)->Field("n").ToDouble());
+}
+
+TEST(Migrations, RunningTwiceChangesNothing) {
+    auto db = OpenSqlite(":memory:");
+    EXPECT_EQ(SchemaVersion(*db), 0);
+    Migrate(*db);
+    EXPECT_EQ(SchemaVersion(*db), CurrentSchemaVersion());
+    db->Execute("INSERT INTO t_Currency (FCurrencyID, FNumber, FName) VALUES (1, 'CNY', '人民币')");
+
+    Migrate(*db);
+    EXPECT_EQ(SchemaVersion(*db), CurrentSchemaVersion());
+    EXPECT_EQ(Scalar(*db, "SELECT count(*) AS n FROM t_SchemaVersion"), CurrentSchemaVersion());
+    EXPECT_EQ(Scalar(*db, "SELECT count(*) AS n FROM t_Currency"), 1);
+    EXPECT_EQ(Scalar(*db, "SELECT count(*) AS n FROM sqlite_master WHERE name = 'v_BASE_LogForQEL'"), 1);
+}
+
+TEST(Migrations, ADatabaseOfANewerProgramIsRefusedAndKept) {
+    test::TempDir dir;
+    auto path = dir / "company.db";
+    {
+        auto db = OpenSqlite(path);
+        Migrate(*db);
+        db->Execute("INSERT INTO t_SchemaVersion (FVersion, FApplied) VALUES (?1, '2030-01-01 00:00:00')",
+                    {Variant(CurrentSchemaVersion() + 1)});
+        db->Execute("DROP VIEW v_BASE_LogForQEL");
+    }
+    auto db = OpenSqlite(path);
+    try {
+        Migrate(*db);
+        FAIL() << "a newer database was accepted";
+    } catch (const tolm::HostError& error) {
+        EXPECT_EQ(error.Number(), tolm::err::Database);
+        std::string expected = "version " + std::to_string(CurrentSchemaVersion() + 1) + " is newer than this program (" +
+                               std::to_string(CurrentSchemaVersion()) + ")";
+        EXPECT_NE(error.Description().find(expected), std::string::npos) << error.Description();
+    }
+    EXPECT_FALSE(db->InTransaction());
+    EXPECT_EQ(Scalar(*db, "SELECT count(*) AS n FROM sqlite_master WHERE name = 'v_BASE_LogForQEL'"), 0)
+        << "nothing may be written to a newer database";
+}
+
+class RateRules : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_db = OpenSqlite(":memory:");
+        InitCompany(*m_db, false);
+    }
+
+    // Header and entry under one id, as a saved rate is stored.
+    int64_t AddRate(int64_t currency, const std::string& begin, const std::string& end, int64_t type = 1) {
+        Transaction transaction(*m_db);
+        int64_t id = NewExchangeRateId(*m_db, false);
+        m_db->Execute("INSERT INTO t_ExchangeRate (FID, FLevels, FParentID) VALUES (?1, 2, ?2)", {Variant(id), Variant(type)});
+        m_db->Execute(
+            "INSERT INTO t_ExchangeRateEntry (FID, FCyTo, FExchangeRateType, FExchangeRate, FBegDate, FEndDate) "
+            "VALUES (?1, ?2, ?3, 7.1, ?4, ?5)",
+            {Variant(id), Variant(currency), Variant(type), Variant(begin), Variant(end)});
+        transaction.Commit();
+        return id;
+    }
+
+    std::shared_ptr<Database> m_db;
+};
+
+TEST_F(RateRules, TwoRatesOfOneTypeAndCurrencyNeverShareADay) {
+    int64_t march = AddRate(2, "2024-03-01", "2024-03-31");
+
+    // Touching ends overlap: the 31st would have two rates.
+    EXPECT_THROW(AddRate(2, "2024-03-31", "2024-04-30"), tolm::HostError);
+    EXPECT_THROW(AddRate(2, "2024-02-01", "2024-03-01"), tolm::HostError);
+    EXPECT_THROW(AddRate(2, "2024-01-01", "2024-12-31"), tolm::HostError);
+    // Adjacent periods, another currency and another type are fine.
+    int64_t april = AddRate(2, "2024-04-01", "2024-04-30");
+    AddRate(2, "2024-02-01", "2024-02-29");
+    AddRate(3, "2024-03-15", "2024-03-20");
+    AddRate(2, "2024-03-10", "2024-03-20", 2);
+    EXPECT_EQ(Scalar(*m_db, "SELECT count(*) AS n FROM t_ExchangeRateEntry"), 5);
+
+    // A rate changed within its own period does not meet itself...
+    EXPECT_EQ(m_db->Execute("UPDATE t_ExchangeRateEntry SET FEndDate = '2024-03-30' WHERE FID = ?1", {Variant(march)}), 1);
+    // ...nor when its start moves; but it may not grow into its neighbour.
+    EXPECT_EQ(m_db->Execute("UPDATE t_ExchangeRateEntry SET FBegDate = '2024-03-02' WHERE FID = ?1",
+                            {Variant(march)}),
+              1);
+    EXPECT_THROW(m_db->Execute("UPDATE t_ExchangeRateEntry SET FEndDate = '2024-04-01' WHERE FID = ?1", {Variant(march)}),
+                 tolm::HostError);
+    EXPECT_THROW(m_db->Execute("UPDATE t_ExchangeRateEntry SET FCyTo = 3 WHERE FID = ?1", {Variant(march)}),
+                 tolm::HostError);
+    EXPECT_EQ(m_db->Query("SELECT FEndDate FROM t_ExchangeRateEntry WHERE FID = ?1", {Variant(april)})
+                  ->Field("FEndDate"),
+              Variant(tolm::MakeDate(2024, 4, 30)));
+}
+
+TEST_F(RateRules, ChangingARatesIdDoesNotMakeItOverlapItself) {
+    int64_t march = AddRate(2, "2024-03-01", "2024-03-31");
+    Transaction transaction(*m_db);
+    m_db->Execute("UPDATE t_ExchangeRate SET FID = 5000 WHERE FID = ?1", {Variant(march)});
+    EXPECT_EQ(m_db->Execute("UPDATE t_ExchangeRateEntry SET FID = 5000, FEndDate = '2024-03-30' WHERE FID = ?1",
+                            {Variant(march)}),
+              1);
+    transaction.Commit();
+}
+
+TEST_F(RateRules, ValidityMustBeRealDaysInOrder) {
+    EXPECT_THROW(AddRate(2, "2024-3-1", "2024-03-31"), tolm::HostError);
+    EXPECT_THROW(AddRate(2, "2024-02-30", "2024-03-31"), tolm::HostError);
+    EXPECT_THROW(AddRate(2, "2024-03-31", "2024-03-01"), tolm::HostError);
+    EXPECT_THROW(AddRate(2, "2024-03-01 00:00:00", "2024-03-31"), tolm::HostError);
+    AddRate(2, "2024-03-01", "2024-03-01");
+
+    auto rows = m_db->Query("SELECT FBegDate, FEndDate, FCheckDate FROM t_ExchangeRateEntry");
+    EXPECT_EQ(rows->Field("FBegDate"), Variant(tolm::MakeDate(2024, 3, 1)));
+    EXPECT_TRUE(rows->Field("FCheckDate").IsNull());
+}
+
+TEST_F(RateRules, ARateBelongsToItsHeaderAndAnExistingType) {
+    int64_t id = AddRate(2, "2024-03-01", "2024-03-31");
+
+    // A type with rates cannot go; deleting the header takes the entry along.
+    EXPECT_THROW(m_db->Execute("DELETE FROM t_ExchangeRate WHERE FID = 1"), tolm::HostError);
+    m_db->Execute("DELETE FROM t_ExchangeRate WHERE FID = ?1", {Variant(id)});
+    EXPECT_EQ(Scalar(*m_db, "SELECT count(*) AS n FROM t_ExchangeRateEntry"), 0);
+
+    // An entry without its header is refused when the transaction ends.
+    EXPECT_THROW(m_db->Execute("INSERT INTO t_ExchangeRateEntry (FID, FCyTo, FExchangeRateType, FExchangeRate, "
+                               "FBegDate, FEndDate) VALUES (9000, 2, 1, 7.1, '2024-05-01', '2024-05-31')"),
+                 tolm::HostError);
+    // And a rate of a type that does not exist.
+    EXPECT_THROW(AddRate(2, "2024-05-01", "2024-05-31", 777), tolm::HostError);
+}
+
+}  // namespace
+}  // namespace hub

@@ -1,0 +1,174 @@
+// The SQLite backend: one statement per call, values in and out, nested
+// transactions, and what it refuses to open.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include "db/database.h"
+#include "support/temp_dir.h"
+#include "tolm/variant.h"
+
+namespace hub {
+namespace {
+
+using tolm::Variant;
+using tolm::VarType;
+
+int64_t Count(Database& db, const std::string& table) {
+    return db.Query("SELECT count(*) AS n FROM " + table)->Field("n").ToLong();
+}
+
+TEST(SqliteDatabase, RefusesASecondStatementAndRunsNeitherPart) {
+    auto db = OpenSqlite(":memory:");
+    db->Execute("CREATE TABLE t (v INTEGER)");
+    db->Execute("INSERT INTO t VALUES (1)");
+
+    try {
+        db->Execute("INSERT INTO t VALUES (2); DELETE FROM t");
+        FAIL() << "a second statement was accepted";
+    } catch (const tolm::HostError& error) {
+        EXPECT_EQ(error.Number(), tolm::err::Database);
+        EXPECT_NE(error.Description().find("Only one statement is allowed"), std::string::npos);
+        EXPECT_NE(error.Description().find("DELETE FROM t"), std::string::npos);
+    }
+    EXPECT_THROW(db->Query("SELECT v FROM t; DROP TABLE t"), tolm::HostError);
+    EXPECT_EQ(Count(*db, "t"), 1);
+
+    // What may follow a statement: blanks, semicolons and comments.
+    EXPECT_EQ(db->Execute("INSERT INTO t VALUES (3);  -- the third\n /* done */ ;"), 1);
+    EXPECT_EQ(Count(*db, "t"), 2);
+    EXPECT_THROW(db->Execute("   -- nothing but a comment"), tolm::HostError);
+}
+
+TEST(SqliteDatabase, ValuesGoInAsStoredFormsAndComeBackTyped) {
+    auto db = OpenSqlite(":memory:");
+    db->Execute("CREATE TABLE v (FDay DATE, FMoment DATETIME, FText TEXT, FInt INTEGER, FReal REAL, FFlag)");
+    auto day = tolm::MakeDate(2024, 3, 1);
+    auto moment = tolm::MakeDate(2024, 3, 1) + std::chrono::hours(13) + std::chrono::minutes(5) + std::chrono::seconds(9);
+    db->Execute("INSERT INTO v VALUES (?1, ?2, ?3, ?4, ?5, ?6)", {Variant(day), Variant(moment), Variant("x"),
+                                                                 Variant(int64_t{5'000'000'000}), Variant(2.5), Variant(true)});
+    db->Execute("INSERT INTO v VALUES (?1, ?2, ?3, ?4, ?5, ?6)", {Variant("not a date"), Variant(), Variant::Null(),
+                                                                 Variant(int32_t{7}), Variant(int16_t{3}), Variant(false)});
+
+    // The stored text is what SQL comparisons see.
+    auto raw = db->Query("SELECT FDay || '' AS d, FMoment || '' AS m, FFlag, typeof(FFlag) AS ft FROM v WHERE rowid = 1");
+    EXPECT_EQ(raw->Field("d").ToString(), "2024-03-01");
+    EXPECT_EQ(raw->Field("m").ToString(), "2024-03-01 13:05:09");
+    EXPECT_EQ(raw->Field("ft").ToString(), "integer");
+    EXPECT_EQ(raw->Field("FFlag"), Variant(int32_t{1}));
+
+    auto rows = db->Query("SELECT FDay, FMoment, FText, FInt, FReal FROM v ORDER BY rowid");
+    ASSERT_EQ(rows->RecordCount(), 2);
+    EXPECT_EQ(rows->Field("FDay"), Variant(day));
+    EXPECT_EQ(rows->Field("FMoment"), Variant(moment));
+    EXPECT_EQ(rows->Field("FInt").Type(), VarType::Double);  // beyond 32 bits
+    EXPECT_EQ(rows->Field("FInt").ToDouble(), 5e9);
+    EXPECT_EQ(rows->Field("FReal").Type(), VarType::Double);
+    rows->MoveNext();
+    EXPECT_EQ(rows->Field("FDay"), Variant("not a date"));
+    EXPECT_TRUE(rows->Field("FMoment").IsNull());
+    EXPECT_TRUE(rows->Field("FText").IsNull());
+    EXPECT_EQ(rows->Field("FInt"), Variant(int32_t{7}));
+
+    EXPECT_THROW(db->Execute("INSERT INTO v (FInt) VALUES (?1)", {}), tolm::HostError);
+    EXPECT_THROW(db->Execute("INSERT INTO v (FInt) VALUES (?1)", {Variant(1), Variant(2)}), tolm::HostError);
+}
+
+TEST(SqliteDatabase, NestedTransactionsCommitOnlyAtTheOutermostLevel) {
+    auto db = OpenSqlite(":memory:");
+    db->Execute("CREATE TABLE t (v INTEGER)");
+
+    db->Begin();
+    db->Execute("INSERT INTO t VALUES (1)");
+    {
+        Transaction inner(*db);
+        db->Execute("INSERT INTO t VALUES (2)");
+        // Left without Commit: only the inner work is undone.
+    }
+    {
+        Transaction inner(*db);
+        db->Execute("INSERT INTO t VALUES (3)");
+        inner.Commit();
+    }
+    EXPECT_TRUE(db->InTransaction());
+    db->Rollback();
+    EXPECT_FALSE(db->InTransaction());
+    EXPECT_EQ(Count(*db, "t"), 0) << "an inner commit must not store anything on its own";
+
+    {
+        Transaction outer(*db);
+        db->Execute("INSERT INTO t VALUES (4)");
+        {
+            Transaction inner(*db);
+            db->Execute("INSERT INTO t VALUES (5)");
+            inner.Commit();
+        }
+        outer.Commit();
+    }
+    EXPECT_EQ(Count(*db, "t"), 2);
+    EXPECT_THROW(db->Commit(), tolm::HostError);
+}
+
+TEST(SqliteDatabase, ARefusedCommitLeavesNothingAndTheConnectionUsable) {
+    auto db = OpenSqlite(":memory:");
+    db->Execute("CREATE TABLE parent (id INTEGER PRIMARY KEY)");
+    db->Execute("CREATE TABLE child (id INTEGER REFERENCES parent (id) DEFERRABLE INITIALLY DEFERRED)");
+
+    Transaction transaction(*db);
+    db->Execute("INSERT INTO child VALUES (9)");
+    EXPECT_THROW(transaction.Commit(), tolm::HostError);
+    EXPECT_FALSE(db->InTransaction());
+    EXPECT_EQ(Count(*db, "child"), 0);
+
+    db->Execute("INSERT INTO parent VALUES (9)");
+    EXPECT_EQ(Count(*db, "parent"), 1);
+}
+
+TEST(SqliteDatabase, NewFileGetsWriteAheadLogAndForeignKeys) {
+    test::TempDir dir;
+    auto db = OpenSqlite(dir / "company.db");
+    EXPECT_EQ(db->Query("PRAGMA journal_mode")->Field("journal_mode").ToString(), "wal");
+    EXPECT_EQ(db->Query("PRAGMA foreign_keys")->Field("foreign_keys").ToLong(), 1);
+    EXPECT_EQ(db->Backend(), "sqlite");
+
+    // An empty file is a new database, not a foreign one.
+    test::WriteFile(dir / "empty.db", "");
+    EXPECT_NO_THROW(OpenSqlite(dir / "empty.db"));
+}
+
+TEST(SqliteDatabase, RefusesFilesThatAreNotOursAndLeavesThemAlone) {
+    test::TempDir dir;
+    auto text = dir / "notes.db";
+    std::string content = "FNumber,FName\r\n01,公司汇率\r\n";
+    test::WriteFile(text, content);
+    try {
+        OpenSqlite(text);
+        FAIL() << "a text file was opened as a database";
+    } catch (const tolm::HostError& error) {
+        EXPECT_EQ(error.Number(), tolm::err::Database);
+        EXPECT_NE(error.Description().find("not an SQLite file"), std::string::npos);
+    }
+    EXPECT_EQ(test::ReadFile(text), content);
+
+    // A genuine SQLite database of some other program.
+    auto foreign = dir / "other.sqlite";
+    {
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open(foreign.string().c_str(), &raw), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(raw, "CREATE TABLE customers (id INTEGER); INSERT INTO customers VALUES (1)", nullptr,
+                               nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(raw);
+    }
+    std::string before = test::ReadFile(foreign);
+    try {
+        OpenSqlite(foreign);
+        FAIL() << "another program's database was taken over";
+    } catch (const tolm::HostError& error) {
+        EXPECT_NE(error.Description().find("another program"), std::string::npos);
+    }
+    EXPECT_EQ(test::ReadFile(foreign), before);
+    EXPECT_FALSE(std::filesystem::exists(foreign.string() + "-wal"));
+}
+
+}  // namespace
+}  // namespace hub

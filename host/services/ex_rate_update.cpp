@@ -1,0 +1,284 @@
+#include "services/ex_rate_update.h"
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <set>
+#include <vector>
+
+#include "db/company_setup.h"
+#include "db/date_text.h"
+#include "db/user_rights.h"
+#include "services/system_profile.h"
+#include "tolm/host_error.h"
+
+namespace hub {
+
+namespace {
+
+constexpr const char* Source = "HubBaseData.CExRateUpdate";
+
+std::string Trimmed(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return {};
+    const size_t last = text.find_last_not_of(" \t\r\n");
+    return text.substr(first, last - first + 1);
+}
+
+// Characters, not bytes: the limits are what a person can type.
+int CharacterCount(const std::string& text) {
+    int count = 0;
+    for (unsigned char c : text) {
+        if ((c & 0xC0) != 0x80) ++count;
+    }
+    return count;
+}
+
+bool IsCodeCharacter(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-';
+}
+
+std::string FieldText(const tolm::NameValueRecord& record, const char* name) {
+    const tolm::Variant value = record.GetValue(name);
+    return value.IsNull() ? std::string() : value.ToText();
+}
+
+std::optional<int32_t> ParseId(const tolm::Variant& value) {
+    if (value.Type() == tolm::VarType::Integer || value.Type() == tolm::VarType::Long) return value.ToLong();
+    if (value.Type() == tolm::VarType::Double) {
+        const double number = value.ToDouble();
+        if (number != std::floor(number) || number < std::numeric_limits<int32_t>::min() ||
+            number > std::numeric_limits<int32_t>::max()) {
+            return std::nullopt;
+        }
+        return static_cast<int32_t>(number);
+    }
+    if (value.Type() != tolm::VarType::String) return std::nullopt;
+    const std::string text = Trimmed(value.ToString());
+    int32_t id = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), id);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return id;
+}
+
+}  // namespace
+
+ExRateUpdate::ExRateUpdate(std::shared_ptr<Session> session) : ServiceComponent(std::move(session)) {}
+
+void ExRateUpdate::RequireRight(int32_t rightBit) const {
+    if (!HoldsRight(rights::BaseDataSubsystem, rights::BaseDataObject, rightBit)) {
+        throw tolm::HostError(tolm::err::AccessDenied, Text("对不起，您没有该功能的权限。"), Source);
+    }
+}
+
+// ---- audit ------------------------------------------------------------------------------
+
+tolm::Variant ExRateUpdate::ExchangeRateCheck(const std::string& props, std::shared_ptr<tolm::Collection>& ids,
+                                              bool& bCheck) {
+    RequireOwnProps(props);
+    if (!ids) throw tolm::HostError(tolm::err::ObjectNotSet, "No collection of rate ids was given", Source);
+
+    std::vector<int32_t> wanted;
+    std::set<int32_t> seen;
+    for (const tolm::Variant& item : *ids) {
+        const std::optional<int32_t> id = ParseId(item);
+        if (!id) {
+            throw tolm::HostError(tolm::err::InvalidProcedureCall,
+                                  "\"" + item.ToText() + "\" is not the id of an exchange rate", Source);
+        }
+        if (seen.insert(*id).second) wanted.push_back(*id);
+    }
+    if (wanted.empty()) return tolm::Variant(false);
+
+    const bool audit = bCheck;
+    if (!HoldsRight(rights::BaseDataSubsystem, rights::BaseDataObject,
+                    audit ? rights::Audit : rights::ReverseAudit)) {
+        Tell(Text(audit ? "对不起，您没有审核汇率的权限。" : "对不起，您没有反审核汇率的权限。"));
+        return tolm::Variant(false);
+    }
+    const tolm::Variant sameUserOption = ReadProfile(Db(), "BaseData", "CheckUser");
+    const bool onlyAuditorReverses = !audit && sameUserOption.IsNumeric() && sameUserOption.ToDouble() > 0;
+    const int32_t userId = CurrentLogin().UserId();
+
+    Transaction transaction(Db());
+    // Every rate is judged before any is changed, so a refusal leaves all as they were.
+    std::vector<int32_t> auditors;
+    for (int32_t id : wanted) {
+        auto rows = Db().Query("SELECT FNumber, FChkUserID FROM t_ExchangeRateEntry WHERE FID = ?1",
+                               {tolm::Variant(id)});
+        if (rows->IsEOF()) {
+            Tell(Text("汇率[%1]不存在。", {tolm::Variant(id)}));
+            return tolm::Variant(false);
+        }
+        std::string number = rows->Field("FNumber").ToText();
+        if (number.empty()) number = std::to_string(id);
+        const int32_t auditor = rows->Field("FChkUserID").ToLong();
+        if (audit && auditor != 0) {
+            Tell(Text("汇率[%1]已审核，不能重复审核。", {tolm::Variant(number)}));
+            return tolm::Variant(false);
+        }
+        if (!audit && auditor == 0) {
+            Tell(Text("汇率[%1]未审核，不能反审核。", {tolm::Variant(number)}));
+            return tolm::Variant(false);
+        }
+        if (onlyAuditorReverses && auditor != userId) {
+            Tell(Text("汇率[%1]由其他用户审核，只有审核人才能反审核。", {tolm::Variant(number)}));
+            return tolm::Variant(false);
+        }
+        auditors.push_back(auditor);
+    }
+
+    const std::string today = tolm::FormatDate(std::chrono::floor<std::chrono::days>(LocalNow()), "yyyy-MM-dd");
+    for (size_t i = 0; i < wanted.size(); ++i) {
+        // The state judged above is part of the condition: a rate changed by
+        // another client meanwhile is not overwritten.
+        const int64_t changed =
+            audit ? Db().Execute(
+                        "UPDATE t_ExchangeRateEntry SET FChkUserID = ?1, FCheckDate = ?2"
+                        " WHERE FID = ?3 AND FChkUserID = 0",
+                        {tolm::Variant(userId), tolm::Variant(today), tolm::Variant(wanted[i])})
+                  : Db().Execute(
+                        "UPDATE t_ExchangeRateEntry SET FChkUserID = 0, FCheckDate = NULL"
+                        " WHERE FID = ?1 AND FChkUserID = ?2",
+                        {tolm::Variant(wanted[i]), tolm::Variant(auditors[i])});
+        if (changed != 1) {
+            Tell(Text("汇率[%1]已被其他用户修改，请刷新后重试。", {tolm::Variant(wanted[i])}));
+            return tolm::Variant(false);
+        }
+    }
+    transaction.Commit();
+    return tolm::Variant(true);
+}
+
+// ---- types ------------------------------------------------------------------------------
+
+ExRateUpdate::TypeFields ExRateUpdate::ReadTypeFields(const tolm::NameValueRecord& record) const {
+    TypeFields fields;
+    fields.number = Trimmed(FieldText(record, "FNumber"));
+    fields.name = Trimmed(FieldText(record, "FName"));
+    fields.remark = Trimmed(FieldText(record, "FRemark"));
+
+    if (fields.number.empty()) Refuse("代码不能为空！");
+    if (fields.name.empty()) Refuse("名称不能为空！");
+    if (CharacterCount(fields.number) > NumberLength) Refuse("代码不能超过%1个字符。", {tolm::Variant(NumberLength)});
+    if (CharacterCount(fields.name) > NameLength) Refuse("名称不能超过%1个字符。", {tolm::Variant(NameLength)});
+    if (CharacterCount(fields.remark) > RemarkLength) Refuse("备注不能超过%1个字符。", {tolm::Variant(RemarkLength)});
+    for (char c : fields.number) {
+        if (!IsCodeCharacter(c)) Refuse("代码只能由字母、数字和“-”组成。");
+    }
+    if (fields.name.find_first_of("'\"") != std::string::npos) Refuse("名称不能包含单引号或双引号。");
+
+    const tolm::Variant digits = record.GetValue("FDigits");
+    const bool number = digits.Type() != tolm::VarType::Boolean && !digits.IsEmpty() && !digits.IsNull() &&
+                        !digits.IsObject() && digits.IsNumeric();
+    const double value = number ? digits.ToDouble() : -1;
+    if (!number || value != std::floor(value) || value < 0 || value > MaxDigits) {
+        Refuse("汇率精度必须是0到%1之间的整数。", {tolm::Variant(MaxDigits)});
+    }
+    fields.digits = static_cast<int32_t>(value);
+    return fields;
+}
+
+void ExRateUpdate::RequireUnique(const TypeFields& fields, int32_t ownId) const {
+    auto sameNumber = Db().Query(
+        "SELECT FID FROM t_ExchangeRate WHERE FLevels = 1 AND FID <> ?1 AND LOWER(FNumber) = LOWER(?2)",
+        {tolm::Variant(ownId), tolm::Variant(fields.number)});
+    if (!sameNumber->IsEOF()) Refuse("汇率类型代码[%1]已存在。", {tolm::Variant(fields.number)});
+    auto sameName = Db().Query(
+        "SELECT FID FROM t_ExchangeRate WHERE FLevels = 1 AND FID <> ?1 AND LOWER(FName) = LOWER(?2)",
+        {tolm::Variant(ownId), tolm::Variant(fields.name)});
+    if (!sameName->IsEOF()) Refuse("汇率类型名称[%1]已存在。", {tolm::Variant(fields.name)});
+}
+
+bool ExRateUpdate::HasRateRecords(int32_t typeId) const {
+    // Header rows are what the rate list shows; an entry without its header still
+    // is a rate of the type and must not be orphaned. Native rates do not count.
+    auto rows = Db().Query(
+        "SELECT 1 FROM t_ExchangeRate WHERE FParentID = ?1 AND FIsNativeRate <> 1"
+        " UNION ALL"
+        " SELECT 1 FROM t_ExchangeRateEntry e WHERE e.FExchangeRateType = ?1"
+        "   AND NOT EXISTS (SELECT 1 FROM t_ExchangeRate h WHERE h.FID = e.FID AND h.FIsNativeRate = 1)",
+        {tolm::Variant(typeId)});
+    return !rows->IsEOF();
+}
+
+tolm::Variant ExRateUpdate::CreateExchangeRateType(const std::string& props,
+                                                   std::shared_ptr<tolm::NameValueRecord>& record) {
+    RequireOwnProps(props);
+    if (!record) throw tolm::HostError(tolm::err::ObjectNotSet, "No exchange-rate type record was given", Source);
+    RequireRight(rights::New);
+    const TypeFields fields = ReadTypeFields(*record);
+
+    Transaction transaction(Db());
+    RequireUnique(fields, 0);
+    const int64_t newId = NewExchangeRateId(Db(), true);
+    if (newId > std::numeric_limits<int32_t>::max()) {
+        throw tolm::HostError(tolm::err::Overflow, "No exchange-rate type id is left", Source);
+    }
+    const auto id = static_cast<int32_t>(newId);
+    Db().Execute(
+        "INSERT INTO t_ExchangeRate"
+        " (FID, FNumber, FName, FDigits, FRemark, FLevels, FParentID, FIsNativeRate, FDeleted)"
+        " VALUES (?1, ?2, ?3, ?4, ?5, 1, 0, 0, 0)",
+        {tolm::Variant(id), tolm::Variant(fields.number), tolm::Variant(fields.name), tolm::Variant(fields.digits),
+         tolm::Variant(fields.remark)});
+    transaction.Commit();
+    record->SetValue("FID", tolm::Variant(id));
+    return tolm::Variant(id);
+}
+
+tolm::Variant ExRateUpdate::UpdateExchangeRateType(const std::string& props,
+                                                   std::shared_ptr<tolm::NameValueRecord>& record) {
+    RequireOwnProps(props);
+    if (!record) throw tolm::HostError(tolm::err::ObjectNotSet, "No exchange-rate type record was given", Source);
+    RequireRight(rights::Modify);
+    const std::optional<int32_t> parsedId = ParseId(record->GetValue("FID"));
+    if (!parsedId) Refuse("汇率类型[%1]不存在。", {tolm::Variant(FieldText(*record, "FID"))});
+    const int32_t id = *parsedId;
+    const TypeFields fields = ReadTypeFields(*record);
+
+    Transaction transaction(Db());
+    auto stored = Db().Query("SELECT FNumber, FName, FDigits FROM t_ExchangeRate WHERE FID = ?1 AND FLevels = 1",
+                             {tolm::Variant(id)});
+    if (stored->IsEOF()) Refuse("汇率类型[%1]不存在。", {tolm::Variant(id)});
+    if (id < FirstUserTypeId && (fields.number != Trimmed(stored->Field("FNumber").ToText()) ||
+                                 fields.name != Trimmed(stored->Field("FName").ToText()))) {
+        Refuse("系统预设汇率类型的代码和名称不允许修改。");
+    }
+    const tolm::Variant storedDigits = stored->Field("FDigits");
+    if (!storedDigits.IsNull() && fields.digits < storedDigits.ToLong() && HasRateRecords(id)) {
+        Refuse("已存在汇率记录，修改后的汇率精度不能小于当前汇率精度。");
+    }
+    RequireUnique(fields, id);
+    Db().Execute("UPDATE t_ExchangeRate SET FNumber = ?1, FName = ?2, FDigits = ?3, FRemark = ?4 WHERE FID = ?5",
+                 {tolm::Variant(fields.number), tolm::Variant(fields.name), tolm::Variant(fields.digits),
+                  tolm::Variant(fields.remark), tolm::Variant(id)});
+    transaction.Commit();
+    return tolm::Variant(true);
+}
+
+tolm::Variant ExRateUpdate::DeleteExchangeRateType(const std::string& props, int32_t& lTypeID) {
+    RequireOwnProps(props);
+    RequireRight(rights::Delete);
+    const int32_t id = lTypeID;
+    if (id < FirstUserTypeId) Refuse("系统预设汇率类型不允许删除。");
+
+    Transaction transaction(Db());
+    auto stored = Db().Query("SELECT 1 FROM t_ExchangeRate WHERE FID = ?1 AND FLevels = 1", {tolm::Variant(id)});
+    if (stored->IsEOF()) Refuse("汇率类型[%1]不存在。", {tolm::Variant(id)});
+    if (HasRateRecords(id)) Refuse("当前汇率类型下存在汇率记录，不允许删除！");
+    // What is left under the type are native rates, which live and die with it.
+    Db().Execute(
+        "DELETE FROM t_ExchangeRateEntry WHERE FExchangeRateType = ?1"
+        " OR FID IN (SELECT FID FROM t_ExchangeRate WHERE FParentID = ?1 AND FIsNativeRate = 1)",
+        {tolm::Variant(id)});
+    Db().Execute("DELETE FROM t_ExchangeRate WHERE FParentID = ?1 AND FIsNativeRate = 1", {tolm::Variant(id)});
+    Db().Execute("DELETE FROM t_ExchangeRate WHERE FID = ?1 AND FLevels = 1", {tolm::Variant(id)});
+    transaction.Commit();
+    return tolm::Variant(true);
+}
+
+}  // namespace hub

@@ -1,0 +1,37 @@
+#include "services/message_service.h"
+
+#include "tolm/form.h"
+#include "tolm/host_library.h"
+#include "tolm/platform.h"
+
+namespace hub {
+
+MessageService::MessageService(std::shared_ptr<Session> session) : ServiceComponent(std::move(session)) {}
+
+void MessageService::ShowMessage(const std::string& text) {
+    tolm::Platform().MessageBox(text, tolm::mb::Information, Text("提示"));
+}
+
+bool MessageService::AskQuestion(const std::string& text, bool&) {
+    return tolm::Platform().MessageBox(text, tolm::mb::YesNo | tolm::mb::Question, Text("提示")) == tolm::mb::IdYes;
+}
+
+void MessageService::ReportError(const tolm::HostError& error, const tolm::VariantArray& values) {
+    const std::string description =
+        values.empty() ? error.Description() : tolm::TemplateFiller().FillMessage(error.Description(), values);
+    std::string label = Text("错误号：");
+    // A Western colon is followed by a blank; the full-width one has its own space.
+    if (label.ends_with(':')) label += ' ';
+    tolm::Platform().MessageBox(description + "\n" + label + std::to_string(error.Number()), tolm::mb::Critical,
+                                Text("错误"));
+}
+
+void MessageService::SelectAllText(tolm::FormControl& textBox) {
+    int32_t characters = 0;
+    for (unsigned char c : textBox.Text()) {
+        if ((c & 0xC0) != 0x80) ++characters;
+    }
+    textBox.SetSelection(0, characters);
+}
+
+}  // namespace hub

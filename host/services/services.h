@@ -1,0 +1,24 @@
+// The service components of the host, registered under their class names for a
+// logged-in session.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "services/session.h"
+
+namespace hub {
+
+// The class names RegisterServices registers.
+std::vector<std::string> ServiceClassNames();
+
+// Registers every service component for the session (replacing earlier
+// registrations of the same names) and makes it the current session. Each
+// tolm::CreateObject of one of the names gives a new component working on this
+// session's database as this session's user.
+void RegisterServices(std::shared_ptr<Session> session);
+// Removes the registrations and forgets the current session.
+void UnregisterServices();
+
+}  // namespace hub

@@ -1,0 +1,161 @@
+#include "services/session.h"
+
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <mutex>
+
+#include "services/catalogue.h"
+#include "tolm/host_error.h"
+
+namespace hub {
+
+namespace {
+
+constexpr const char* Source = "Session";
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+std::string Trimmed(std::string_view text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    const size_t last = text.find_last_not_of(" \t");
+    return std::string(text.substr(first, last - first + 1));
+}
+
+struct DatabaseWhereabouts {
+    std::filesystem::path path;
+    std::string name;
+    std::string server = "127.0.0.1";
+};
+
+// Asks the database itself where it lives, so a session needs nothing but the
+// connection.
+DatabaseWhereabouts LocateDatabase(Database& database) {
+    DatabaseWhereabouts where;
+    if (database.Backend() == "sqlite") {
+        auto rows = database.Query("PRAGMA database_list");
+        for (; !rows->IsEOF(); rows->MoveNext()) {
+            if (rows->Field("name").ToText() != "main") continue;
+            const std::string file = rows->Field("file").ToText();
+            where.path = file;
+            where.name = file.empty() ? ":memory:" : where.path.filename().string();
+            break;
+        }
+        return where;
+    }
+    auto rows = database.Query("SELECT current_database() AS dbname, host(inet_server_addr()) AS address");
+    if (!rows->IsEOF()) {
+        where.name = rows->Field("dbname").ToText();
+        // A connection through the local socket has no server address.
+        const std::string address = rows->Field("address").ToText();
+        if (!address.empty()) where.server = address;
+    }
+    return where;
+}
+
+std::mutex g_currentMutex;
+std::shared_ptr<Session> g_current;
+
+}  // namespace
+
+std::string LocalMachineName() {
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "localhost";
+    return name;
+}
+
+std::string LocalIpAddress() {
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0) return "127.0.0.1";
+    std::string found;
+    for (ifaddrs* item = list; item != nullptr && found.empty(); item = item->ifa_next) {
+        if (item->ifa_addr == nullptr || item->ifa_addr->sa_family != AF_INET) continue;
+        if ((item->ifa_flags & IFF_UP) == 0 || (item->ifa_flags & IFF_LOOPBACK) != 0) continue;
+        char text[INET_ADDRSTRLEN] = {};
+        const auto* address = reinterpret_cast<const sockaddr_in*>(item->ifa_addr);
+        if (inet_ntop(AF_INET, &address->sin_addr, text, sizeof text) != nullptr) found = text;
+    }
+    freeifaddrs(list);
+    return found.empty() ? "127.0.0.1" : found;
+}
+
+Session::Session(std::shared_ptr<Database> database, Identity identity)
+    : m_database(std::move(database)),
+      m_identity(std::move(identity)),
+      m_machineName(LocalMachineName()),
+      m_ipAddress(LocalIpAddress()),
+      m_processId(static_cast<int32_t>(getpid())) {
+    if (!m_database) throw tolm::HostError(tolm::err::ObjectNotSet, "A session needs a database", Source);
+    DatabaseWhereabouts where = LocateDatabase(*m_database);
+    m_databasePath = std::move(where.path);
+    m_databaseName = std::move(where.name);
+    m_serverAddress = std::move(where.server);
+}
+
+std::string Session::PropsString() const {
+    return "UserID=" + std::to_string(UserId()) + ";UserName=" + UserName() + ";ServerIP=" + ServerAddress() +
+           ";MachineName=" + MachineName() + ";IP=" + IpAddress() + ";DBName=" + DatabaseName() + ";";
+}
+
+std::shared_ptr<Session> Login(std::shared_ptr<Database> database, const std::string& userName,
+                               const std::string& language) {
+    std::string code = language;
+    std::transform(code.begin(), code.end(), code.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (!IsSupportedLanguage(code)) {
+        throw tolm::HostError(tolm::err::InvalidProcedureCall,
+                              "Unknown language \"" + language + "\": use chs, en or cht", Source);
+    }
+    if (!database) throw tolm::HostError(tolm::err::ObjectNotSet, "Login needs a database", Source);
+
+    auto rows = database->Query("SELECT FUserID, FName, FIsAdmin, FForbidden FROM t_User WHERE FName = ?1",
+                                {tolm::Variant(Trimmed(userName))});
+    // A forbidden user is refused exactly as an unknown one: the login screen does
+    // not tell which accounts exist.
+    if (rows->IsEOF() || rows->Field("FForbidden").ToLong() != 0) {
+        throw tolm::HostError(tolm::err::AccessDenied,
+                              TranslateFormat(code, "用户 %1 不存在。", {tolm::Variant(userName)}), Source);
+    }
+    Session::Identity identity;
+    identity.userId = rows->Field("FUserID").ToLong();
+    identity.userName = rows->Field("FName").ToText();
+    identity.isAdministrator = rows->Field("FIsAdmin").ToLong() != 0;
+    identity.language = code;
+    return std::make_shared<Session>(std::move(database), std::move(identity));
+}
+
+std::shared_ptr<Session> CurrentSession() {
+    std::lock_guard lock(g_currentMutex);
+    return g_current;
+}
+
+void SetCurrentSession(std::shared_ptr<Session> session) {
+    std::lock_guard lock(g_currentMutex);
+    g_current = std::move(session);
+}
+
+std::string PropsValue(const std::string& props, const std::string& key) {
+    std::string_view rest = props;
+    while (!rest.empty()) {
+        const size_t end = rest.find(';');
+        const std::string_view entry = rest.substr(0, end);
+        const size_t equals = entry.find('=');
+        if (equals != std::string_view::npos && EqualsNoCase(Trimmed(entry.substr(0, equals)), key)) {
+            return std::string(entry.substr(equals + 1));
+        }
+        if (end == std::string_view::npos) break;
+        rest.remove_prefix(end + 1);
+    }
+    return {};
+}
+
+}  // namespace hub

@@ -1,0 +1,82 @@
+// The login of this client process: who works, in which language, on which
+// database, from which machine.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "db/database.h"
+
+namespace hub {
+
+class Session {
+public:
+    struct Identity {
+        int32_t userId = 0;
+        std::string userName;
+        bool isAdministrator = false;
+        std::string language = "chs";  // "chs", "en" or "cht"
+    };
+
+    // A session of a user already checked against the database (see Login). The
+    // machine name, the address, the process id and the database's name and server
+    // are found here.
+    Session(std::shared_ptr<Database> database, Identity identity);
+
+    int32_t UserId() const { return m_identity.userId; }
+    const std::string& UserName() const { return m_identity.userName; }
+    // As it was at login; the rights check reads the current state.
+    bool IsAdministrator() const { return m_identity.isAdministrator; }
+    const std::string& Language() const { return m_identity.language; }
+    const std::string& MachineName() const { return m_machineName; }
+    const std::string& IpAddress() const { return m_ipAddress; }
+    // The database file ("" for a private in-memory database) and the name shown
+    // for it (the file name, ":memory:", or the server's database name).
+    const std::filesystem::path& DatabasePath() const { return m_databasePath; }
+    const std::string& DatabaseName() const { return m_databaseName; }
+    // The address of the database server: 127.0.0.1 for the embedded database.
+    const std::string& ServerAddress() const { return m_serverAddress; }
+    int32_t ProcessId() const { return m_processId; }
+    const std::shared_ptr<Database>& Db() const { return m_database; }
+
+    // "UserID=<id>;UserName=<name>;ServerIP=<server>;MachineName=<host>;IP=<ip>;
+    // DBName=<database name>;". The language is not part of it: the plug-in adds
+    // the one it detected.
+    std::string PropsString() const;
+
+private:
+    std::shared_ptr<Database> m_database;
+    Identity m_identity;
+    std::string m_machineName;
+    std::string m_ipAddress;
+    std::filesystem::path m_databasePath;
+    std::string m_databaseName;
+    std::string m_serverAddress;
+    int32_t m_processId = 0;
+};
+
+// Logs a user in: the user must exist in t_User (name compared without regard to
+// letter case) and not be forbidden. Raises HostError(AccessDenied) with the
+// message "用户 %1 不存在。" in the requested language for an unknown or forbidden
+// user (the two are not told apart), and HostError(InvalidProcedureCall) for a
+// language other than "chs", "en" or "cht" (letter case ignored).
+std::shared_ptr<Session> Login(std::shared_ptr<Database> database, const std::string& userName,
+                               const std::string& language);
+
+// The session of this process: set after login, read by whoever needs the user or
+// the database without being handed them. Null before login.
+std::shared_ptr<Session> CurrentSession();
+void SetCurrentSession(std::shared_ptr<Session> session);
+
+// The value of a key in a session property string ("" when absent); keys are
+// compared without regard to letter case, entries are separated by ";".
+std::string PropsValue(const std::string& props, const std::string& key);
+
+// The first non-loopback IPv4 address of an interface that is up, else 127.0.0.1.
+std::string LocalIpAddress();
+// The machine's host name ("localhost" when it cannot be read).
+std::string LocalMachineName();
+
+}  // namespace hub

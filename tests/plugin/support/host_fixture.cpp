@@ -1,0 +1,52 @@
+#include "host_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <exception>
+#include <thread>
+
+#include "db/company_setup.h"
+#include "services/services.h"
+#include "tolm/platform.h"
+
+namespace qel::test {
+
+HostFixture::HostFixture(const std::string& userName, const std::string& language, bool demo)
+    : m_db(hub::OpenSqlite(":memory:")), m_platform(std::make_shared<hub::HeadlessPlatform>()) {
+    hub::InitCompany(*m_db, demo);
+    m_session = hub::Login(m_db, userName, language);
+    hub::RegisterServices(m_session);
+    tolm::InstallPlatform(m_platform);
+}
+
+HostFixture::~HostFixture() {
+    hub::UnregisterServices();
+    tolm::InstallPlatform(nullptr);
+}
+
+std::vector<std::string> HostFixture::Messages() const {
+    std::vector<std::string> prompts;
+    for (const auto& box : m_platform->MessageBoxes()) prompts.push_back(box.prompt);
+    return prompts;
+}
+
+void RunOnFreshThread(const std::function<void()>& body) {
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            body();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
+    worker.join();
+    if (failure) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "exception escaped the scenario: " << e.what();
+        }
+    }
+}
+
+}  // namespace qel::test

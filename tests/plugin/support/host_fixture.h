@@ -1,0 +1,42 @@
+// A headless host for the plug-in's scenarios: a company on a private database, a
+// logged-in user, the service components and a scripted platform.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "db/database.h"
+#include "platform/headless_platform.h"
+#include "services/session.h"
+
+namespace qel::test {
+
+class HostFixture {
+public:
+    explicit HostFixture(const std::string& userName = "administrator", const std::string& language = "chs",
+                         bool demo = false);
+    ~HostFixture();
+    HostFixture(const HostFixture&) = delete;
+    HostFixture& operator=(const HostFixture&) = delete;
+
+    hub::Database& Db() const { return *m_db; }
+    const std::shared_ptr<hub::Database>& DbRef() const { return m_db; }
+    const std::shared_ptr<hub::Session>& Session() const { return m_session; }
+    hub::HeadlessPlatform& Platform() const { return *m_platform; }
+
+    // The prompts of the message boxes shown so far.
+    std::vector<std::string> Messages() const;
+
+private:
+    std::shared_ptr<hub::Database> m_db;
+    std::shared_ptr<hub::Session> m_session;
+    std::shared_ptr<hub::HeadlessPlatform> m_platform;
+};
+
+// The plug-in keeps its language, loaders and counters per thread: a scenario that
+// needs them fresh runs on a thread of its own. Failures inside are reported as the
+// test's failures; an exception escaping the body fails the test.
+void RunOnFreshThread(const std::function<void()>& body);
+
+}  // namespace qel::test

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the main job on the embedded SQLite
-# default: registers the plug-in and lists the classes the host can create.
+# default: registers the plug-in, sets up a demonstration company in tolm.db (kept
+# when it exists) and lists its exchange rates.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh default
 tolm=build/bin/tolm
 "$tolm" register build/bin/libTolmBaseQelPlugin.so
 "$tolm" classes
+"$tolm" --db tolm.db init --demo
+"$tolm" --db tolm.db rates

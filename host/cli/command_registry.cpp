@@ -3,6 +3,9 @@
 namespace hub::cli {
 
 void AddAllCommands(CommandSet& commands) {
+    AddCompanyCommands(commands);
+    AddRateCommands(commands);
+    AddLogCommands(commands);
     AddClassCommands(commands);
 }
 

@@ -9,6 +9,13 @@ namespace hub::cli {
 // register, unregister, classes
 void AddClassCommands(CommandSet& commands);
 
+// init
+void AddCompanyCommands(CommandSet& commands);
+// rate new, rate modify, rate show, rates
+void AddRateCommands(CommandSet& commands);
+// log
+void AddLogCommands(CommandSet& commands);
+
 // All of the above, in the order `tolm --help` lists them.
 void AddAllCommands(CommandSet& commands);
 

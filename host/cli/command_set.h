@@ -1,6 +1,7 @@
 // The subcommands of the command line and what they share.
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <iosfwd>
 #include <memory>
@@ -11,6 +12,7 @@
 
 #include "core/class_loader.h"
 #include "platform/headless_platform.h"
+#include "services/session.h"
 
 namespace hub::cli {
 
@@ -29,6 +31,9 @@ struct GlobalOptions {
 class CommandContext {
 public:
     CommandContext(GlobalOptions options, std::ostream& out, std::ostream& err);
+    ~CommandContext();
+    CommandContext(const CommandContext&) = delete;
+    CommandContext& operator=(const CommandContext&) = delete;
 
     const GlobalOptions& Options() const { return m_options; }
     std::ostream& Out() const { return m_out; }
@@ -39,12 +44,22 @@ public:
     const ClassLoader& Loader() const { return *m_loader; }
     HeadlessPlatform& Platform() const { return *m_platform; }
 
+    // The database file the options name, as an absolute path.
+    std::filesystem::path DatabasePath() const;
+    // The options' user ("administrator" when none is given) logged in on the
+    // options' database in the options' language, with the service components
+    // registered: opened at the first call, kept until the context ends. Raises
+    // FileNotFound, telling the person to run tolm init, when the database does not
+    // exist, and what the login raises for an unknown user.
+    const std::shared_ptr<Session>& OpenSession();
+
 private:
     GlobalOptions m_options;
     std::ostream& m_out;
     std::ostream& m_err;
     std::unique_ptr<ClassLoader> m_loader;
     std::shared_ptr<HeadlessPlatform> m_platform;
+    std::shared_ptr<Session> m_session;
 };
 
 // Returns the process exit code.

@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
 
     hub::cli::GlobalOptions options;
     app.add_option("--db", options.database, "The database file")->capture_default_str();
-    app.add_option("--user", options.user, "The user the session runs as");
+    app.add_option("--user", options.user, "The user the session runs as (administrator when not given)");
     app.add_option("--lang", options.language, "The session's language")
         ->check(CLI::IsMember({"chs", "en", "cht"}))
         ->capture_default_str();

@@ -95,9 +95,10 @@ public:
 // A company with nothing but its base data, the administrator logged in.
 class ExRateEditorScenario : public ::testing::Test {
 protected:
-    void UseHost(const std::string& user, bool demo) {
+    // Another company and login; the first is gone before the second registers its services.
+    void UseHost(const std::string& user, bool demo, const std::string& language = "chs") {
         m_host.reset();
-        m_host = std::make_unique<HostFixture>(user, "chs", demo);
+        m_host = std::make_unique<HostFixture>(user, language, demo);
     }
 
     hub::Database& Db() const { return m_host->Db(); }
@@ -114,7 +115,8 @@ protected:
     int32_t AddType(const std::string& number, const std::string& name, int32_t digits) const {
         const auto id = hub::NewExchangeRateId(Db(), true);
         Db().Execute(
-            "INSERT INTO t_ExchangeRate (FID, FNumber, FName, FDigits, FLevels, FParentID) VALUES (?1, ?2, ?3, ?4, 1, 0)",
+            "INSERT INTO t_ExchangeRate (FID, FNumber, FName, FDigits, FLevels, FParentID)"
+            " VALUES (?1, ?2, ?3, ?4, 1, 0)",
             {Variant(id), Variant(number), Variant(name), Variant(digits)});
         return static_cast<int32_t>(id);
     }
@@ -129,7 +131,8 @@ protected:
                      {Variant(id), Variant(code), Variant(typeId)});
         Db().Execute("INSERT INTO t_ExchangeRateEntry (FID, FCyTo, FExchangeRateType, FExchangeRate, FReverseExRate,"
                      " FBegDate, FEndDate, FNumber, FName, FChkUserID) "
-                     "VALUES (?1, (SELECT FCurrencyID FROM t_Currency WHERE FNumber = ?2), ?3, ?4, ?5, ?6, ?7, ?8, ?8, ?9)",
+                     "VALUES (?1, (SELECT FCurrencyID FROM t_Currency WHERE FNumber = ?2),"
+                     " ?3, ?4, ?5, ?6, ?7, ?8, ?8, ?9)",
                      {Variant(id), Variant(currency), Variant(typeId), Variant(rate), Variant(1.0 / rate),
                       Variant(begin), Variant(end), Variant(code), Variant(auditor)});
         return static_cast<int32_t>(id);
@@ -416,7 +419,7 @@ TEST_F(ExRateEditor, AnAuditedRateIsLockedOnLoadAndRefusedOnSave) {
             ADD_FAILURE() << "a locked field took a value";
         } catch (const tolm::HostError& error) {
             EXPECT_EQ(error.Number(), tolm::err::Refused);
-            EXPECT_NE(error.Description().find("FExchangeRate is locked"), std::string::npos) << error.Description();
+            EXPECT_NE(error.Description().find("字段FExchangeRate已锁定"), std::string::npos) << error.Description();
             EXPECT_NE(error.Description().find(AuditedText), std::string::npos) << error.Description();
         }
         EXPECT_FALSE(bill->Save());
@@ -437,7 +440,7 @@ TEST_F(ExRateEditor, AMissingTypeRowLeavesTheFirstPartOfCodeAndNameEmpty) {
         EXPECT_EQ(bill.Text("FNumber"), ".USD.20240301");
         EXPECT_EQ(bill.Text("FName"), ".美元.20240301");
         ASSERT_EQ(Screen().MessageBoxes().size(), 1u);
-        EXPECT_NE(Messages()[0].find("no exchange-rate type 999"), std::string::npos) << Messages()[0];
+        EXPECT_NE(Messages()[0].find("汇率类型999不存在"), std::string::npos) << Messages()[0];
         EXPECT_EQ(RateCount(), 0);
     });
 }
@@ -573,6 +576,22 @@ TEST_F(ExRateEditor, AUserWithoutTheRightToAddRatesCannotSave) {
         EXPECT_TRUE(watcher->events.empty()) << "the editor was not even asked";
         EXPECT_EQ(RateCount(), ratesBefore);
     });
+}
+
+TEST_F(ExRateEditor, TheDataAccessObjectSpeaksForTheSessionsUser) {
+    UseHost("auditor", /*demo=*/true);
+    auto window = BillWindow::ForNewRate(m_host->Session(), hub::RateListFilter(CompanyType));
+    auto data = window->DataAccess();
+    EXPECT_EQ(data, window->DataAccess()) << "one object for the life of the window";
+    EXPECT_TRUE(data->CheckRight(65000, tolm::secView, 0, false, "")) << "the auditor may view the log";
+    EXPECT_FALSE(data->CheckRight(65000, tolm::secDelete, 0, false, "")) << "but not delete from it";
+    EXPECT_TRUE(Messages().empty()) << "asked without a message";
+
+    UseHost("administrator", /*demo=*/false, "en");
+    auto english = BillWindow::ForNewRate(m_host->Session(), hub::RateListFilter(CompanyType));
+    std::string extra;
+    EXPECT_EQ(english->DataAccess()->LookupText("查看", extra), "View");
+    EXPECT_EQ(english->Parameter()->Filter("FilterString").ToText(), hub::RateListFilter(CompanyType));
 }
 
 TEST_F(ExRateEditor, WhatAPersonTypesIsReadStrictly) {

@@ -1,0 +1,582 @@
+#include "windows/bill_window.h"
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+
+#include "db/company_setup.h"
+#include "db/date_text.h"
+#include "db/user_rights.h"
+#include "services/catalogue.h"
+#include "tolm/components.h"
+#include "tolm/registry.h"
+#include "windows/standard_menu_bars.h"
+#include "windows/tool_collection.h"
+
+namespace hub {
+namespace {
+
+constexpr const char* Source = "BillWindow";
+// The key code a person presses for help.
+constexpr int16_t KeyF1 = 112;
+// Places the rate shows before the plug-in applies its type's precision: the
+// precision a new type gets.
+constexpr int32_t DefaultRateDecimals = 4;
+
+tolm::HostError Error(int32_t number, const std::string& description) {
+    return tolm::HostError(number, description, Source);
+}
+
+std::string Trim(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return {};
+    const size_t last = text.find_last_not_of(" \t\r\n");
+    return text.substr(first, last - first + 1);
+}
+
+bool IsBlank(const tolm::Variant& value) {
+    if (value.IsEmpty() || value.IsNull()) return true;
+    return value.Type() == tolm::VarType::String && Trim(value.ToText()).empty();
+}
+
+// A day of validity: the time of day, if any came along, is not part of it.
+tolm::DateTime DayOf(tolm::DateTime value) {
+    return tolm::DateTime(std::chrono::floor<std::chrono::days>(value));
+}
+
+// A number as a person types it: the whole text must be the number.
+std::optional<double> ParseNumber(const std::string& text) {
+    std::string digits = text;
+    if (!digits.empty() && digits.front() == '+') digits.erase(0, 1);
+    double value = 0;
+    const char* end = digits.data() + digits.size();
+    auto [stop, ec] = std::from_chars(digits.data(), end, value);
+    if (ec != std::errc() || stop != end || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+int32_t IdValue(const tolm::Variant& value) { return IsBlank(value) ? 0 : value.ToLong(); }
+
+}  // namespace
+
+std::string RateListFilter(int32_t typeId) {
+    return "t_ExchangeRate.FParentID=" + std::to_string(typeId) + " AND t_ExchangeRate.FIsNativeRate=0";
+}
+
+// ---- construction --------------------------------------------------------------------------
+
+std::shared_ptr<BillWindow> BillWindow::ForNewRate(std::shared_ptr<Session> session, std::string filterText) {
+    return std::shared_ptr<BillWindow>(new BillWindow(std::move(session), ModeNew, 0, std::move(filterText)));
+}
+
+std::shared_ptr<BillWindow> BillWindow::ForRate(std::shared_ptr<Session> session, int32_t rateId,
+                                                std::string filterText) {
+    return std::shared_ptr<BillWindow>(
+        new BillWindow(std::move(session), ModeModify, rateId, std::move(filterText)));
+}
+
+BillWindow::BillWindow(std::shared_ptr<Session> session, int32_t mode, int32_t rateId, std::string filterText)
+    : m_session(std::move(session)),
+      m_mode(mode),
+      m_openedRateId(rateId),
+      m_menuBar(BuildStandardMenuBar(StandardMenu::RateBill)),
+      m_parameter(std::make_shared<BillWindowParameter>(std::move(filterText))) {
+    if (!m_session) throw Error(tolm::err::ObjectNotSet, "A bill window needs a logged-in session");
+
+    DataAccessHooks hooks;
+    const std::shared_ptr<Session> session_ = m_session;
+    hooks.lookupText = [session_](const std::string& text, std::string&) {
+        return Translate(session_->Language(), text);
+    };
+    // The data-access object asks (object, right, sub-object); the rights are
+    // stored per (subsystem, object), so the first number names the subsystem.
+    hooks.checkRight = [session_](int32_t objectNumber, int32_t accessType, int32_t subObject, bool showMessage,
+                                  const std::string& rightName) {
+        auto security = tolm::CreateObject<tolm::ISecurityInfo>(tolm::classname::SecurityInfo);
+        return security->AccessCheck(session_->PropsString(), objectNumber, subObject, accessType, showMessage,
+                                     rightName);
+    };
+    m_dataAccess = std::make_shared<hub::DataAccess>(m_session->Db(), std::move(hooks));
+
+    struct Layout {
+        const char* key;
+        FieldKind kind;
+        bool personEditable;
+        int32_t decimals;
+    };
+    static constexpr Layout Fields[] = {
+        {"FID", FieldKind::Id, false, 0},
+        {"FBase", FieldKind::Currency, true, 0},
+        {"FBaseProperty", FieldKind::CurrencyName, false, 0},
+        {"FExchangeRate", FieldKind::Number, true, DefaultRateDecimals},
+        {"FBegDate", FieldKind::Date, true, 0},
+        {"FEndDate", FieldKind::Date, true, 0},
+        {"FChkUserID", FieldKind::User, false, 0},
+        {"FExchangeRateType", FieldKind::Type, false, 0},
+        {"FNumber", FieldKind::Text, false, 0},
+        {"FName", FieldKind::Text, false, 0},
+    };
+    for (const Layout& layout : Fields) {
+        m_fields.push_back(HeadField{layout.key, layout.kind, layout.personEditable, {}, {},
+                                     std::make_shared<BillWindowControl>(layout.key, layout.decimals)});
+    }
+}
+
+BillWindow::~BillWindow() = default;
+
+// ---- events ----------------------------------------------------------------------------------
+
+int32_t BillWindow::Advise(const std::shared_ptr<tolm::IBillEvents>& sink) {
+    if (!sink) throw Error(tolm::err::ObjectNotSet, "There is no event sink to connect");
+    const int32_t cookie = m_nextCookie++;
+    m_sinks.emplace_back(cookie, sink);
+    return cookie;
+}
+
+void BillWindow::Unadvise(int32_t cookie) {
+    auto found = std::find_if(m_sinks.begin(), m_sinks.end(), [cookie](const auto& entry) {
+        return entry.first == cookie;
+    });
+    if (found == m_sinks.end()) {
+        throw Error(tolm::err::InvalidProcedureCall,
+                    "No event sink is connected under the cookie " + std::to_string(cookie));
+    }
+    m_sinks.erase(found);
+}
+
+template <class F>
+bool BillWindow::Raise(const char* eventName, F&& call) {
+    // A sink may connect or disconnect sinks while it handles the event: the
+    // event goes to those connected when it was raised.
+    std::vector<std::shared_ptr<tolm::IBillEvents>> sinks;
+    for (const auto& [cookie, weak] : m_sinks) {
+        if (auto sink = weak.lock()) sinks.push_back(std::move(sink));
+    }
+    std::erase_if(m_sinks, [](const auto& entry) { return entry.second.expired(); });
+
+    bool succeeded = true;
+    for (const auto& sink : sinks) {
+        try {
+            call(*sink);
+        } catch (...) {
+            succeeded = false;
+            RecordFailure(eventName, tolm::CurrentError());
+        }
+    }
+    return succeeded;
+}
+
+void BillWindow::RecordFailure(const std::string& eventName, const tolm::HostError& error) {
+    m_eventFailures.push_back(BillEventFailure{eventName, error});
+    Report(error);
+}
+
+void BillWindow::Report(const tolm::HostError& error) const {
+    tolm::OnErrorSilent([&] {
+        tolm::CreateObject<tolm::IMessageService>(tolm::classname::MessageService)->ReportError(error, {});
+    });
+}
+
+// ---- head fields -----------------------------------------------------------------------------
+
+BillWindow::HeadField& BillWindow::Field(const std::string& key) {
+    return const_cast<HeadField&>(std::as_const(*this).Field(key));
+}
+
+const BillWindow::HeadField& BillWindow::Field(const std::string& key) const {
+    for (const HeadField& field : m_fields) {
+        if (SameKey(field.key, key)) return field;
+    }
+    throw Error(tolm::err::ObjectNotFound, "The exchange-rate editor has no field " + key);
+}
+
+const BillWindow::HeadField& BillWindow::FieldOfControl(const std::shared_ptr<tolm::IFieldControl>& control) const {
+    for (const HeadField& field : m_fields) {
+        if (control && field.control.get() == control.get()) return field;
+    }
+    throw Error(tolm::err::InvalidProcedureCall, "The control is not one of this window's controls");
+}
+
+tolm::Variant BillWindow::GetHeadValue(const std::string& sKey, int32_t lRow, int32_t lKind) const {
+    const HeadField& field = Field(sKey);
+    if (lRow != 1) {
+        throw Error(tolm::err::SubscriptOutOfRange, "A head field has only row 1, not " + std::to_string(lRow));
+    }
+    // A field with nothing in it holds the empty text, as an empty box does.
+    if (lKind == 1) return field.value.IsEmpty() ? tolm::Variant(std::string()) : field.value;
+    if (lKind == 3) return tolm::Variant(DisplayText(field));
+    throw Error(tolm::err::InvalidProcedureCall,
+                "A head field gives its value (1) or its display text (3), not kind " + std::to_string(lKind));
+}
+
+tolm::Variant BillWindow::SetHeadValue(const std::string& sKey, const tolm::Variant& value, bool bFireChange) {
+    HeadField& field = Field(sKey);
+    StoreValue(field, value);
+    if (bFireChange && field.kind == FieldKind::Currency) {
+        // The currency's name goes with the currency.
+        tolm::Variant name;
+        if (!field.value.IsEmpty()) {
+            auto rows = m_session->Db()->Query("SELECT FName FROM t_Currency WHERE FCurrencyID = ?1", {field.value});
+            name = rows->IsEOF() ? tolm::Variant(std::string()) : rows->Field("FName");
+        }
+        StoreValue(Field("FBaseProperty"), name);
+    }
+    return field.value;
+}
+
+void BillWindow::StoreValue(HeadField& field, const tolm::Variant& value) {
+    Database& db = *m_session->Db();
+    auto lookup = [&](const char* sql, int32_t id) -> std::string {
+        auto rows = db.Query(sql, {tolm::Variant(id)});
+        return rows->IsEOF() ? std::string() : rows->Field("FText").ToText();
+    };
+    switch (field.kind) {
+        case FieldKind::Id:
+        case FieldKind::Currency:
+        case FieldKind::User:
+        case FieldKind::Type: {
+            tolm::Variant stored = IsBlank(value) ? tolm::Variant() : tolm::Variant(value.ToLong());
+            std::string text;
+            if (!stored.IsEmpty()) {
+                const int32_t id = stored.ToLong();
+                if (field.kind == FieldKind::Currency) {
+                    text = lookup("SELECT FNumber AS FText FROM t_Currency WHERE FCurrencyID = ?1", id);
+                } else if (field.kind == FieldKind::User) {
+                    text = lookup("SELECT FName AS FText FROM t_User WHERE FUserID = ?1", id);
+                } else if (field.kind == FieldKind::Type) {
+                    text = lookup("SELECT FName AS FText FROM t_ExchangeRate WHERE FID = ?1 AND FLevels = 1", id);
+                } else {
+                    text = stored.ToText();
+                }
+            }
+            field.value = std::move(stored);
+            field.text = std::move(text);
+            break;
+        }
+        case FieldKind::Number:
+            field.value = IsBlank(value) ? tolm::Variant() : tolm::Variant(value.ToDouble());
+            break;
+        case FieldKind::Date:
+            field.value = IsBlank(value) ? tolm::Variant() : tolm::Variant(DayOf(value.ToDate()));
+            break;
+        case FieldKind::CurrencyName:
+        case FieldKind::Text:
+            field.value = value.IsEmpty() || value.IsNull() ? tolm::Variant() : tolm::Variant(value.ToText());
+            break;
+    }
+}
+
+std::string BillWindow::DisplayText(const HeadField& field) const {
+    if (field.value.IsEmpty()) return {};
+    switch (field.kind) {
+        case FieldKind::Currency:
+        case FieldKind::User:
+        case FieldKind::Type:
+            return field.text;
+        case FieldKind::Number: {
+            std::string text = tolm::FormatFixed(field.value.ToDouble(), field.control->Decimals());
+            // A whole number shows without the point the format leaves behind.
+            if (!text.empty() && text.back() == '.') text.pop_back();
+            return text;
+        }
+        case FieldKind::Date:
+            return tolm::FormatDate(field.value.ToDate(), "yyyy-MM-dd");
+        default:
+            return field.value.ToText();
+    }
+}
+
+std::shared_ptr<tolm::IFieldControl> BillWindow::GetControl(const std::string& sKey, std::string& sPage,
+                                                            int32_t& lIndex) const {
+    const HeadField& field = Field(sKey);
+    sPage = "Page1";
+    lIndex = static_cast<int32_t>(&field - m_fields.data()) + 1;
+    return field.control;
+}
+
+void BillWindow::LockControl(const std::shared_ptr<tolm::IFieldControl>& control, int32_t, bool bLock) {
+    FieldOfControl(control).control->SetLocked(bLock);
+}
+
+tolm::Variant BillWindow::SetControlDecimals(const std::shared_ptr<tolm::IFieldControl>& control, int32_t,
+                                             int32_t lDecimals) {
+    const HeadField& field = FieldOfControl(control);
+    const int32_t previous = field.control->Decimals();
+    field.control->SetDecimals(lDecimals);
+    return tolm::Variant(previous);
+}
+
+void BillWindow::SetStatusText(int32_t lPanel, const std::string& text) {
+    for (auto& [panel, current] : m_statusTexts) {
+        if (panel == lPanel) {
+            current = text;
+            return;
+        }
+    }
+    m_statusTexts.emplace_back(lPanel, text);
+}
+
+std::string BillWindow::StatusText(int32_t lPanel) const {
+    for (const auto& [panel, text] : m_statusTexts) {
+        if (panel == lPanel) return text;
+    }
+    return {};
+}
+
+const BillWindowControl& BillWindow::Control(const std::string& key) const { return *Field(key).control; }
+
+int32_t BillWindow::RecordId() const { return IdValue(Field("FID").value); }
+
+// ---- loading ---------------------------------------------------------------------------------
+
+void BillWindow::Load(int32_t rateId) {
+    auto rows = m_session->Db()->Query(
+        "SELECT e.FID, e.FCyTo, c.FName AS FCurrencyName, e.FExchangeRate, e.FBegDate, e.FEndDate, e.FChkUserID,"
+        " e.FExchangeRateType, e.FNumber, e.FName"
+        " FROM t_ExchangeRateEntry e"
+        " JOIN t_ExchangeRate h ON h.FID = e.FID AND h.FLevels = 2"
+        " LEFT JOIN t_Currency c ON c.FCurrencyID = e.FCyTo"
+        " WHERE e.FID = ?1",
+        {tolm::Variant(rateId)});
+    if (rows->IsEOF()) throw Error(tolm::err::ObjectNotFound, "There is no exchange rate " + std::to_string(rateId));
+    StoreValue(Field("FID"), rows->Field("FID"));
+    StoreValue(Field("FBase"), rows->Field("FCyTo"));
+    StoreValue(Field("FBaseProperty"), rows->Field("FCurrencyName"));
+    StoreValue(Field("FExchangeRate"), rows->Field("FExchangeRate"));
+    StoreValue(Field("FBegDate"), rows->Field("FBegDate"));
+    StoreValue(Field("FEndDate"), rows->Field("FEndDate"));
+    StoreValue(Field("FChkUserID"), rows->Field("FChkUserID"));
+    StoreValue(Field("FExchangeRateType"), rows->Field("FExchangeRateType"));
+    StoreValue(Field("FNumber"), rows->Field("FNumber"));
+    StoreValue(Field("FName"), rows->Field("FName"));
+}
+
+// ---- what the person does --------------------------------------------------------------------
+
+void BillWindow::RequireOpen(const char* operation) const {
+    if (!m_open) {
+        throw Error(tolm::err::InvalidProcedureCall,
+                    std::string("The exchange-rate editor is ") + (m_closed ? "closed" : "not open") + ": cannot " +
+                        operation);
+    }
+}
+
+void BillWindow::Open(const std::string& editorClass) {
+    if (m_open || m_closed) {
+        throw Error(tolm::err::InvalidProcedureCall,
+                    m_open ? "The exchange-rate editor is already open" : "A closed editor cannot be opened again");
+    }
+    if (m_mode == ModeModify) Load(m_openedRateId);
+    m_editor = tolm::CreateObject<tolm::IBillEventClass>(editorClass);
+    m_open = true;
+    try {
+        m_editor->Show(shared_from_this());
+    } catch (...) {
+        RecordFailure("Show", tolm::CurrentError());
+    }
+    Raise("MenuBarInitialize", [&](tolm::IBillEvents& sink) { sink.MenuBarInitialize(m_menuBar); });
+    if (m_mode == ModeModify) {
+        Raise("AfterLoadBill", [](tolm::IBillEvents& sink) { sink.AfterLoadBill(); });
+    } else {
+        Raise("AfterNewBill", [](tolm::IBillEvents& sink) { sink.AfterNewBill(); });
+    }
+}
+
+void BillWindow::Enter(const std::string& key, const std::string& text) {
+    RequireOpen("enter a value");
+    HeadField& field = Field(key);
+    if (!field.personEditable) {
+        throw Error(tolm::err::Refused, TranslateFormat(m_session->Language(), "字段%1由系统填写，不能修改。", {field.key}));
+    }
+    if (field.control->Locked()) {
+        const std::string reason = StatusText(1);
+        throw Error(tolm::err::Refused, reason.empty() ? TranslateFormat(m_session->Language(), "字段%1已锁定，不能修改。", {field.key})
+                                           : TranslateFormat(m_session->Language(), "字段%1已锁定，不能修改：%2", {field.key, reason}));
+    }
+    const std::string typed = Trim(text);
+    tolm::Variant value;
+    if (!typed.empty()) {
+        switch (field.kind) {
+            case FieldKind::Currency: {
+                auto rows = m_session->Db()->Query(
+                    "SELECT FCurrencyID FROM t_Currency WHERE FNumber = ?1 AND FDeleted = 0", {tolm::Variant(typed)});
+                if (rows->IsEOF()) {
+                    throw Error(tolm::err::ObjectNotFound, TranslateFormat(m_session->Language(), "币别代码%1不存在。", {typed}));
+                }
+                value = rows->Field("FCurrencyID");
+                break;
+            }
+            case FieldKind::Number: {
+                std::optional<double> number = ParseNumber(typed);
+                if (!number) throw Error(tolm::err::TypeMismatch, TranslateFormat(m_session->Language(), "“%1”不是数字。", {typed}));
+                value = tolm::Variant(*number);
+                break;
+            }
+            case FieldKind::Date: {
+                std::optional<tolm::DateTime> day = ParseDateText(typed);
+                if (!day || DayOf(*day) != *day) {
+                    throw Error(tolm::err::TypeMismatch, TranslateFormat(m_session->Language(), "“%1”不是yyyy-MM-dd格式的日期。", {typed}));
+                }
+                value = tolm::Variant(*day);
+                break;
+            }
+            default:
+                value = tolm::Variant(typed);
+                break;
+        }
+    }
+    SetHeadValue(field.key, value, true);
+}
+
+bool BillWindow::HoldsSaveRight(int32_t mode) {
+    bool holds = false;
+    const int32_t right = mode == ModeNew ? rights::New : rights::Modify;
+    // The security component tells the person when the right is missing.
+    const bool asked = tolm::OnErrorReport([this](const tolm::HostError& error) { Report(error); }, [&] {
+        auto security = tolm::CreateObject<tolm::ISecurityInfo>(tolm::classname::SecurityInfo);
+        holds = security->AccessCheck(m_session->PropsString(), rights::BaseDataSubsystem, rights::BaseDataObject,
+                                      right, true, "");
+    });
+    return asked && holds;
+}
+
+std::optional<BillWindow::RateRow> BillWindow::CollectRow() {
+    Database& db = *m_session->Db();
+    auto refuse = [&](const std::string& description) -> std::optional<RateRow> {
+        Report(Error(tolm::err::Refused, description));
+        return std::nullopt;
+    };
+    RateRow row;
+    const HeadField& type = Field("FExchangeRateType");
+    if (IdValue(type.value) == 0) return refuse(Translate(m_session->Language(), "汇率没有汇率类型。"));
+    row.typeId = IdValue(type.value);
+    if (db.Query("SELECT 1 FROM t_ExchangeRate WHERE FID = ?1 AND FLevels = 1", {tolm::Variant(row.typeId)})
+            ->IsEOF()) {
+        return refuse(TranslateFormat(m_session->Language(), "汇率类型%1不存在。", {row.typeId}));
+    }
+    const HeadField& currency = Field("FBase");
+    if (IdValue(currency.value) == 0) return refuse(Translate(m_session->Language(), "请选择汇率的币别。"));
+    row.currencyId = IdValue(currency.value);
+    if (db.Query("SELECT 1 FROM t_Currency WHERE FCurrencyID = ?1", {tolm::Variant(row.currencyId)})->IsEOF()) {
+        return refuse(TranslateFormat(m_session->Language(), "币别%1不存在。", {row.currencyId}));
+    }
+    const HeadField& rate = Field("FExchangeRate");
+    if (rate.value.IsEmpty()) return refuse(Translate(m_session->Language(), "请输入汇率。"));
+    row.rate = rate.value.ToDouble();
+    const HeadField& begin = Field("FBegDate");
+    const HeadField& end = Field("FEndDate");
+    if (begin.value.IsEmpty()) return refuse(Translate(m_session->Language(), "请输入生效日期。"));
+    if (end.value.IsEmpty()) return refuse(Translate(m_session->Language(), "请输入失效日期。"));
+    row.begin = begin.value.ToDate();
+    row.end = end.value.ToDate();
+    row.number = Field("FNumber").value.ToText();
+    row.name = Field("FName").value.ToText();
+    row.auditorId = IdValue(Field("FChkUserID").value);
+    return row;
+}
+
+int32_t BillWindow::Write(const RateRow& row, int32_t mode) {
+    using tolm::Variant;
+    Database& db = *m_session->Db();
+    Transaction transaction(db);
+    int32_t id = 0;
+    if (mode == ModeNew) {
+        // Inside the transaction: nobody can take the id in between.
+        id = static_cast<int32_t>(NewExchangeRateId(db, false));
+        db.Execute(
+            "INSERT INTO t_ExchangeRate (FID, FNumber, FName, FDigits, FRemark, FLevels, FParentID, FIsNativeRate)"
+            " VALUES (?1, ?2, ?3, (SELECT FDigits FROM t_ExchangeRate WHERE FID = ?4 AND FLevels = 1), '', 2, ?4, 0)",
+            {Variant(id), Variant(row.number), Variant(row.name), Variant(row.typeId)});
+        db.Execute(
+            "INSERT INTO t_ExchangeRateEntry (FID, FCyTo, FExchangeRateType, FExchangeRate, FBegDate, FEndDate,"
+            " FNumber, FName, FChkUserID) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)",
+            {Variant(id), Variant(row.currencyId), Variant(row.typeId), Variant(row.rate), Variant(row.begin),
+             Variant(row.end), Variant(row.number), Variant(row.name), Variant(row.auditorId)});
+    } else {
+        id = RecordId();
+        const int64_t headers = db.Execute(
+            "UPDATE t_ExchangeRate SET FNumber = ?2, FName = ?3,"
+            " FDigits = (SELECT FDigits FROM t_ExchangeRate WHERE FID = ?4 AND FLevels = 1), FParentID = ?4"
+            " WHERE FID = ?1 AND FLevels = 2",
+            {Variant(id), Variant(row.number), Variant(row.name), Variant(row.typeId)});
+        if (headers == 0) {
+            throw Error(tolm::err::ObjectNotFound, TranslateFormat(m_session->Language(), "汇率%1已不存在。", {id}));
+        }
+        // The auditor is not the editor's to write: a rate audited by someone else
+        // since it was opened stays audited and unchanged. A reverse rate that no
+        // longer matches the rate is dropped rather than kept wrong.
+        const int64_t entries = db.Execute(
+            "UPDATE t_ExchangeRateEntry SET FCyTo = ?2, FExchangeRateType = ?3,"
+            " FReverseExRate = CASE WHEN FExchangeRate = ?4 THEN FReverseExRate ELSE NULL END,"
+            " FExchangeRate = ?4, FBegDate = ?5, FEndDate = ?6, FNumber = ?7, FName = ?8"
+            " WHERE FID = ?1 AND FChkUserID = 0",
+            {Variant(id), Variant(row.currencyId), Variant(row.typeId), Variant(row.rate), Variant(row.begin),
+             Variant(row.end), Variant(row.number), Variant(row.name)});
+        if (entries == 0) {
+            throw Error(tolm::err::Refused, TranslateFormat(m_session->Language(), "汇率%1打开后已被审核，不能修改。", {id}));
+        }
+    }
+    transaction.Commit();
+    return id;
+}
+
+std::shared_ptr<tolm::Dictionary> BillWindow::SavedValues() const {
+    auto values = std::make_shared<tolm::Dictionary>();
+    for (const HeadField& field : m_fields) values->SetItem(field.key, GetHeadValue(field.key, 1, 1));
+    return values;
+}
+
+bool BillWindow::Save() {
+    RequireOpen("save");
+    const int32_t mode = m_mode;
+    if (!HoldsSaveRight(mode)) return false;
+
+    bool bCancel = false;
+    // Checks that could not be made must not let the rate through.
+    const bool checked = Raise("BeforeSave", [&](tolm::IBillEvents& sink) { sink.BeforeSave(bCancel); });
+    if (!checked || bCancel) return false;
+
+    std::optional<RateRow> row = CollectRow();
+    if (!row) return false;
+    int32_t id = 0;
+    try {
+        id = Write(*row, mode);
+    } catch (...) {
+        Report(tolm::CurrentError());
+        return false;
+    }
+
+    StoreValue(Field("FID"), tolm::Variant(id));
+    Raise("SaveBillSuccess", [values = SavedValues()](tolm::IBillEvents& sink) { sink.SaveBillSuccess(values); });
+
+    m_mode = ModeModify;
+    m_openedRateId = id;
+    // Show what is stored now, the follow-up of the save included. The rate is
+    // saved whatever happens here.
+    tolm::OnErrorReport([this](const tolm::HostError& error) { Report(error); }, [&] { Load(id); });
+    return true;
+}
+
+int32_t BillWindow::RequestHelp() {
+    RequireOpen("show help");
+    int32_t iHelpId = 0;
+    int32_t lGetPathMode = 0;
+    const std::string classType = std::to_string(ExchangeRateClassTypeId);
+    Raise("HelpHandler", [&](tolm::IBillEvents& sink) {
+        sink.HelpHandler(KeyF1, 0, iHelpId, "", classType, m_mode, lGetPathMode);
+    });
+    return iHelpId;
+}
+
+void BillWindow::Close() {
+    if (m_closed) return;
+    // The editor holds the window: releasing it may release the last reference.
+    const std::shared_ptr<BillWindow> keepAlive = shared_from_this();
+    m_open = false;
+    m_closed = true;
+    std::shared_ptr<tolm::IBillEventClass> editor = std::move(m_editor);
+    editor.reset();
+}
+
+}  // namespace hub

@@ -1,0 +1,187 @@
+// Keeping a company's rates with tolm, as an accountant or a script does: create the
+// company, add and change rates through the editor, list rates and the log.
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "support/run_process.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using hub::test::ProcessResult;
+using hub::test::RunProcess;
+using hub::test::TempDir;
+using nlohmann::json;
+
+const std::set<std::string> RateKeys{"FID",           "FNumber",        "FName",    "FCyTo",    "FExchangeRateType",
+                                     "FExchangeRate", "FReverseExRate", "FBegDate", "FEndDate", "FChkUserID"};
+
+std::set<std::string> KeysOf(const json& object) {
+    std::set<std::string> keys;
+    for (const auto& [key, value] : object.items()) keys.insert(key);
+    return keys;
+}
+
+class TolmRates : public ::testing::Test {
+protected:
+    ProcessResult Tolm(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), {"--registry", m_registry.string(), "--db", m_database.string()});
+        return RunProcess(TOLM_CLI_PATH, arguments, m_dir.Path());
+    }
+    json TolmJson(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), "--json");
+        ProcessResult result = Tolm(arguments);
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        return json::parse(result.out);
+    }
+    void Init(bool demo) {
+        ProcessResult init = demo ? Tolm({"init", "--demo"}) : Tolm({"init"});
+        ASSERT_EQ(init.exitCode, 0) << init.err;
+    }
+
+    TempDir m_dir;
+    std::filesystem::path m_registry = m_dir / "config" / "classes.json";
+    std::filesystem::path m_database = m_dir / "company.db";
+};
+
+TEST_F(TolmRates, InitCreatesTheCompanyOnceAndThenFindsItUpToDate) {
+    ProcessResult created = Tolm({"init", "--demo"});
+    ASSERT_EQ(created.exitCode, 0) << created.err;
+    EXPECT_NE(created.out.find("Created the company database " + m_database.string()), std::string::npos)
+        << created.out;
+    EXPECT_NE(created.out.find("96 rates"), std::string::npos) << created.out;
+
+    json again = TolmJson({"init", "--demo"});
+    EXPECT_EQ(again.at("created"), false);
+    EXPECT_EQ(again.at("schemaVersionBefore"), again.at("schemaVersion"));
+    EXPECT_EQ(again.at("addedRates"), 0) << "running it again adds nothing";
+    EXPECT_EQ(again.at("rates"), 96);
+    EXPECT_EQ(TolmJson({"rates"}).size(), 96u);
+}
+
+TEST_F(TolmRates, WithoutADatabaseEveryCommandButInitSaysToRunInit) {
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"rates"}, {"log"}, {"rate", "show", "1"},
+          {"rate", "new", "--type", "1", "--currency", "USD", "--rate", "7", "--from", "2024-03-01", "--to",
+           "2024-03-31"}}) {
+        ProcessResult result = Tolm(command);
+        EXPECT_EQ(result.exitCode, 1) << command[0];
+        EXPECT_NE(result.err.find("run tolm init"), std::string::npos) << result.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(m_database)) << "a mistyped database is not created";
+}
+
+TEST_F(TolmRates, ANewRateIsSavedThroughTheEditorAndPrinted) {
+    Init(false);
+    ProcessResult saved = Tolm({"--json", "rate", "new", "--type", "1", "--currency", "USD", "--rate", "6.8",
+                                "--from", "2024-03-01", "--to", "2024-03-31"});
+    ASSERT_EQ(saved.exitCode, 0) << saved.err;
+    EXPECT_NE(saved.err.find("is not registered in " + m_registry.string() + "; registered "), std::string::npos)
+        << "the plug-in beside tolm was registered, and the person told: " << saved.err;
+
+    json rate = json::parse(saved.out);
+    EXPECT_EQ(KeysOf(rate), RateKeys);
+    EXPECT_EQ(rate.at("FNumber"), "01.USD.20240301");
+    EXPECT_EQ(rate.at("FName"), "公司汇率.美元.20240301");
+    EXPECT_EQ(rate.at("FExchangeRateType"), 1);
+    EXPECT_DOUBLE_EQ(rate.at("FExchangeRate").get<double>(), 6.8);
+    EXPECT_DOUBLE_EQ(rate.at("FReverseExRate").get<double>(), 0.1471) << "the editor's follow-up ran";
+    EXPECT_EQ(rate.at("FBegDate"), "2024-03-01");
+    EXPECT_EQ(rate.at("FEndDate"), "2024-03-31");
+    EXPECT_EQ(rate.at("FChkUserID"), 0);
+
+    ProcessResult human = Tolm({"rate", "show", std::to_string(rate.at("FID").get<int>())});
+    ASSERT_EQ(human.exitCode, 0) << human.err;
+    EXPECT_NE(human.out.find("6.8000  (reverse 0.1471)"), std::string::npos) << human.out;
+    EXPECT_EQ(human.err, "") << "registered once, it is not registered again";
+
+    json rates = TolmJson({"rates", "--type", "1"});
+    ASSERT_EQ(rates.size(), 1u);
+    EXPECT_EQ(rates[0], rate);
+    EXPECT_TRUE(TolmJson({"rates", "--type", "2"}).empty());
+
+    json log = TolmJson({"log"});
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(KeysOf(log[0]), (std::set<std::string>{"FID", "FDate", "FUserID", "FUserName", "FFunctionID",
+                                                     "FOperateType", "FDescription", "FMachineName", "FIPAddress"}));
+    EXPECT_EQ(log[0].at("FFunctionID"), "QEL1014002_mnuFileNewItem");
+    EXPECT_EQ(log[0].at("FDescription"), "新增汇率完成-代码：[01.USD.20240301] 汇率：[6.8000]");
+    EXPECT_EQ(log[0].at("FUserName"), "administrator");
+}
+
+TEST_F(TolmRates, AnEditorRegisteredWithAVanishedLibraryIsRegisteredAgainFromBesideTolm) {
+    Init(false);
+    std::filesystem::create_directories(m_registry.parent_path());
+    const std::string gone = (m_dir / "gone" / "libTolmBaseQelPlugin.so").string();
+    hub::test::WriteFile(m_registry, R"({"version":1,"classes":[{"progId":"TolmBaseQelPlugin.CExRateBillEdit",)"
+                                     R"("classId":"{F0167C1D-8F60-4035-AAE8-1A7A87B43636}","helpString":"",)"
+                                     R"("library":")" + gone + R"("}]})");
+    ProcessResult saved = Tolm({"rate", "new", "--type", "2", "--currency", "EUR", "--rate", "7.8", "--from",
+                                "2024-03-01", "--to", "2024-03-31"});
+    ASSERT_EQ(saved.exitCode, 0) << saved.err;
+    EXPECT_NE(saved.err.find("is registered with the missing library " + gone + "; registered "), std::string::npos)
+        << saved.err;
+    EXPECT_NE(saved.out.find("02.EUR.20240301"), std::string::npos) << saved.out;
+    for (const auto& entry : TolmJson({"classes"})) {
+        EXPECT_NE(entry.at("library").get<std::string>(), gone) << "the stale entry was replaced";
+    }
+}
+
+TEST_F(TolmRates, ARefusedSaveExitsWithTheEditorsMessageInTheSessionLanguage) {
+    Init(false);
+    ProcessResult refused = Tolm({"--lang", "en", "rate", "new", "--type", "1", "--currency", "USD", "--rate", "0",
+                                  "--from", "2024-03-01", "--to", "2024-03-31"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("Invalid exchange rate. Please enter a value greater than 0!"), std::string::npos)
+        << refused.err;
+    EXPECT_EQ(refused.out, "");
+    EXPECT_TRUE(TolmJson({"rates"}).empty()) << "nothing was stored";
+    EXPECT_TRUE(TolmJson({"log"}).empty());
+
+    ProcessResult reversed = Tolm({"--lang", "en", "rate", "new", "--type", "1", "--currency", "USD", "--rate", "7",
+                                  "--from", "2024-03-31", "--to", "2024-03-30"});
+    EXPECT_EQ(reversed.exitCode, 1);
+    EXPECT_NE(reversed.err.find("The effective date cannot be later than the expiry date!"), std::string::npos)
+        << reversed.err;
+}
+
+TEST_F(TolmRates, ModifyGoesThroughTheEditorWhichLocksAnAuditedRate) {
+    Init(true);
+    json rates = TolmJson({"rates", "--type", "1"});
+    int audited = 0;
+    json open;
+    for (const auto& rate : rates) {
+        if (rate.at("FChkUserID").get<int>() != 0) {
+            audited = rate.at("FID").get<int>();
+        } else {
+            open = rate;
+        }
+    }
+    ASSERT_NE(audited, 0);
+    ASSERT_FALSE(open.is_null());
+
+    ProcessResult locked = Tolm({"rate", "modify", std::to_string(audited), "--rate", "7.5"});
+    EXPECT_EQ(locked.exitCode, 1);
+    EXPECT_NE(locked.err.find("字段FExchangeRate已锁定"), std::string::npos) << locked.err;
+    ProcessResult resaved = Tolm({"rate", "modify", std::to_string(audited)});
+    EXPECT_EQ(resaved.exitCode, 1) << "the editor refuses to save an audited rate";
+    EXPECT_NE(resaved.err.find("该汇率已审核，不允许修改。"), std::string::npos) << resaved.err;
+
+    const std::string id = std::to_string(open.at("FID").get<int>());
+    json changed = TolmJson({"rate", "modify", id, "--rate", "8"});
+    EXPECT_EQ(changed.at("FID"), open.at("FID"));
+    EXPECT_DOUBLE_EQ(changed.at("FExchangeRate").get<double>(), 8.0);
+    EXPECT_DOUBLE_EQ(changed.at("FReverseExRate").get<double>(), 0.125);
+    EXPECT_EQ(changed.at("FBegDate"), open.at("FBegDate")) << "what was not given stays";
+    EXPECT_EQ(TolmJson({"log", "--limit", "1"})[0].at("FFunctionID"), "QEL1014002_mnuEditModify");
+
+    ProcessResult clerk = Tolm({"--user", "clerk", "rate", "modify", id, "--rate", "9"});
+    EXPECT_EQ(clerk.exitCode, 1) << "the clerk may only look";
+    EXPECT_DOUBLE_EQ(TolmJson({"rate", "show", id}).at("FExchangeRate").get<double>(), 8.0);
+}
+
+}  // namespace

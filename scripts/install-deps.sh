@@ -5,11 +5,9 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  libsqlite3-dev libpq-dev
-  libcli11-dev nlohmann-json3-dev libfmt-dev
+  libsqlite3-dev
+  libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev
-  gettext
 )
 
 missing=()

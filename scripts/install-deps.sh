@@ -8,6 +8,7 @@ packages=(
   libsqlite3-dev
   libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  python3
 )
 
 missing=()

@@ -6,6 +6,8 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/command_registry.h"
+#include "cli/record_output.h"
+#include "services/catalogue.h"
 #include "tolm/host_error.h"
 #include "tolm/registry.h"
 
@@ -25,7 +27,8 @@ nlohmann::json ToJson(const std::vector<tolm::ClassRegistration>& classes) {
     return list;
 }
 
-void PrintJson(std::ostream& out, const nlohmann::json& value) {
+// The class listings keep their keys in alphabetical order, as they always came out.
+void PrintSortedJson(std::ostream& out, const nlohmann::json& value) {
     out << value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
 }
 
@@ -37,11 +40,16 @@ int Register(CommandContext& context, const std::string& library) {
     const std::string path = std::filesystem::absolute(library).lexically_normal().string();
     std::vector<tolm::ClassRegistration> classes = context.Loader().RegisterLibrary(path);
     if (context.Json()) {
-        PrintJson(context.Out(), {{"library", path}, {"registered", ToJson(classes)}});
+        PrintSortedJson(context.Out(), {{"library", path}, {"registered", ToJson(classes)}});
     } else if (classes.empty()) {
-        context.Out() << "The library " << path << " registered no classes.\n";
+        context.Out() << TranslateFormat(context.Language(), "组件库 %1 没有注册任何类。", {path}) << "\n";
     } else {
-        context.Out() << "Registered " << classes.size() << " classes of " << path << ":\n";
+        const auto count = static_cast<int64_t>(classes.size());
+        context.Out() << TranslateFormat(
+                             context.Language(),
+                             CountTemplate(count, "已注册组件库 %2 中的1个类：", "已注册组件库 %2 中的%1个类："),
+                             {count, path})
+                      << "\n";
         PrintNames(context.Out(), classes);
     }
     return 0;
@@ -59,15 +67,22 @@ int Unregister(CommandContext& context, const std::string& library) {
         // stay behind for good.
         removed = context.Loader().ForgetLibrary(path);
         if (removed.empty()) {
-            throw tolm::HostError(tolm::err::FileNotFound,
-                                  "The library " + path.string() + " does not exist and has no registered classes");
+            throw tolm::HostError(
+                tolm::err::FileNotFound,
+                TranslateFormat(context.Language(), "组件库 %1 不存在，也没有已注册的类。", {path.string()}));
         }
     }
     if (context.Json()) {
-        PrintJson(context.Out(), {{"library", path.string()}, {"unregistered", ToJson(removed)}});
+        PrintSortedJson(context.Out(), {{"library", path.string()}, {"unregistered", ToJson(removed)}});
+    } else if (removed.empty()) {
+        context.Out() << TranslateFormat(context.Language(), "组件库 %1 没有已注册的类。", {path.string()}) << "\n";
     } else {
-        context.Out() << "Unregistered " << removed.size() << " classes of " << (exists ? "" : "the missing library ")
-                      << path.string() << (removed.empty() ? ".\n" : ":\n");
+        const auto count = static_cast<int64_t>(removed.size());
+        const char* message = exists
+                                  ? CountTemplate(count, "已注销组件库 %2 中的1个类：", "已注销组件库 %2 中的%1个类：")
+                                  : CountTemplate(count, "已注销已不存在的组件库 %2 中的1个类：",
+                                                  "已注销已不存在的组件库 %2 中的%1个类：");
+        context.Out() << TranslateFormat(context.Language(), message, {count, path.string()}) << "\n";
         PrintNames(context.Out(), removed);
     }
     return 0;
@@ -76,11 +91,13 @@ int Unregister(CommandContext& context, const std::string& library) {
 int ListClasses(CommandContext& context) {
     std::vector<tolm::ClassRegistration> classes = tolm::ClassRegistryFile(context.Loader().RegistryPath()).Load();
     if (context.Json()) {
-        PrintJson(context.Out(), ToJson(classes));
+        PrintSortedJson(context.Out(), ToJson(classes));
         return 0;
     }
     if (classes.empty()) {
-        context.Out() << "No classes are registered in " << context.Loader().RegistryPath().string() << ".\n";
+        context.Out() << TranslateFormat(context.Language(), "注册表 %1 中没有注册任何类。",
+                                         {context.Loader().RegistryPath().string()})
+                      << "\n";
         return 0;
     }
     for (const auto& registration : classes) {

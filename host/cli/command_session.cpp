@@ -5,6 +5,7 @@
 #include "cli/command_set.h"
 #include "db/database.h"
 #include "db/migrations.h"
+#include "services/catalogue.h"
 #include "services/services.h"
 #include "tolm/host_error.h"
 
@@ -30,21 +31,24 @@ const std::shared_ptr<Session>& CommandContext::OpenSession() {
     // Opening would create an empty file: a mistyped --db must not pass for a
     // company without data.
     if (!std::filesystem::exists(path, ec)) {
-        throw tolm::HostError(tolm::err::FileNotFound,
-                              "The company database " + path.string() + " does not exist; run tolm init to create it",
-                              "tolm");
+        throw tolm::HostError(
+            tolm::err::FileNotFound,
+            TranslateFormat(Language(), "公司数据库 %1 不存在；请运行 tolm init 创建。", {path.string()}), "tolm");
     }
     std::shared_ptr<Database> database = OpenSqlite(path);
     const int version = SchemaVersion(*database);
+    if (version == 0) {
+        throw tolm::HostError(
+            tolm::err::Database,
+            TranslateFormat(Language(), "公司数据库 %1 中没有公司数据；请运行 tolm init 创建公司。", {path.string()}),
+            "tolm");
+    }
     if (version < CurrentSchemaVersion()) {
-        throw tolm::HostError(tolm::err::Database,
-                              "The company database " + path.string() +
-                                  (version == 0 ? " holds no company"
-                                                : " has schema version " + std::to_string(version) +
-                                                      " and this program needs " +
-                                                      std::to_string(CurrentSchemaVersion())) +
-                                  "; run tolm init to bring it up to date",
-                              "tolm");
+        throw tolm::HostError(
+            tolm::err::Database,
+            TranslateFormat(Language(), "公司数据库 %1 的结构版本为%2，本程序需要版本%3；请运行 tolm init 升级。",
+                            {path.string(), version, CurrentSchemaVersion()}),
+            "tolm");
     }
     const std::string user = m_options.user.empty() ? DefaultUser : m_options.user;
     std::shared_ptr<Session> session = Login(database, user, m_options.language);

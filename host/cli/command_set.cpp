@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <ostream>
 
+#include "services/catalogue.h"
 #include "tolm/platform.h"
 
 namespace hub::cli {
@@ -16,15 +17,23 @@ QuestionPolicy PolicyOf(const GlobalOptions& options) {
     return QuestionPolicy::Ask;
 }
 
-const char* AnswerName(int32_t answer) {
+// The button as its caption reads in the session language.
+std::string AnswerName(const std::string& language, int32_t answer) {
     switch (answer) {
-        case tolm::mb::IdOK: return "OK";
-        case tolm::mb::IdCancel: return "Cancel";
-        case tolm::mb::IdYes: return "Yes";
-        case tolm::mb::IdNo: return "No";
-        case 3: return "Abort";
-        case 4: return "Retry";
-        case 5: return "Ignore";
+        case tolm::mb::IdOK:
+            return Translate(language, "确定");
+        case tolm::mb::IdCancel:
+            return Translate(language, "取消");
+        case tolm::mb::IdYes:
+            return Translate(language, "是");
+        case tolm::mb::IdNo:
+            return Translate(language, "否");
+        case 3:
+            return Translate(language, "中止");
+        case 4:
+            return Translate(language, "重试");
+        case 5:
+            return Translate(language, "忽略");
         default: return "?";
     }
 }
@@ -49,11 +58,11 @@ CommandContext::CommandContext(GlobalOptions options, std::ostream& out, std::os
     // machine-readable output stays clean; questions asked on the terminal were
     // already shown there.
     std::ostream* echo = &m_err;
-    m_platform->SetMessageBoxObserver([echo](const MessageBoxRecord& box) {
+    m_platform->SetMessageBoxObserver([echo, language = m_options.language](const MessageBoxRecord& box) {
         if (box.origin == MessageBoxRecord::Origin::Terminal) return;
         if (!box.title.empty()) *echo << "[" << box.title << "] ";
         *echo << box.prompt;
-        if (box.origin != MessageBoxRecord::Origin::OnlyButton) *echo << " -> " << AnswerName(box.answer);
+        if (box.origin != MessageBoxRecord::Origin::OnlyButton) *echo << " -> " << AnswerName(language, box.answer);
         *echo << "\n";
     });
     tolm::InstallPlatform(m_platform);

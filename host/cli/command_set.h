@@ -39,6 +39,9 @@ public:
     std::ostream& Out() const { return m_out; }
     std::ostream& Err() const { return m_err; }
     bool Json() const { return m_options.json; }
+    // The session language ("chs", "en" or "cht"); what the command itself prints
+    // is in this language, also before anybody has logged in.
+    const std::string& Language() const { return m_options.language; }
 
     // Loads plug-in classes through the registry the options chose.
     const ClassLoader& Loader() const { return *m_loader; }

@@ -9,6 +9,7 @@
 #include "db/company_setup.h"
 #include "db/database.h"
 #include "db/migrations.h"
+#include "services/catalogue.h"
 
 namespace hub::cli {
 namespace {
@@ -32,8 +33,14 @@ CompanyCounts Count(Database& db) {
     return counts;
 }
 
-std::string Plural(int count, const char* singular, const char* plural) {
-    return std::to_string(count) + " " + (count == 1 ? singular : plural);
+// The counts as words (2个汇率类型, 96条汇率, 4个用户) in the session language,
+// to fill %1..%3 of a sentence.
+tolm::VariantArray CountTexts(const std::string& language, const CompanyCounts& counts) {
+    auto text = [&](int count, const char* one, const char* many) -> tolm::Variant {
+        return TranslateFormat(language, CountTemplate(count, one, many), {count});
+    };
+    return {text(counts.types, "1个汇率类型", "%1个汇率类型"), text(counts.rates, "1条汇率", "%1条汇率"),
+            text(counts.users, "1个用户", "%1个用户")};
 }
 
 int Init(CommandContext& context, bool demo) {
@@ -68,27 +75,26 @@ int Init(CommandContext& context, bool demo) {
         return 0;
     }
     std::ostream& out = context.Out();
+    const std::string& language = context.Language();
     if (!existed || versionBefore == 0) {
-        out << "Created the company database " << path.string() << " (schema version " << versionAfter << ").\n";
+        out << TranslateFormat(language, "已创建公司数据库 %1（结构版本%2）。", {path.string(), versionAfter});
     } else if (versionBefore < versionAfter) {
-        out << "Upgraded the company database " << path.string() << " from schema version " << versionBefore
-            << " to " << versionAfter << ".\n";
+        out << TranslateFormat(language, "已将公司数据库 %1 从结构版本%2升级到%3。",
+                               {path.string(), versionBefore, versionAfter});
     } else {
-        out << "The company database " << path.string() << " is up to date (schema version " << versionAfter
-            << ").\n";
+        out << TranslateFormat(language, "公司数据库 %1 已是最新（结构版本%2）。", {path.string(), versionAfter});
     }
-    const int addedTypes = after.types - before.types;
-    const int addedRates = after.rates - before.rates;
-    const int addedUsers = after.users - before.users;
-    if (addedTypes + addedRates + addedUsers == 0) {
-        out << "Nothing was missing: no data was added.\n";
+    out << "\n";
+    const CompanyCounts added{after.types - before.types, after.rates - before.rates, after.users - before.users,
+                              after.logRecords - before.logRecords};
+    if (added.types + added.rates + added.users == 0) {
+        out << Translate(language, "没有缺少的数据，未添加任何数据。") << "\n";
     } else {
-        out << "Added " << Plural(addedTypes, "exchange-rate type", "exchange-rate types") << ", "
-            << Plural(addedRates, "rate", "rates") << " and " << Plural(addedUsers, "user", "users")
-            << (demo ? " (with the demonstration data).\n" : ".\n");
+        out << TranslateFormat(language, demo ? "新增了%1、%2和%3（含演示数据）。" : "新增了%1、%2和%3。",
+                               CountTexts(language, added))
+            << "\n";
     }
-    out << "The company has " << Plural(after.types, "exchange-rate type", "exchange-rate types") << ", "
-        << Plural(after.rates, "rate", "rates") << " and " << Plural(after.users, "user", "users") << ".\n";
+    out << TranslateFormat(language, "公司现有%1、%2和%3。", CountTexts(language, after)) << "\n";
     return 0;
 }
 

@@ -8,12 +8,13 @@
 #include "cli/command_rights.h"
 #include "cli/record_output.h"
 #include "db/user_rights.h"
+#include "services/catalogue.h"
 
 namespace hub::cli {
 namespace {
 
 int ShowLog(CommandContext& context, int32_t limit) {
-    RequireRight(context, rights::LogSubsystem, rights::LogObject, rights::LogView, "view the operation log");
+    RequireRight(context, rights::LogSubsystem, rights::LogObject, rights::LogView, "用户 %1 无权查看上机日志。");
     Database& db = *context.OpenSession()->Db();
     // The newest first, as the log list shows it; the columns are the view's own.
     std::string sql = "SELECT * FROM v_BASE_LogForQEL ORDER BY FDate DESC, FID DESC";
@@ -31,18 +32,22 @@ int ShowLog(CommandContext& context, int32_t limit) {
         PrintJson(context.Out(), list);
         return 0;
     }
+    const std::string& language = context.Language();
     if (rows->IsEOF()) {
-        context.Out() << "The operation log is empty.\n";
+        context.Out() << Translate(language, "上机日志为空。") << "\n";
         return 0;
     }
+    // The description, the longest and most often Chinese, goes last so that it
+    // needs no padding.
+    std::vector<std::vector<std::string>> table{{Translate(language, "日期"), Translate(language, "用户"),
+                                                 Translate(language, "功能"), Translate(language, "计算机名"),
+                                                 Translate(language, "IP地址"), Translate(language, "描述")}};
     for (; !rows->IsEOF(); rows->MoveNext()) {
-        context.Out() << ValueToText(rows->Field("FDate")) << "  " << rows->Field("FUserName").ToText() << "  "
-                      << rows->Field("FFunctionID").ToText() << "  " << rows->Field("FDescription").ToText();
-        const std::string machine = rows->Field("FMachineName").ToText();
-        const std::string address = rows->Field("FIPAddress").ToText();
-        if (!machine.empty() || !address.empty()) context.Out() << "  (" << machine << " " << address << ")";
-        context.Out() << "\n";
+        table.push_back({ValueToText(rows->Field("FDate")), rows->Field("FUserName").ToText(),
+                         rows->Field("FFunctionID").ToText(), rows->Field("FMachineName").ToText(),
+                         rows->Field("FIPAddress").ToText(), rows->Field("FDescription").ToText()});
     }
+    PrintTable(context.Out(), table);
     return 0;
 }
 

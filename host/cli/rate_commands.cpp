@@ -14,6 +14,7 @@
 #include "cli/command_rights.h"
 #include "cli/record_output.h"
 #include "db/user_rights.h"
+#include "services/catalogue.h"
 #include "tolm/host_error.h"
 #include "tolm/registry.h"
 #include "windows/bill_window.h"
@@ -61,28 +62,35 @@ void EnsureEditorRegistered(CommandContext& context) {
     if (found && std::filesystem::exists(found->library, ec)) return;
 
     const std::filesystem::path library = ProgramDirectory() / PluginLibraryName;
-    const std::string missing = std::string("The exchange-rate editor ") + RateBillEditClass +
-                                (found ? " is registered with the missing library " + found->library
-                                       : " is not registered in " + registry.Path().string());
-    const std::string advice = "; register the plug-in with: tolm register <path of " +
-                               std::string(PluginLibraryName) + ">";
+    const std::string& language = context.Language();
+    const std::string missing =
+        found ? TranslateFormat(language, "汇率编辑器 %1 注册的组件库 %2 已不存在", {RateBillEditClass, found->library})
+              : TranslateFormat(language, "汇率编辑器 %1 未在注册表 %2 中注册",
+                                {RateBillEditClass, registry.Path().string()});
     if (!std::filesystem::exists(library, ec)) {
-        throw tolm::HostError(tolm::err::CannotCreateComponent,
-                              missing + ", and there is no " + PluginLibraryName + " beside tolm" + advice, "tolm");
+        throw tolm::HostError(
+            tolm::err::CannotCreateComponent,
+            TranslateFormat(language, "%1，tolm 所在目录中也没有 %2；请用 tolm register <%2 的路径> 注册插件。",
+                            {missing, PluginLibraryName}),
+            "tolm");
     }
     try {
         context.Loader().RegisterLibrary(library);
     } catch (const tolm::HostError& error) {
-        throw tolm::HostError(error.Number(),
-                              missing + ", and registering " + library.string() + " failed: " + error.Description() +
-                                  advice,
-                              "tolm");
+        throw tolm::HostError(
+            error.Number(),
+            TranslateFormat(language, "%1，注册 %2 也失败了：%3；请用 tolm register <%4 的路径> 注册插件。",
+                            {missing, library.string(), error.Description(), PluginLibraryName}),
+            "tolm");
     }
     if (!registry.Find(RateBillEditClass)) {
-        throw tolm::HostError(tolm::err::CannotCreateComponent,
-                              missing + ", and " + library.string() + " does not provide it" + advice, "tolm");
+        throw tolm::HostError(
+            tolm::err::CannotCreateComponent,
+            TranslateFormat(language, "%1，%2 中也没有该类；请用 tolm register <%3 的路径> 注册插件。",
+                            {missing, library.string(), PluginLibraryName}),
+            "tolm");
     }
-    context.Err() << "tolm: " << missing << "; registered " << library.string() << "\n";
+    context.Err() << "tolm: " << TranslateFormat(language, "%1；已注册 %2。", {missing, library.string()}) << "\n";
 }
 
 // The window open for the life of a command; closing it releases the editor class.
@@ -100,23 +108,6 @@ private:
 
 // ---- printing --------------------------------------------------------------------------------
 
-// The columns a terminal gives a text: wide East Asian characters take two.
-size_t DisplayWidth(const std::string& text) {
-    size_t width = 0;
-    for (size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        width += length >= 3 ? 2 : 1;
-        i += length;
-    }
-    return width;
-}
-
-std::string Pad(const std::string& text, size_t width) {
-    const size_t used = DisplayWidth(text);
-    return used >= width ? text : text + std::string(width - used, ' ');
-}
-
 // A rate with the type's places, as the list shows it.
 std::string RateText(const tolm::Variant& value, const tolm::Variant& digits) {
     if (value.IsNull() || value.IsEmpty()) return "";
@@ -126,46 +117,58 @@ std::string RateText(const tolm::Variant& value, const tolm::Variant& digits) {
     return text;
 }
 
-std::string AuditText(const tolm::IRecordset& row) {
+// Who audited the rate; empty while it is not audited.
+std::string AuditorText(const std::string& language, const tolm::IRecordset& row) {
     const tolm::Variant auditor = row.Field("FChkUserID");
-    if (auditor.IsNull() || auditor.ToLong() == 0) return "no";
+    if (auditor.IsNull() || auditor.ToLong() == 0) return "";
     const std::string name = row.Field("FAuditorName").ToText();
-    return "yes, by " + (name.empty() ? "user " + auditor.ToText() : name);
+    // The auditor's user record may have been deleted since.
+    return name.empty() ? TranslateFormat(language, "用户%1", {auditor}) : name;
 }
 
-void PrintRate(std::ostream& out, const tolm::IRecordset& row) {
+void PrintRate(std::ostream& out, const std::string& language, const tolm::IRecordset& row) {
     const tolm::Variant digits = row.Field("FTypeDigits");
     const std::string reverse = RateText(row.Field("FReverseExRate"), digits);
-    out << "Rate " << row.Field("FID").ToText() << ": " << row.Field("FNumber").ToText() << "  "
-        << row.Field("FName").ToText() << "\n"
-        << "  Type:      " << row.Field("FTypeNumber").ToText() << " " << row.Field("FTypeName").ToText() << "\n"
-        << "  Currency:  " << row.Field("FCurrencyNumber").ToText() << " " << row.Field("FCurrencyName").ToText()
-        << "\n"
-        << "  Rate:      " << RateText(row.Field("FExchangeRate"), digits) << "  (reverse "
-        << (reverse.empty() ? "not set" : reverse) << ")\n"
-        << "  Valid:     " << ValueToText(row.Field("FBegDate")) << " to " << ValueToText(row.Field("FEndDate"))
-        << "\n"
-        << "  Audited:   " << AuditText(row) << "\n";
+    const std::string auditor = AuditorText(language, row);
+    out << TranslateFormat(language, "汇率%1：%2  %3", {row.Field("FID"), row.Field("FNumber"), row.Field("FName")})
+        << "\n";
+    PrintFields(
+        out, "  ",
+        {{Translate(language, "汇率类型："), row.Field("FTypeNumber").ToText() + " " + row.Field("FTypeName").ToText()},
+         {Translate(language, "币别："),
+          row.Field("FCurrencyNumber").ToText() + " " + row.Field("FCurrencyName").ToText()},
+         {Translate(language, "汇率："), TranslateFormat(language, "%1（反向汇率：%2）",
+                                                         {RateText(row.Field("FExchangeRate"), digits),
+                                                          reverse.empty() ? Translate(language, "未设置") : reverse})},
+         {Translate(language, "生效日期："), ValueToText(row.Field("FBegDate"))},
+         {Translate(language, "失效日期："), ValueToText(row.Field("FEndDate"))},
+         {Translate(language, "审核状态："), auditor.empty()
+                                                 ? Translate(language, "未审核")
+                                                 : TranslateFormat(language, "已审核（审核人：%1）", {auditor})}});
+}
+
+std::string NoSuchRate(const std::string& language, int32_t rateId) {
+    return TranslateFormat(language, "没有内码为%1的汇率。", {rateId});
 }
 
 std::shared_ptr<tolm::MemoryRecordset> ReadRate(CommandContext& context, int32_t rateId) {
     auto rows = context.OpenSession()->Db()->Query(std::string(RateQuery) + " WHERE e.FID = ?1",
                                                    {tolm::Variant(rateId)});
     if (rows->IsEOF()) {
-        throw tolm::HostError(tolm::err::ObjectNotFound, "There is no exchange rate " + std::to_string(rateId),
-                              "tolm");
+        throw tolm::HostError(tolm::err::ObjectNotFound, NoSuchRate(context.Language(), rateId), "tolm");
     }
     return rows;
 }
 
+// `heading`, when given, is the Chinese line shown above the rate.
 void ShowRate(CommandContext& context, int32_t rateId, const char* heading) {
     auto row = ReadRate(context, rateId);
     if (context.Json()) {
         PrintJson(context.Out(), RowToJson(*row, RateColumns()));
         return;
     }
-    if (heading != nullptr) context.Out() << heading << "\n";
-    PrintRate(context.Out(), *row);
+    if (heading != nullptr) context.Out() << Translate(context.Language(), heading) << "\n";
+    PrintRate(context.Out(), context.Language(), *row);
 }
 
 // ---- the commands ------------------------------------------------------------------------------
@@ -192,10 +195,10 @@ int EditAndSave(CommandContext& context, const std::shared_ptr<BillWindow>& wind
     if (input.toOption->count() > 0) editor->Enter("FEndDate", input.to);
     // What the editor told the person has been echoed on the error stream already.
     if (!editor->Save()) {
-        context.Err() << "tolm: The rate was not saved.\n";
+        context.Err() << "tolm: " << Translate(context.Language(), "汇率未保存。") << "\n";
         return 1;
     }
-    ShowRate(context, editor->RecordId(), "Saved:");
+    ShowRate(context, editor->RecordId(), "已保存：");
     return 0;
 }
 
@@ -210,8 +213,7 @@ int ModifyRate(CommandContext& context, const RateInput& input) {
     auto stored = session->Db()->Query("SELECT FExchangeRateType FROM t_ExchangeRateEntry WHERE FID = ?1",
                                        {tolm::Variant(input.rateId)});
     if (stored->IsEOF()) {
-        throw tolm::HostError(tolm::err::ObjectNotFound, "There is no exchange rate " + std::to_string(input.rateId),
-                              "tolm");
+        throw tolm::HostError(tolm::err::ObjectNotFound, NoSuchRate(context.Language(), input.rateId), "tolm");
     }
     EnsureEditorRegistered(context);
     // Opened from the list of the rate's own type, as a person would open it.
@@ -220,7 +222,7 @@ int ModifyRate(CommandContext& context, const RateInput& input) {
 }
 
 int ListRates(CommandContext& context, const CLI::Option* typeOption, int32_t typeId) {
-    RequireRight(context, rights::BaseDataSubsystem, rights::BaseDataObject, rights::View, "view exchange rates");
+    RequireRight(context, rights::BaseDataSubsystem, rights::BaseDataObject, rights::View, "用户 %1 无权查看汇率。");
     Database& db = *context.OpenSession()->Db();
     std::shared_ptr<tolm::MemoryRecordset> rows;
     const char* order = " ORDER BY t.FNumber, c.FNumber, e.FBegDate, e.FID";
@@ -228,7 +230,7 @@ int ListRates(CommandContext& context, const CLI::Option* typeOption, int32_t ty
         if (db.Query("SELECT 1 FROM t_ExchangeRate WHERE FID = ?1 AND FLevels = 1", {tolm::Variant(typeId)})
                 ->IsEOF()) {
             throw tolm::HostError(tolm::err::ObjectNotFound,
-                                  "There is no exchange-rate type " + std::to_string(typeId), "tolm");
+                                  TranslateFormat(context.Language(), "汇率类型%1不存在。", {typeId}), "tolm");
         }
         rows = db.Query(std::string(RateQuery) + " WHERE e.FExchangeRateType = ?1" + order, {tolm::Variant(typeId)});
     } else {
@@ -241,28 +243,23 @@ int ListRates(CommandContext& context, const CLI::Option* typeOption, int32_t ty
         PrintJson(context.Out(), list);
         return 0;
     }
+    const std::string& language = context.Language();
     if (rows->IsEOF()) {
-        context.Out() << "No exchange rates.\n";
+        context.Out() << Translate(language, "没有汇率。") << "\n";
         return 0;
     }
-    std::vector<std::vector<std::string>> table{
-        {"FID", "Code", "Currency", "Rate", "Reverse", "From", "To", "Audited"}};
+    std::vector<std::vector<std::string>> table{{Translate(language, "内码"), Translate(language, "代码"),
+                                                 Translate(language, "币别"), Translate(language, "汇率"),
+                                                 Translate(language, "反向汇率"), Translate(language, "生效日期"),
+                                                 Translate(language, "失效日期"), Translate(language, "审核人")}};
     for (; !rows->IsEOF(); rows->MoveNext()) {
         const tolm::Variant digits = rows->Field("FTypeDigits");
         table.push_back({rows->Field("FID").ToText(), rows->Field("FNumber").ToText(),
                          rows->Field("FCurrencyNumber").ToText(), RateText(rows->Field("FExchangeRate"), digits),
                          RateText(rows->Field("FReverseExRate"), digits), ValueToText(rows->Field("FBegDate")),
-                         ValueToText(rows->Field("FEndDate")), AuditText(*rows)});
+                         ValueToText(rows->Field("FEndDate")), AuditorText(language, *rows)});
     }
-    std::vector<size_t> widths(table.front().size(), 0);
-    for (const auto& line : table) {
-        for (size_t i = 0; i < line.size(); ++i) widths[i] = std::max(widths[i], DisplayWidth(line[i]));
-    }
-    for (const auto& line : table) {
-        std::string text;
-        for (size_t i = 0; i < line.size(); ++i) text += (i + 1 < line.size() ? Pad(line[i], widths[i] + 2) : line[i]);
-        context.Out() << text << "\n";
-    }
+    PrintTable(context.Out(), table);
     return 0;
 }
 
@@ -289,7 +286,8 @@ void AddRateCommands(CommandSet& commands) {
     CLI::App& rate = commands.Add("rate", "Add, modify or show one exchange rate", [=](CommandContext& context) {
         if ((*subcommands)[0]->parsed()) return NewRate(context, *newInput);
         if ((*subcommands)[1]->parsed()) return ModifyRate(context, *modifyInput);
-        RequireRight(context, rights::BaseDataSubsystem, rights::BaseDataObject, rights::View, "view exchange rates");
+        RequireRight(context, rights::BaseDataSubsystem, rights::BaseDataObject, rights::View,
+                     "用户 %1 无权查看汇率。");
         ShowRate(context, *showId, nullptr);
         return 0;
     });

@@ -1,11 +1,14 @@
-// Stored rows as the command line prints them.
+// What the command line prints: stored rows, tables and labelled values.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <iosfwd>
-#include <string>
-#include <vector>
-
 #include <nlohmann/json.hpp>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "tolm/recordset.h"
 #include "tolm/variant.h"
@@ -25,5 +28,27 @@ std::string ValueToText(const tolm::Variant& value);
 
 // Indented JSON and a line break; text that is not UTF-8 is replaced, not refused.
 void PrintJson(std::ostream& out, const nlohmann::ordered_json& value);
+
+// The columns a terminal gives a text: two for wide East Asian characters (Han,
+// kana, Hangul, full-width forms), none for combining marks, one for anything
+// else, including each byte that is not part of valid UTF-8.
+size_t DisplayWidth(std::string_view text);
+
+// The text followed by spaces up to `width` columns; as it is when already as wide.
+std::string PadToWidth(const std::string& text, size_t width);
+
+// Rows of cells, the first being the headings, in columns two spaces apart, each
+// as wide on screen as its widest cell. Lines carry no trailing blanks.
+void PrintTable(std::ostream& out, const std::vector<std::vector<std::string>>& rows);
+
+// One "label value" line per field after `indent`, the values lined up two
+// columns after the widest label.
+void PrintFields(std::ostream& out, const std::string& indent,
+                 const std::vector<std::pair<std::string, std::string>>& fields);
+
+// The message template for `count` things: `one`, which writes the number out,
+// for 1 and `many` otherwise. Chinese has no plural, so the English forms can
+// only differ when the Chinese texts do.
+const char* CountTemplate(int64_t count, const char* one, const char* many);
 
 }  // namespace hub::cli

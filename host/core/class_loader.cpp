@@ -1,8 +1,11 @@
 #include "core/class_loader.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <map>
@@ -124,6 +127,42 @@ void RequireSuccess(tolm::HRESULT result, const char* entry, const std::string& 
                           Source);
 }
 
+[[noreturn]] void ThrowRegistryAccess(const std::string& what, const std::filesystem::path& path,
+                                      const std::string& reason) {
+    throw tolm::HostError(tolm::err::PathFileAccess, "Cannot " + what + " " + path.string() + ": " + reason, Source);
+}
+
+std::string ErrnoText(int error) { return std::generic_category().message(error); }
+
+// A library only says that its registration failed, never why. Whatever the host can
+// find out about the registry beforehand is checked here, so the person is told the
+// real cause: the folder cannot be made, the file cannot be read or written, or it
+// is damaged.
+void RequireWritableRegistry(const std::filesystem::path& registry) {
+    std::filesystem::path folder = registry.parent_path();
+    if (folder.empty()) folder = ".";
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) ThrowRegistryAccess("create the folder of the class registry", folder, ec.message());
+    // The registry is replaced through a new file beside it, and writers lock a file
+    // of their own there.
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        const int error = errno;
+        ThrowRegistryAccess("write in the folder of the class registry", folder, ErrnoText(error));
+    }
+    // Reading reports a damaged document, or one that cannot be read.
+    tolm::ClassRegistryFile(registry).Load();
+    if (std::filesystem::exists(registry, ec)) {
+        // Opened for writing but not truncated: nothing in it changes.
+        const int fd = ::open(registry.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0) {
+            const int error = errno;
+            ThrowRegistryAccess("write the class registry", registry, ErrnoText(error));
+        }
+        ::close(fd);
+    }
+}
+
 std::shared_ptr<tolm::Object> CreateRegistered(const tolm::ClassRegistration& registration) {
     const LoadedLibrary& library = LibraryCache::Instance().Load(registration.library);
     std::shared_ptr<tolm::IClassFactory> factory;
@@ -195,6 +234,7 @@ void ClassLoader::RunServerEntry(tolm::HRESULT (*entry)(), const char* name, con
 std::vector<tolm::ClassRegistration> ClassLoader::RegisterLibrary(const std::filesystem::path& library) const {
     RequireDefaultRegistry("register");
     const LoadedLibrary& loaded = LibraryCache::Instance().Load(library);
+    RequireWritableRegistry(m_registryPath);
     RunServerEntry(loaded.registerServer, tolm::DllRegisterServerName, loaded.path);
     return ClassesOf(loaded.path);
 }

@@ -45,8 +45,10 @@ public:
     // Loads a library and runs its DllRegisterServer. Returns the classes the
     // registry then holds for that library. The library writes to
     // ClassRegistryFile::DefaultPath(), so that must be this loader's registry
-    // (InvalidProcedureCall otherwise). A refusal (anything but S_OK) raises a
-    // HostError carrying the library's result code.
+    // (InvalidProcedureCall otherwise). Before the library runs, the registry's
+    // folder is created and the registry must be readable, writable and intact
+    // (PathFileAccess or RegistryDamaged naming the cause otherwise). A refusal
+    // (anything but S_OK) raises a HostError carrying the library's result code.
     std::vector<tolm::ClassRegistration> RegisterLibrary(const std::filesystem::path& library) const;
     // Loads a library and runs its DllUnregisterServer. Returns the registrations
     // that were removed.

@@ -30,7 +30,10 @@ struct DataAccessHooks {
 // batch in one transaction: every statement is stored or none is. Both raise
 // HostError(err::Database) for a failing statement, naming it; an unknown procedure
 // in "exec" fails the same way. Execute joins a transaction the caller already has
-// open, so a window can make the plug-in's batch part of its own save.
+// open (then only the caller's commit stores the batch). The bill window does not
+// do that: it raises BeforeSave before its save transaction begins and
+// SaveBillSuccess after it has committed, so a batch the plug-in runs from either is
+// a transaction of its own, and a follow-up that fails leaves the saved rate stored.
 class DataAccess : public tolm::IDataAccess {
 public:
     explicit DataAccess(std::shared_ptr<Database> db, DataAccessHooks hooks = {},

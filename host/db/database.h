@@ -45,7 +45,12 @@ public:
     // since its Begin, and the outer level goes on. A Commit the database refuses
     // (a deferred foreign key) rolls the transaction back and raises HostError.
     // Begin takes the write lock at once, so writers of other processes wait (up to
-    // the busy timeout) instead of failing halfway.
+    // the busy timeout) instead of failing halfway. When the database ends the
+    // transaction by itself after an error (OR ROLLBACK, a full disk, an I/O
+    // error), every Execute, Query, ExecuteScript and inner Begin raises
+    // HostError(err::Database) until the outermost level has ended (its Rollback,
+    // or its Commit, which then fails): nothing runs outside the transaction the
+    // caller believes open.
     virtual void Begin() = 0;
     virtual void Commit() = 0;
     virtual void Rollback() = 0;

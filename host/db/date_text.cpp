@@ -29,7 +29,13 @@ bool ReadChar(std::string_view text, size_t& pos, char expected) {
     return false;
 }
 
+// The years a host date can hold; a date outside them could be read here but not
+// used anywhere after (every conversion of it fails).
+constexpr int FirstYear = 100;
+constexpr int LastYear = 9999;
+
 std::optional<tolm::DateTime> Compose(int year, int month, int day, int hour, int minute, int second) {
+    if (year < FirstYear || year > LastYear) return std::nullopt;
     year_month_day ymd{std::chrono::year{year}, std::chrono::month{static_cast<unsigned>(month)},
                        std::chrono::day{static_cast<unsigned>(day)}};
     if (!ymd.ok() || hour > 23 || minute > 59 || second > 59) return std::nullopt;

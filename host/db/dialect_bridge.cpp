@@ -6,6 +6,7 @@
 
 #include "date_text.h"
 #include "sql_lexer.h"
+#include "text_util.h"
 #include "tolm/host_error.h"
 
 namespace hub {
@@ -27,13 +28,6 @@ bool HasLineBreak(const SqlToken& token) {
 size_t NextSignificant(const std::vector<SqlToken>& tokens, size_t from) {
     while (from < tokens.size() && !IsSignificant(tokens[from])) ++from;
     return from;
-}
-
-std::string_view Trim(std::string_view text) {
-    size_t begin = text.find_first_not_of(" \t\r\n\f\v");
-    if (begin == std::string_view::npos) return {};
-    size_t end = text.find_last_not_of(" \t\r\n\f\v");
-    return text.substr(begin, end - begin + 1);
 }
 
 // Whether the line starting at tokens[i] starts a statement of its own.

@@ -1,18 +1,13 @@
 #include "procedure_registry.h"
 
 #include "migrations.h"
-#include "sql_lexer.h"
+#include "text_util.h"
 
 namespace hub {
 
 void ProcedureRegistry::Register(const std::string& name, HostProcedure procedure) {
     std::lock_guard lock(m_mutex);
     m_procedures[AsciiLower(name)] = std::move(procedure);
-}
-
-bool ProcedureRegistry::Contains(const std::string& name) const {
-    std::lock_guard lock(m_mutex);
-    return m_procedures.contains(AsciiLower(name));
 }
 
 void ProcedureRegistry::Call(Database& db, const std::string& name, const std::vector<std::string>& args) const {

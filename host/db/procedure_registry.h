@@ -23,7 +23,6 @@ class ProcedureRegistry {
 public:
     // Registers a procedure; an existing one of the same name is replaced.
     void Register(const std::string& name, HostProcedure procedure);
-    bool Contains(const std::string& name) const;
     // Runs the procedure. Raises HostError(err::Database) for an unknown name; errors
     // of the procedure itself pass through.
     void Call(Database& db, const std::string& name, const std::vector<std::string>& args) const;

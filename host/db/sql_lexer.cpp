@@ -1,10 +1,10 @@
 #include "sql_lexer.h"
 
+#include "text_util.h"
+
 namespace hub {
 
 namespace {
-
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -16,7 +16,8 @@ bool IsWordStart(char c) {
 bool IsWordPart(char c) { return IsWordStart(c) || IsDigit(c) || c == '$'; }
 
 // The end of a quoted run that starts at `pos` with `open` and ends with `close`;
-// a doubled closing character stands for itself and does not end the run.
+// a doubled closing character stands for itself and does not end the run. npos when
+// the run is never closed.
 size_t QuotedEnd(std::string_view sql, size_t pos, char close) {
     size_t i = pos + 1;
     while (i < sql.size()) {
@@ -29,7 +30,7 @@ size_t QuotedEnd(std::string_view sql, size_t pos, char close) {
         }
         ++i;
     }
-    return sql.size();
+    return std::string_view::npos;
 }
 
 }  // namespace
@@ -42,10 +43,11 @@ std::vector<SqlToken> LexSql(std::string_view sql) {
         char next = pos + 1 < sql.size() ? sql[pos + 1] : '\0';
         SqlTokenKind kind;
         size_t end;
-        if (IsSpace(c)) {
+        bool unterminated = false;
+        if (IsBlankCharacter(c)) {
             kind = SqlTokenKind::Space;
             end = pos;
-            while (end < sql.size() && IsSpace(sql[end])) ++end;
+            while (end < sql.size() && IsBlankCharacter(sql[end])) ++end;
         } else if (c == '-' && next == '-') {
             kind = SqlTokenKind::Comment;
             end = sql.find('\n', pos);
@@ -55,13 +57,13 @@ std::vector<SqlToken> LexSql(std::string_view sql) {
         } else if (c == '/' && next == '*') {
             kind = SqlTokenKind::Comment;
             end = sql.find("*/", pos + 2);
-            end = end == std::string_view::npos ? sql.size() : end + 2;
-        } else if (c == '\'') {
-            kind = SqlTokenKind::String;
-            end = QuotedEnd(sql, pos, '\'');
-        } else if (c == '"' || c == '`' || c == '[') {
-            kind = SqlTokenKind::QuotedName;
+            unterminated = end == std::string_view::npos;
+            end = unterminated ? sql.size() : end + 2;
+        } else if (c == '\'' || c == '"' || c == '`' || c == '[') {
+            kind = c == '\'' ? SqlTokenKind::String : SqlTokenKind::QuotedName;
             end = QuotedEnd(sql, pos, c == '[' ? ']' : c);
+            unterminated = end == std::string_view::npos;
+            if (unterminated) end = sql.size();
         } else if (IsDigit(c) || (c == '.' && IsDigit(next))) {
             kind = SqlTokenKind::Number;
             end = pos + 1;
@@ -83,7 +85,7 @@ std::vector<SqlToken> LexSql(std::string_view sql) {
             kind = SqlTokenKind::Symbol;
             end = pos + 1;
         }
-        tokens.push_back({kind, sql.substr(pos, end - pos), pos});
+        tokens.push_back({kind, sql.substr(pos, end - pos), pos, unterminated});
         pos = end;
     }
     return tokens;
@@ -94,13 +96,7 @@ bool IsSignificant(const SqlToken& token) {
 }
 
 bool IsWord(const SqlToken& token, std::string_view lowerWord) {
-    if (token.kind != SqlTokenKind::Word || token.text.size() != lowerWord.size()) return false;
-    for (size_t i = 0; i < lowerWord.size(); ++i) {
-        char c = token.text[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != lowerWord[i]) return false;
-    }
-    return true;
+    return token.kind == SqlTokenKind::Word && EqualsNoCase(token.text, lowerWord);
 }
 
 bool IsSymbol(const SqlToken& token, char symbol) {
@@ -127,14 +123,6 @@ std::string QuoteString(std::string_view text) {
     }
     literal += '\'';
     return literal;
-}
-
-std::string AsciiLower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return lower;
 }
 
 }  // namespace hub

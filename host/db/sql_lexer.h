@@ -23,6 +23,8 @@ struct SqlToken {
     SqlTokenKind kind;
     std::string_view text;  // points into the lexed text
     size_t offset;          // where the token starts in the lexed text
+    // A quote or a /* comment that was never closed and ran to the end of the text.
+    bool unterminated = false;
 };
 
 // The tokens of `sql`, covering every byte of it in order. Unterminated quotes and
@@ -43,7 +45,5 @@ std::string UnquoteString(std::string_view literal);
 
 // `text` as a '...' literal.
 std::string QuoteString(std::string_view text);
-
-std::string AsciiLower(std::string_view text);
 
 }  // namespace hub

@@ -10,6 +10,7 @@
 #include "database.h"
 #include "date_text.h"
 #include "sql_lexer.h"
+#include "text_util.h"
 
 namespace hub {
 
@@ -63,6 +64,7 @@ public:
     std::string Backend() const override { return "sqlite"; }
 
     int64_t Execute(const std::string& sql, const Params& params) override {
+        RequireLiveTransaction();
         Statement stmt;
         Prepare(sql, params, stmt);
         int rc;
@@ -73,6 +75,7 @@ public:
     }
 
     std::shared_ptr<tolm::MemoryRecordset> Query(const std::string& sql, const Params& params) override {
+        RequireLiveTransaction();
         Statement stmt;
         Prepare(sql, params, stmt);
         int columnCount = sqlite3_column_count(stmt.Get());
@@ -96,11 +99,12 @@ public:
     }
 
     void ExecuteScript(const std::string& sql) override {
+        RequireLiveTransaction();
         char* message = nullptr;
         if (sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
             std::string text = message != nullptr ? message : sqlite3_errmsg(m_db);
             sqlite3_free(message);
-            Fail(text);
+            Fail(text + LossNote());
         }
     }
 
@@ -112,7 +116,8 @@ public:
     void Begin() override {
         if (m_depth == 0) {
             Run("BEGIN IMMEDIATE");
-        } else if (!Lost()) {
+        } else {
+            RequireLiveTransaction();
             Run("SAVEPOINT " + SavepointName(m_depth));
         }
         ++m_depth;
@@ -121,7 +126,7 @@ public:
     void Commit() override {
         if (m_depth == 0) Fail("There is no transaction to commit");
         if (Lost()) {
-            --m_depth;
+            LeaveLostLevel();
             Fail("The transaction was rolled back by the database after an earlier error; nothing was stored");
         }
         if (m_depth > 1) {
@@ -143,7 +148,7 @@ public:
     void Rollback() override {
         if (m_depth == 0) Fail("There is no transaction to roll back");
         if (Lost()) {
-            --m_depth;
+            LeaveLostLevel();
             return;
         }
         if (m_depth > 1) {
@@ -162,16 +167,40 @@ public:
 private:
     static std::string SavepointName(int level) { return "tolm_level_" + std::to_string(level); }
 
-    // SQLite ends the whole transaction by itself after some errors (a full disk,
-    // an interrupt); the levels still open then have nothing left to commit.
-    bool Lost() const { return m_depth > 0 && sqlite3_get_autocommit(m_db); }
+    // SQLite ends the whole transaction by itself after some errors (OR ROLLBACK, a
+    // full disk, an I/O error); the levels still open then have nothing left to
+    // commit. The loss is remembered until the outermost level ends: a statement run
+    // meanwhile would be stored on its own at once, outside the all-or-nothing the
+    // caller counts on, and a later BEGIN must not make the loss look mended.
+    bool Lost() {
+        if (!m_lost && m_depth > 0 && sqlite3_get_autocommit(m_db)) m_lost = true;
+        return m_lost;
+    }
+
+    void RequireLiveTransaction() {
+        if (Lost()) {
+            Fail("The transaction was rolled back by the database after an earlier error; nothing runs until it "
+                 "is rolled back");
+        }
+    }
+
+    void LeaveLostLevel() {
+        if (--m_depth == 0) m_lost = false;
+    }
+
+    // Said of a failed statement that took the whole transaction with it.
+    std::string LossNote() {
+        const bool wasLost = m_lost;
+        return !wasLost && Lost() ? " (the database rolled the whole transaction back)" : "";
+    }
 
     void Run(const std::string& sql) {
         if (sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) Fail(sqlite3_errmsg(m_db));
     }
 
     [[noreturn]] void FailWith(const std::string& sql) {
-        Fail(std::string(sqlite3_errmsg(m_db)) + " [in: " + Excerpt(sql) + "]");
+        std::string message = std::string(sqlite3_errmsg(m_db)) + " [in: " + Excerpt(sql) + "]";
+        Fail(message + LossNote());
     }
 
     // Prepares exactly one statement and binds the parameters. What follows the
@@ -250,6 +279,7 @@ private:
 
     sqlite3* m_db;
     int m_depth = 0;
+    bool m_lost = false;
 };
 
 // A file that exists with content must start with SQLite's header; anything else

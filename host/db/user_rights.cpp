@@ -1,23 +1,51 @@
 #include "user_rights.h"
 
+#include <charconv>
+
 namespace hub {
 
+namespace {
+
+// A mask too wide for 32 bits comes back from a query as a Double, which loses bits
+// beyond 53; as text it arrives whole.
+uint64_t StoredMask(const tolm::Variant& text) {
+    if (text.IsNull() || text.IsEmpty()) return 0;
+    const std::string digits = text.ToText();
+    int64_t mask = 0;
+    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), mask);
+    // Anything but a whole number (a damaged row) grants nothing.
+    if (ec != std::errc() || end != digits.data() + digits.size()) return 0;
+    return static_cast<uint64_t>(mask);
+}
+
+}  // namespace
+
 bool UserHasRight(Database& db, int64_t userId, int32_t subsystem, int32_t objectNumber, int32_t mask) {
-    auto user = db.Query("SELECT FIsAdmin, FForbidden FROM t_User WHERE FUserID = ?1", {tolm::Variant(userId)});
-    if (user->IsEOF() || user->Field("FForbidden").ToLong() != 0) return false;
-    if (user->Field("FIsAdmin").ToLong() != 0) return true;
-    auto rights = db.Query(
-        "SELECT FRights FROM t_UserRight WHERE FUserID = ?1 AND FSubSystem = ?2 AND FObjectNumber = ?3",
+    const uint64_t asked = static_cast<uint32_t>(mask);
+    if (asked == 0) return false;
+    auto rows = db.Query(
+        "SELECT u.FIsAdmin, u.FForbidden,"
+        " (SELECT CAST(r.FRights AS TEXT) FROM t_UserRight r"
+        "   WHERE r.FUserID = u.FUserID AND r.FSubSystem = ?2 AND r.FObjectNumber = ?3) AS FRights"
+        " FROM t_User u WHERE u.FUserID = ?1",
         {tolm::Variant(userId), tolm::Variant(subsystem), tolm::Variant(objectNumber)});
-    if (rights->IsEOF()) return false;
-    return (rights->Field("FRights").ToLong() & mask) == mask;
+    if (rows->IsEOF() || rows->Field("FForbidden").ToLong() != 0) return false;
+    if (rows->Field("FIsAdmin").ToLong() != 0) return true;
+    return (StoredMask(rows->Field("FRights")) & asked) == asked;
+}
+
+bool UserIsAdministrator(Database& db, int64_t userId) {
+    auto rows = db.Query("SELECT FIsAdmin, FForbidden FROM t_User WHERE FUserID = ?1", {tolm::Variant(userId)});
+    return !rows->IsEOF() && rows->Field("FForbidden").ToLong() == 0 && rows->Field("FIsAdmin").ToLong() != 0;
 }
 
 void GrantRight(Database& db, int64_t userId, int32_t subsystem, int32_t objectNumber, int32_t mask) {
+    // Stored unsigned, as the rights test reads it.
+    const auto bits = static_cast<int64_t>(static_cast<uint32_t>(mask));
     db.Execute(
         "INSERT INTO t_UserRight (FUserID, FSubSystem, FObjectNumber, FRights) VALUES (?1, ?2, ?3, ?4) "
         "ON CONFLICT (FUserID, FSubSystem, FObjectNumber) DO UPDATE SET FRights = FRights | excluded.FRights",
-        {tolm::Variant(userId), tolm::Variant(subsystem), tolm::Variant(objectNumber), tolm::Variant(mask)});
+        {tolm::Variant(userId), tolm::Variant(subsystem), tolm::Variant(objectNumber), tolm::Variant(bits)});
 }
 
 }  // namespace hub

@@ -35,9 +35,18 @@ inline constexpr int32_t LogExport = 16;
 inline constexpr int32_t LogPrint = 32;
 }  // namespace rights
 
-// Whether the user holds every bit of `mask` on the subsystem's object. An
-// administrator holds every right; a forbidden or unknown user holds none.
+// The one rights test of the host. Whether the user holds every bit of `mask` on
+// the subsystem's object, as the database says now. Callers ask for single bits
+// (the constants above); a mask of several bits is held only when all of them are,
+// and a mask without any bit is never held. `mask` is taken as 32 unsigned bits, so
+// bit 31 is asked for as 0x80000000 whatever its sign. FRights is read whole as a
+// 64-bit integer: a mask with the top bits set (4294967295, or -1 written as a
+// signed number) holds every right. An administrator holds every right; a user
+// who is unknown or forbidden now holds none.
 bool UserHasRight(Database& db, int64_t userId, int32_t subsystem, int32_t objectNumber, int32_t mask);
+
+// Whether the user exists, is not forbidden and is an administrator, now.
+bool UserIsAdministrator(Database& db, int64_t userId);
 
 // Adds the bits of `mask` to the user's rights on the subsystem's object.
 void GrantRight(Database& db, int64_t userId, int32_t subsystem, int32_t objectNumber, int32_t mask);

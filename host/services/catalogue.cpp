@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "db/text_util.h"
 #include "services/data_directory.h"
 #include "tolm/host_error.h"
 #include "tolm/host_library.h"
@@ -44,13 +45,6 @@ private:
     [[noreturn]] void Fail(const std::string& why) const {
         throw tolm::HostError(tolm::err::InvalidProcedureCall,
                               m_origin + ":" + std::to_string(m_lineNumber) + ": " + why, Source);
-    }
-
-    static std::string_view Trim(std::string_view text) {
-        const size_t first = text.find_first_not_of(" \t");
-        if (first == std::string_view::npos) return {};
-        const size_t last = text.find_last_not_of(" \t");
-        return text.substr(first, last - first + 1);
     }
 
     void ReadLine(std::string_view raw) {

@@ -1,6 +1,5 @@
 #include "services/ex_rate_update.h"
 
-#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -11,6 +10,7 @@
 
 #include "db/company_setup.h"
 #include "db/date_text.h"
+#include "db/text_util.h"
 #include "db/user_rights.h"
 #include "services/system_profile.h"
 #include "tolm/host_error.h"
@@ -20,13 +20,6 @@ namespace hub {
 namespace {
 
 constexpr const char* Source = "HubBaseData.CExRateUpdate";
-
-std::string Trimmed(const std::string& text) {
-    const size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    const size_t last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
 
 // Characters, not bytes: the limits are what a person can type.
 int CharacterCount(const std::string& text) {
@@ -94,63 +87,54 @@ tolm::Variant ExRateUpdate::ExchangeRateCheck(const std::string& props, std::sha
     if (wanted.empty()) return tolm::Variant(false);
 
     const bool audit = bCheck;
-    if (!HoldsRight(rights::BaseDataSubsystem, rights::BaseDataObject,
-                    audit ? rights::Audit : rights::ReverseAudit)) {
-        Tell(Text(audit ? "对不起，您没有审核汇率的权限。" : "对不起，您没有反审核汇率的权限。"));
+    const std::optional<std::string> refusal = AuditOrRefuse(wanted, audit);
+    // Told only now that the write lock is released: a person may take a while over
+    // the message, and other clients would meet a locked database meanwhile.
+    if (refusal) {
+        Tell(*refusal);
         return tolm::Variant(false);
+    }
+    return tolm::Variant(true);
+}
+
+std::optional<std::string> ExRateUpdate::AuditOrRefuse(const std::vector<int32_t>& wanted, bool audit) const {
+    // The right, the option and every rate are read under the write lock, so what
+    // is judged is what gets written; a refusal rolls the transaction back.
+    Transaction transaction(Db());
+    if (!HoldsRight(rights::BaseDataSubsystem, rights::BaseDataObject, audit ? rights::Audit : rights::ReverseAudit)) {
+        return Text(audit ? "对不起，您没有审核汇率的权限。" : "对不起，您没有反审核汇率的权限。");
     }
     const tolm::Variant sameUserOption = ReadProfile(Db(), "BaseData", "CheckUser");
     const bool onlyAuditorReverses = !audit && sameUserOption.IsNumeric() && sameUserOption.ToDouble() > 0;
     const int32_t userId = CurrentLogin().UserId();
 
-    Transaction transaction(Db());
     // Every rate is judged before any is changed, so a refusal leaves all as they were.
-    std::vector<int32_t> auditors;
     for (int32_t id : wanted) {
-        auto rows = Db().Query("SELECT FNumber, FChkUserID FROM t_ExchangeRateEntry WHERE FID = ?1",
-                               {tolm::Variant(id)});
-        if (rows->IsEOF()) {
-            Tell(Text("汇率[%1]不存在。", {tolm::Variant(id)}));
-            return tolm::Variant(false);
-        }
+        auto rows =
+            Db().Query("SELECT FNumber, FChkUserID FROM t_ExchangeRateEntry WHERE FID = ?1", {tolm::Variant(id)});
+        if (rows->IsEOF()) return Text("汇率[%1]不存在。", {tolm::Variant(id)});
         std::string number = rows->Field("FNumber").ToText();
         if (number.empty()) number = std::to_string(id);
         const int32_t auditor = rows->Field("FChkUserID").ToLong();
-        if (audit && auditor != 0) {
-            Tell(Text("汇率[%1]已审核，不能重复审核。", {tolm::Variant(number)}));
-            return tolm::Variant(false);
-        }
-        if (!audit && auditor == 0) {
-            Tell(Text("汇率[%1]未审核，不能反审核。", {tolm::Variant(number)}));
-            return tolm::Variant(false);
-        }
+        if (audit && auditor != 0) return Text("汇率[%1]已审核，不能重复审核。", {tolm::Variant(number)});
+        if (!audit && auditor == 0) return Text("汇率[%1]未审核，不能反审核。", {tolm::Variant(number)});
         if (onlyAuditorReverses && auditor != userId) {
-            Tell(Text("汇率[%1]由其他用户审核，只有审核人才能反审核。", {tolm::Variant(number)}));
-            return tolm::Variant(false);
+            return Text("汇率[%1]由其他用户审核，只有审核人才能反审核。", {tolm::Variant(number)});
         }
-        auditors.push_back(auditor);
     }
 
     const std::string today = tolm::FormatDate(std::chrono::floor<std::chrono::days>(LocalNow()), "yyyy-MM-dd");
-    for (size_t i = 0; i < wanted.size(); ++i) {
-        // The state judged above is part of the condition: a rate changed by
-        // another client meanwhile is not overwritten.
-        const int64_t changed =
-            audit ? Db().Execute(
-                        "UPDATE t_ExchangeRateEntry SET FChkUserID = ?1, FCheckDate = ?2"
-                        " WHERE FID = ?3 AND FChkUserID = 0",
-                        {tolm::Variant(userId), tolm::Variant(today), tolm::Variant(wanted[i])})
-                  : Db().Execute(
-                        "UPDATE t_ExchangeRateEntry SET FChkUserID = 0, FCheckDate = NULL"
-                        " WHERE FID = ?1 AND FChkUserID = ?2",
-                        {tolm::Variant(wanted[i]), tolm::Variant(auditors[i])});
-        if (changed != 1) {
-            Tell(Text("汇率[%1]已被其他用户修改，请刷新后重试。", {tolm::Variant(wanted[i])}));
-            return tolm::Variant(false);
+    for (int32_t id : wanted) {
+        if (audit) {
+            Db().Execute("UPDATE t_ExchangeRateEntry SET FChkUserID = ?1, FCheckDate = ?2 WHERE FID = ?3",
+                         {tolm::Variant(userId), tolm::Variant(today), tolm::Variant(id)});
+        } else {
+            Db().Execute("UPDATE t_ExchangeRateEntry SET FChkUserID = 0, FCheckDate = NULL WHERE FID = ?1",
+                         {tolm::Variant(id)});
         }
     }
     transaction.Commit();
-    return tolm::Variant(true);
+    return std::nullopt;
 }
 
 // ---- types ------------------------------------------------------------------------------
@@ -209,10 +193,10 @@ tolm::Variant ExRateUpdate::CreateExchangeRateType(const std::string& props,
                                                    std::shared_ptr<tolm::NameValueRecord>& record) {
     RequireOwnProps(props);
     if (!record) throw tolm::HostError(tolm::err::ObjectNotSet, "No exchange-rate type record was given", Source);
+    // The right is read under the write lock, like everything the decision rests on.
+    Transaction transaction(Db());
     RequireRight(rights::New);
     const TypeFields fields = ReadTypeFields(*record);
-
-    Transaction transaction(Db());
     RequireUnique(fields, 0);
     const int64_t newId = NewExchangeRateId(Db(), true);
     if (newId > std::numeric_limits<int32_t>::max()) {
@@ -234,13 +218,12 @@ tolm::Variant ExRateUpdate::UpdateExchangeRateType(const std::string& props,
                                                    std::shared_ptr<tolm::NameValueRecord>& record) {
     RequireOwnProps(props);
     if (!record) throw tolm::HostError(tolm::err::ObjectNotSet, "No exchange-rate type record was given", Source);
+    Transaction transaction(Db());
     RequireRight(rights::Modify);
     const std::optional<int32_t> parsedId = ParseId(record->GetValue("FID"));
     if (!parsedId) Refuse("汇率类型[%1]不存在。", {tolm::Variant(FieldText(*record, "FID"))});
     const int32_t id = *parsedId;
     const TypeFields fields = ReadTypeFields(*record);
-
-    Transaction transaction(Db());
     auto stored = Db().Query("SELECT FNumber, FName, FDigits FROM t_ExchangeRate WHERE FID = ?1 AND FLevels = 1",
                              {tolm::Variant(id)});
     if (stored->IsEOF()) Refuse("汇率类型[%1]不存在。", {tolm::Variant(id)});
@@ -262,11 +245,10 @@ tolm::Variant ExRateUpdate::UpdateExchangeRateType(const std::string& props,
 
 tolm::Variant ExRateUpdate::DeleteExchangeRateType(const std::string& props, int32_t& lTypeID) {
     RequireOwnProps(props);
+    Transaction transaction(Db());
     RequireRight(rights::Delete);
     const int32_t id = lTypeID;
     if (id < FirstUserTypeId) Refuse("系统预设汇率类型不允许删除。");
-
-    Transaction transaction(Db());
     auto stored = Db().Query("SELECT 1 FROM t_ExchangeRate WHERE FID = ?1 AND FLevels = 1", {tolm::Variant(id)});
     if (stored->IsEOF()) Refuse("汇率类型[%1]不存在。", {tolm::Variant(id)});
     if (HasRateRecords(id)) Refuse("当前汇率类型下存在汇率记录，不允许删除！");

@@ -5,6 +5,10 @@
 // sooner.
 #pragma once
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "db/company_setup.h"
 #include "services/service_component.h"
 #include "tolm/components.h"
@@ -24,7 +28,8 @@ public:
     // Audits (bCheck true: auditor = the session's user, audit date = today) or
     // reverse-audits (auditor 0, no date) the rates with the given ids (decimal
     // texts; repeated ids count once). All of them or none: the call is refused,
-    // the user is told why through the message service and the answer is false
+    // the user is told why through the message service (once the transaction has
+    // ended, so nothing stays locked while the message shows) and the answer is false
     // when the user lacks the audit (0x10) or reverse-audit (0x20) right of base
     // data, when an id names no rate, when a rate is already audited (audit) or
     // not audited (reverse audit), or when "BaseData"/"CheckUser" is above 0 and a
@@ -61,6 +66,9 @@ private:
         std::string remark;
     };
 
+    // Audits or reverse-audits the rates in one transaction; the message for the
+    // user when it refuses (and changes nothing).
+    std::optional<std::string> AuditOrRefuse(const std::vector<int32_t>& wanted, bool audit) const;
     TypeFields ReadTypeFields(const tolm::NameValueRecord& record) const;
     void RequireUnique(const TypeFields& fields, int32_t ownId) const;
     bool HasRateRecords(int32_t typeId) const;

@@ -2,6 +2,7 @@
 
 #include "db/date_text.h"
 #include "db/dialect_bridge.h"
+#include "db/text_util.h"
 #include "db/user_rights.h"
 #include "services/sql_condition.h"
 #include "tolm/host_error.h"
@@ -12,10 +13,6 @@ namespace {
 
 constexpr const char* Source = "HubBase.LogServer";
 
-bool IsBlank(const std::string& text) {
-    return text.find_first_not_of(" \t\r\n") == std::string::npos;
-}
-
 }  // namespace
 
 LogServer::LogServer(std::shared_ptr<Session> session) : ServiceComponent(std::move(session)) {}
@@ -24,14 +21,15 @@ tolm::Variant LogServer::WriteLog(const std::string& props, const std::string& o
                                   const std::string& description, const std::string& machineName,
                                   const std::string& address) {
     RequireOwnProps(props);
-    const bool fromSession = machineName.empty() || address.empty();
+    // Each is filled on its own: a caller that knows only the machine keeps it.
+    const std::string& machine = machineName.empty() ? CurrentLogin().MachineName() : machineName;
+    const std::string& ipAddress = address.empty() ? CurrentLogin().IpAddress() : address;
     Db().Execute(
         "INSERT INTO t_Log (FDate, FUserID, FFunctionID, FOperateType, FDescription, FMachineName, FIPAddress)"
         " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)",
         {tolm::Variant(tolm::FormatDate(LocalNow(), "yyyy-MM-dd HH:mm:ss")), tolm::Variant(CurrentLogin().UserId()),
-         tolm::Variant(operationKey), tolm::Variant(operationKind), tolm::Variant(description),
-         tolm::Variant(fromSession ? CurrentLogin().MachineName() : machineName),
-         tolm::Variant(fromSession ? CurrentLogin().IpAddress() : address)});
+         tolm::Variant(operationKey), tolm::Variant(operationKind), tolm::Variant(description), tolm::Variant(machine),
+         tolm::Variant(ipAddress)});
     return tolm::Variant(true);
 }
 

@@ -11,7 +11,8 @@ public:
     explicit LogServer(std::shared_ptr<Session> session);
 
     // Stores one record at the current local time under the session's user; an
-    // empty machine name or address is taken from the session. True when stored.
+    // empty machine name, or an empty address, is taken from the session (each on
+    // its own). True when stored.
     tolm::Variant WriteLog(const std::string& props, const std::string& operationKey, int32_t& operationKind,
                            const std::string& description, const std::string& machineName,
                            const std::string& address) override;

@@ -1,8 +1,6 @@
 #include "services/res_loader.h"
 
-#include <algorithm>
-#include <cctype>
-
+#include "db/text_util.h"
 #include "tolm/host_error.h"
 
 namespace hub {
@@ -10,12 +8,6 @@ namespace hub {
 namespace {
 
 constexpr const char* Source = "HubResLoader.Loader";
-
-bool EqualsNoCase(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
-}
 
 }  // namespace
 

@@ -28,8 +28,7 @@ public:
     // for this session.
     void RequireOwnProps(const std::string& props) const;
 
-    // Whether the session's user holds the right now: the user still exists and is
-    // not forbidden, and is an administrator or has the bit in t_UserRight.
+    // Whether the session's user holds the right now (UserHasRight, user_rights.h).
     bool HoldsRight(int32_t subsystem, int32_t objectNumber, int32_t rightBit) const;
     // Whether the session's user is an administrator now.
     bool IsAdministratorNow() const;

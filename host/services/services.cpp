@@ -57,13 +57,11 @@ void RegisterServices(std::shared_ptr<Session> session) {
     if (!session) throw tolm::HostError(tolm::err::ObjectNotSet, "Services need a logged-in session", "HubServices");
     auto& registry = tolm::ComponentRegistry::Instance();
     for (const Service& service : Services) registry.Register(service.className, service.factory(session));
-    SetCurrentSession(std::move(session));
 }
 
 void UnregisterServices() {
     auto& registry = tolm::ComponentRegistry::Instance();
     for (const Service& service : Services) registry.Unregister(service.className);
-    SetCurrentSession(nullptr);
 }
 
 }  // namespace hub

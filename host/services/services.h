@@ -14,11 +14,10 @@ namespace hub {
 std::vector<std::string> ServiceClassNames();
 
 // Registers every service component for the session (replacing earlier
-// registrations of the same names) and makes it the current session. Each
-// tolm::CreateObject of one of the names gives a new component working on this
-// session's database as this session's user.
+// registrations of the same names). Each tolm::CreateObject of one of the names
+// gives a new component working on this session's database as this session's user.
 void RegisterServices(std::shared_ptr<Session> session);
-// Removes the registrations and forgets the current session.
+// Removes the registrations (and with them the session they hold).
 void UnregisterServices();
 
 }  // namespace hub

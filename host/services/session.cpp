@@ -6,10 +6,7 @@
 #include <netinet/in.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
-#include <mutex>
-
+#include "db/text_util.h"
 #include "services/catalogue.h"
 #include "tolm/host_error.h"
 
@@ -18,19 +15,6 @@ namespace hub {
 namespace {
 
 constexpr const char* Source = "Session";
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
-std::string Trimmed(std::string_view text) {
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    const size_t last = text.find_last_not_of(" \t");
-    return std::string(text.substr(first, last - first + 1));
-}
 
 struct DatabaseWhereabouts {
     std::filesystem::path path;
@@ -62,9 +46,6 @@ DatabaseWhereabouts LocateDatabase(Database& database) {
     }
     return where;
 }
-
-std::mutex g_currentMutex;
-std::shared_ptr<Session> g_current;
 
 }  // namespace
 
@@ -109,15 +90,14 @@ std::string Session::PropsString() const {
 
 std::shared_ptr<Session> Login(std::shared_ptr<Database> database, const std::string& userName,
                                const std::string& language) {
-    std::string code = language;
-    std::transform(code.begin(), code.end(), code.begin(), [](unsigned char c) { return std::tolower(c); });
+    const std::string code = AsciiLower(language);
     if (!IsSupportedLanguage(code)) {
         throw tolm::HostError(tolm::err::InvalidProcedureCall,
                               "Unknown language \"" + language + "\": use chs, en or cht", Source);
     }
     if (!database) throw tolm::HostError(tolm::err::ObjectNotSet, "Login needs a database", Source);
 
-    auto rows = database->Query("SELECT FUserID, FName, FIsAdmin, FForbidden FROM t_User WHERE FName = ?1",
+    auto rows = database->Query("SELECT FUserID, FName, FForbidden FROM t_User WHERE FName = ?1",
                                 {tolm::Variant(Trimmed(userName))});
     // A forbidden user is refused exactly as an unknown one: the login screen does
     // not tell which accounts exist.
@@ -128,19 +108,8 @@ std::shared_ptr<Session> Login(std::shared_ptr<Database> database, const std::st
     Session::Identity identity;
     identity.userId = rows->Field("FUserID").ToLong();
     identity.userName = rows->Field("FName").ToText();
-    identity.isAdministrator = rows->Field("FIsAdmin").ToLong() != 0;
     identity.language = code;
     return std::make_shared<Session>(std::move(database), std::move(identity));
-}
-
-std::shared_ptr<Session> CurrentSession() {
-    std::lock_guard lock(g_currentMutex);
-    return g_current;
-}
-
-void SetCurrentSession(std::shared_ptr<Session> session) {
-    std::lock_guard lock(g_currentMutex);
-    g_current = std::move(session);
 }
 
 std::string PropsValue(const std::string& props, const std::string& key) {
@@ -149,7 +118,7 @@ std::string PropsValue(const std::string& props, const std::string& key) {
         const size_t end = rest.find(';');
         const std::string_view entry = rest.substr(0, end);
         const size_t equals = entry.find('=');
-        if (equals != std::string_view::npos && EqualsNoCase(Trimmed(entry.substr(0, equals)), key)) {
+        if (equals != std::string_view::npos && EqualsNoCase(Trim(entry.substr(0, equals)), key)) {
             return std::string(entry.substr(equals + 1));
         }
         if (end == std::string_view::npos) break;

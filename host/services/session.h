@@ -16,7 +16,6 @@ public:
     struct Identity {
         int32_t userId = 0;
         std::string userName;
-        bool isAdministrator = false;
         std::string language = "chs";  // "chs", "en" or "cht"
     };
 
@@ -27,8 +26,6 @@ public:
 
     int32_t UserId() const { return m_identity.userId; }
     const std::string& UserName() const { return m_identity.userName; }
-    // As it was at login; the rights check reads the current state.
-    bool IsAdministrator() const { return m_identity.isAdministrator; }
     const std::string& Language() const { return m_identity.language; }
     const std::string& MachineName() const { return m_machineName; }
     const std::string& IpAddress() const { return m_ipAddress; }
@@ -64,11 +61,6 @@ private:
 // language other than "chs", "en" or "cht" (letter case ignored).
 std::shared_ptr<Session> Login(std::shared_ptr<Database> database, const std::string& userName,
                                const std::string& language);
-
-// The session of this process: set after login, read by whoever needs the user or
-// the database without being handed them. Null before login.
-std::shared_ptr<Session> CurrentSession();
-void SetCurrentSession(std::shared_ptr<Session> session);
 
 // The value of a key in a session property string ("" when absent); keys are
 // compared without regard to letter case, entries are separated by ";".

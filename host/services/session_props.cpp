@@ -1,21 +1,10 @@
 #include "services/session_props.h"
 
-#include <algorithm>
-#include <cctype>
-
+#include "db/text_util.h"
 #include "tolm/host_error.h"
 #include "tolm/platform.h"
 
 namespace hub {
-
-namespace {
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
-
-}  // namespace
 
 SessionProps::SessionProps(std::shared_ptr<Session> session) : ServiceComponent(std::move(session)) {}
 
@@ -33,7 +22,7 @@ tolm::Variant SessionProps::GetProperty(int32_t& processId, std::string& name) {
                                   std::to_string(session.ProcessId()) + ")",
                               "HubSession.SessionProps");
     }
-    const std::string key = Lower(name);
+    const std::string key = AsciiLower(name);
     if (key == "propsstring") return tolm::Variant(session.PropsString());
     if (key == "userid") return tolm::Variant(session.UserId());
     if (key == "username") return tolm::Variant(session.UserName());

@@ -10,8 +10,8 @@ namespace hub {
 
 // Why a condition cannot be placed into a WHERE clause as one expression (a host
 // message in Simplified Chinese, to be translated for the user), or nothing when
-// it can: a ";" outside quotes, a comment opener ("--", "/*")
-// outside quotes, a quote ('...', "...", [...]) left open, or parentheses that do
+// it can: a NUL character, a ";" outside quotes, a comment ("--", "/*") outside
+// quotes, a quote ('...', "...", `...`, [...]) left open, or parentheses that do
 // not pair up. Quotes are doubled inside quoted text ('it''s'); a bracketed name ends
 // at its first "]".
 std::optional<std::string> ConditionFault(std::string_view condition);

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <chrono>
 #include <cmath>
+#include <limits>
 
 #include "db/company_setup.h"
 #include "db/date_text.h"
@@ -131,6 +132,7 @@ int32_t BillWindow::Advise(const std::shared_ptr<tolm::IBillEvents>& sink) {
     if (!sink) throw Error(tolm::err::ObjectNotSet, "There is no event sink to connect");
     const int32_t cookie = m_nextCookie++;
     m_sinks.emplace_back(cookie, sink);
+    if (m_attaching) m_editorCookies.push_back(cookie);
     return cookie;
 }
 
@@ -165,6 +167,13 @@ bool BillWindow::Raise(const char* eventName, F&& call) {
         }
     }
     return succeeded;
+}
+
+bool BillWindow::EditorConnected() const {
+    return std::any_of(m_sinks.begin(), m_sinks.end(), [this](const auto& entry) {
+        return !entry.second.expired() &&
+               std::find(m_editorCookies.begin(), m_editorCookies.end(), entry.first) != m_editorCookies.end();
+    });
 }
 
 void BillWindow::RecordFailure(const std::string& eventName, const tolm::HostError& error) {
@@ -333,7 +342,7 @@ int32_t BillWindow::RecordId() const { return IdValue(Field("FID").value); }
 void BillWindow::Load(int32_t rateId) {
     auto rows = m_session->Db()->Query(
         "SELECT e.FID, e.FCyTo, c.FName AS FCurrencyName, e.FExchangeRate, e.FBegDate, e.FEndDate, e.FChkUserID,"
-        " e.FExchangeRateType, e.FNumber, e.FName"
+        " e.FExchangeRateType, e.FNumber, e.FName, e.FVersion"
         " FROM t_ExchangeRateEntry e"
         " JOIN t_ExchangeRate h ON h.FID = e.FID AND h.FLevels = 2"
         " LEFT JOIN t_Currency c ON c.FCurrencyID = e.FCyTo"
@@ -350,6 +359,7 @@ void BillWindow::Load(int32_t rateId) {
     StoreValue(Field("FExchangeRateType"), rows->Field("FExchangeRateType"));
     StoreValue(Field("FNumber"), rows->Field("FNumber"));
     StoreValue(Field("FName"), rows->Field("FName"));
+    m_loadedVersion = static_cast<int64_t>(rows->Field("FVersion").ToDouble());
 }
 
 // ---- what the person does --------------------------------------------------------------------
@@ -370,11 +380,17 @@ void BillWindow::Open(const std::string& editorClass) {
     if (m_mode == ModeModify) Load(m_openedRateId);
     m_editor = tolm::CreateObject<tolm::IBillEventClass>(editorClass);
     m_open = true;
+    // The sinks the class connects while it attaches are the editor's: only they
+    // make the checks a save depends on.
+    m_attaching = true;
+    std::optional<tolm::HostError> showFailure;
     try {
         m_editor->Show(shared_from_this());
     } catch (...) {
-        RecordFailure("Show", tolm::CurrentError());
+        showFailure = tolm::CurrentError();
     }
+    m_attaching = false;
+    if (showFailure) RecordFailure("Show", *showFailure);
     Raise("MenuBarInitialize", [&](tolm::IBillEvents& sink) { sink.MenuBarInitialize(m_menuBar); });
     if (m_mode == ModeModify) {
         Raise("AfterLoadBill", [](tolm::IBillEvents& sink) { sink.AfterLoadBill(); });
@@ -483,7 +499,11 @@ int32_t BillWindow::Write(const RateRow& row, int32_t mode) {
     int32_t id = 0;
     if (mode == ModeNew) {
         // Inside the transaction: nobody can take the id in between.
-        id = static_cast<int32_t>(NewExchangeRateId(db, false));
+        const int64_t newId = NewExchangeRateId(db, false);
+        if (newId > std::numeric_limits<int32_t>::max()) {
+            throw Error(tolm::err::Overflow, Translate(m_session->Language(), "汇率内码已用尽，不能新增汇率。"));
+        }
+        id = static_cast<int32_t>(newId);
         db.Execute(
             "INSERT INTO t_ExchangeRate (FID, FNumber, FName, FDigits, FRemark, FLevels, FParentID, FIsNativeRate)"
             " VALUES (?1, ?2, ?3, (SELECT FDigits FROM t_ExchangeRate WHERE FID = ?4 AND FLevels = 1), '', 2, ?4, 0)",
@@ -494,7 +514,33 @@ int32_t BillWindow::Write(const RateRow& row, int32_t mode) {
             {Variant(id), Variant(row.currencyId), Variant(row.typeId), Variant(row.rate), Variant(row.begin),
              Variant(row.end), Variant(row.number), Variant(row.name), Variant(row.auditorId)});
     } else {
-        id = RecordId();
+        // The rate the window opened, whatever a handler wrote into the FID field.
+        id = m_openedRateId;
+        // Only the row as it was loaded is overwritten: a save, audit or other change
+        // made since by someone else is not lost without a word. The auditor is not
+        // the editor's to write. A reverse rate that no longer matches the rate is
+        // dropped rather than kept wrong.
+        const int64_t entries = db.Execute(
+            "UPDATE t_ExchangeRateEntry SET FCyTo = ?2, FExchangeRateType = ?3,"
+            " FReverseExRate = CASE WHEN FExchangeRate = ?4 THEN FReverseExRate ELSE NULL END,"
+            " FExchangeRate = ?4, FBegDate = ?5, FEndDate = ?6, FNumber = ?7, FName = ?8"
+            " WHERE FID = ?1 AND FVersion = ?9 AND FChkUserID = 0",
+            {Variant(id), Variant(row.currencyId), Variant(row.typeId), Variant(row.rate), Variant(row.begin),
+             Variant(row.end), Variant(row.number), Variant(row.name), Variant(m_loadedVersion)});
+        if (entries == 0) {
+            auto stored = db.Query("SELECT FChkUserID FROM t_ExchangeRateEntry WHERE FID = ?1", {Variant(id)});
+            if (stored->IsEOF()) {
+                throw Error(tolm::err::ObjectNotFound,
+                            TranslateFormat(m_session->Language(), "汇率%1已不存在。", {id}));
+            }
+            if (stored->Field("FChkUserID").ToLong() != 0) {
+                throw Error(tolm::err::Refused,
+                            TranslateFormat(m_session->Language(), "汇率%1打开后已被审核，不能修改。", {id}));
+            }
+            throw Error(tolm::err::Refused, TranslateFormat(m_session->Language(),
+                                                            "汇率%1打开后已被他人修改，不能保存；请重新打开后再修改。",
+                                                            {id}));
+        }
         const int64_t headers = db.Execute(
             "UPDATE t_ExchangeRate SET FNumber = ?2, FName = ?3,"
             " FDigits = (SELECT FDigits FROM t_ExchangeRate WHERE FID = ?4 AND FLevels = 1), FParentID = ?4"
@@ -502,19 +548,6 @@ int32_t BillWindow::Write(const RateRow& row, int32_t mode) {
             {Variant(id), Variant(row.number), Variant(row.name), Variant(row.typeId)});
         if (headers == 0) {
             throw Error(tolm::err::ObjectNotFound, TranslateFormat(m_session->Language(), "汇率%1已不存在。", {id}));
-        }
-        // The auditor is not the editor's to write: a rate audited by someone else
-        // since it was opened stays audited and unchanged. A reverse rate that no
-        // longer matches the rate is dropped rather than kept wrong.
-        const int64_t entries = db.Execute(
-            "UPDATE t_ExchangeRateEntry SET FCyTo = ?2, FExchangeRateType = ?3,"
-            " FReverseExRate = CASE WHEN FExchangeRate = ?4 THEN FReverseExRate ELSE NULL END,"
-            " FExchangeRate = ?4, FBegDate = ?5, FEndDate = ?6, FNumber = ?7, FName = ?8"
-            " WHERE FID = ?1 AND FChkUserID = 0",
-            {Variant(id), Variant(row.currencyId), Variant(row.typeId), Variant(row.rate), Variant(row.begin),
-             Variant(row.end), Variant(row.number), Variant(row.name)});
-        if (entries == 0) {
-            throw Error(tolm::err::Refused, TranslateFormat(m_session->Language(), "汇率%1打开后已被审核，不能修改。", {id}));
         }
     }
     transaction.Commit();
@@ -531,6 +564,13 @@ bool BillWindow::Save() {
     RequireOpen("save");
     const int32_t mode = m_mode;
     if (!HoldsSaveRight(mode)) return false;
+    // Without the editor nothing checks the rate (currency, amount, validity, code):
+    // a BeforeSave that no one hears must not pass for one that found no fault.
+    if (!EditorConnected()) {
+        Report(Error(tolm::err::Refused,
+                     Translate(m_session->Language(), "汇率编辑器未能连接到窗口，无法在保存前检查汇率，不能保存。")));
+        return false;
+    }
 
     bool bCancel = false;
     // Checks that could not be made must not let the rate through.

@@ -92,7 +92,8 @@ public:
     // not exist), creates the editor class by name and attaches it (Show), raises
     // MenuBarInitialize and then AfterLoadBill or AfterNewBill. A class that cannot
     // be created raises CannotCreateComponent and the window stays closed; a failing
-    // event handler is reported and the window opens all the same.
+    // event handler (Show included) is reported and the window opens all the same.
+    // The sinks connected while Show runs are the editor's.
     void Open(const std::string& editorClass = RateBillEditClass);
     // Types `text` into a field: FBase takes a currency code ("USD"), FExchangeRate
     // a number, FBegDate and FEndDate a day "yyyy-MM-dd"; empty text clears the
@@ -100,12 +101,15 @@ public:
     // ObjectNotFound for an unknown currency code and TypeMismatch for text that is
     // not a number or a day.
     void Enter(const std::string& key, const std::string& text);
-    // Presses Save: checks the user's right (new or modify), raises BeforeSave, and
+    // Presses Save: checks the user's right (new or modify), refuses when none of the
+    // editor's sinks is connected (its checks could not run), raises BeforeSave, and
     // unless that refused, writes the rate's header and entry rows in one
     // transaction, then raises SaveBillSuccess with the saved values (Mode() still
-    // the save's mode) and shows the stored record in modify mode. True when the
-    // rate was stored. A refusal of the host or the database is reported through the
-    // message service; a BeforeSave handler that fails refuses the save.
+    // the save's mode) and shows the stored record in modify mode. A modify-save
+    // writes the rate the window opened and is refused when the stored row changed
+    // since it was loaded (saved or audited by someone else). True when the rate was
+    // stored. A refusal of the host or the database is reported through the message
+    // service; a BeforeSave handler that fails refuses the save.
     bool Save();
     // Asks the attached class for the help topic of the window (F1); 0 when none
     // answers.
@@ -123,7 +127,8 @@ public:
     const std::string& FilterText() const { return m_parameter->FilterText(); }
     // The control of a field; raises ObjectNotFound for an unknown key.
     const BillWindowControl& Control(const std::string& key) const;
-    // The id of the rate shown; 0 while a new rate is not saved.
+    // The id in the FID field: the rate shown, 0 while a new rate is not saved. A
+    // handler may overwrite it; a save still writes the rate the window opened.
     int32_t RecordId() const;
     // Every event handler failure since the window was made, in order.
     const std::vector<BillEventFailure>& EventFailures() const { return m_eventFailures; }
@@ -172,6 +177,8 @@ private:
     // True when no sink failed.
     template <class F>
     bool Raise(const char* eventName, F&& call);
+    // Whether a sink the editor class connected while attaching is still connected.
+    bool EditorConnected() const;
     void RecordFailure(const std::string& eventName, const tolm::HostError& error);
     // Hands an error to the message service's error report; a missing or failing
     // service loses the message, never the outcome.
@@ -180,6 +187,8 @@ private:
     std::shared_ptr<Session> m_session;
     int32_t m_mode;
     int32_t m_openedRateId;
+    // FVersion of the stored rate when it was last loaded.
+    int64_t m_loadedVersion = 0;
     std::shared_ptr<hub::DataAccess> m_dataAccess;
     std::shared_ptr<hub::MenuBar> m_menuBar;
     std::shared_ptr<BillWindowParameter> m_parameter;
@@ -188,6 +197,8 @@ private:
     std::vector<std::pair<int32_t, std::string>> m_statusTexts;
     std::vector<std::pair<int32_t, std::weak_ptr<tolm::IBillEvents>>> m_sinks;
     int32_t m_nextCookie = 1;
+    std::vector<int32_t> m_editorCookies;
+    bool m_attaching = false;
     std::shared_ptr<tolm::IBillEventClass> m_editor;
     bool m_open = false;
     bool m_closed = false;

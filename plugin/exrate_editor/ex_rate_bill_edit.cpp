@@ -37,6 +37,17 @@ double RateValue(const tolm::Variant& vRate) {
     return vRate.ToDouble();
 }
 
+// A date field as the checks compare it: a date (or text that reads as one) written
+// yyyy-MM-dd; anything else as it stands, so that reading never fails before the
+// checks have run in their order.
+std::string DateText(const tolm::Variant& vValue) {
+    std::string sText;
+    if (vValue.Type() == tolm::VarType::Date) return tolm::FormatDate(vValue.ToDate(), "yyyy-MM-dd");
+    sText = vValue.ToText();
+    tolm::OnErrorSilent([&] { sText = tolm::FormatDate(tolm::Variant(sText).ToDate(), "yyyy-MM-dd"); });
+    return sText;
+}
+
 // Code and name go between single quotes in the follow-up statement.
 std::string QuoteSafe(const std::string& sText) {
     std::string sResult;
@@ -58,15 +69,18 @@ CExRateBillEdit::~CExRateBillEdit() {
 
 void CExRateBillEdit::Show(const std::shared_ptr<tolm::IBillInterface>& oBillInterface) {
     m_BillInterface = oBillInterface;
-    m_oEvents.Connect(m_BillInterface, std::make_shared<BillSink<CExRateBillEdit>>(*this));
+    m_oEvents.Connect(m_BillInterface, std::make_shared<BillSink<CExRateBillEdit>>(weak_from_this()));
     tolm::Deref(m_BillInterface).SetCaption(TranslateText("汇率"));
 }
 
-void CExRateBillEdit::HideTool(const std::shared_ptr<tolm::IMenuBar>& oMenuBar, const char* sBand,
-                               const char* sTool) {
+void CExRateBillEdit::HideTool(const std::shared_ptr<tolm::IMenuBar>& oMenuBar, const char* sBand, const char* sTool) {
     // Each statement on its own: a band or tool the host does not have skips only it.
-    tolm::Step([&] { tolm::Deref(oMenuBar).Band(sBand)->Tools()->Item(sTool)->SetVisible(false); });
-    tolm::Step([&] { tolm::Deref(oMenuBar).Band(sBand)->Tools()->Item(sTool)->SetEnabled(false); });
+    tolm::Step([&] {
+        tolm::Deref(tolm::Deref(tolm::Deref(tolm::Deref(oMenuBar).Band(sBand)).Tools()).Item(sTool)).SetVisible(false);
+    });
+    tolm::Step([&] {
+        tolm::Deref(tolm::Deref(tolm::Deref(tolm::Deref(oMenuBar).Band(sBand)).Tools()).Item(sTool)).SetEnabled(false);
+    });
 }
 
 void CExRateBillEdit::m_BillInterface_MenuBarInitialize(const std::shared_ptr<tolm::IMenuBar>& oMenuBar) {
@@ -89,14 +103,17 @@ void CExRateBillEdit::m_BillInterface_AfterLoadBill() {
 int32_t CExRateBillEdit::GetParentTypeId() {
     int32_t lResult = 0;
     tolm::OnErrorSilent([&] {
-        const std::string sFilter = m_BillInterface->Parameter()->Filter("FilterString").ToText();
+        const std::string sFilter = tolm::Deref(m_BillInterface->Parameter()).Filter("FilterString").ToText();
         static constexpr std::string_view Key = "FParentID=";
         const size_t lKey = sFilter.find(Key);
         if (lKey == std::string::npos) return;
         const size_t lStart = lKey + Key.size();
         // The value ends at the next blank, or at the end of the text.
         const size_t lEnd = sFilter.find(' ', lStart);
-        const std::string sValue = sFilter.substr(lStart, lEnd == std::string::npos ? std::string::npos : lEnd - lStart);
+        const std::string sValue =
+            sFilter.substr(lStart, lEnd == std::string::npos ? std::string::npos : lEnd - lStart);
+        // Only a value that begins with a digit names a type.
+        if (sValue.empty() || sValue[0] < '0' || sValue[0] > '9') return;
         lResult = tolm::Variant(tolm::LeadingNumber(sValue)).ToLong();
     });
     return lResult;
@@ -105,18 +122,20 @@ int32_t CExRateBillEdit::GetParentTypeId() {
 void CExRateBillEdit::ApplyRateDigits() {
     tolm::OnErrorSilent([&] {
         if (m_lParentID == 0) m_lParentID = GetParentTypeId();
-        auto rs = m_BillInterface->DataAccess()->Query("select FDigits from t_ExchangeRate where FID=" +
-                                                       std::to_string(m_lParentID));
-        if (!rs->IsEOF()) {
+        auto rs = tolm::Deref(m_BillInterface->DataAccess())
+                      .Query("select FDigits from t_ExchangeRate where FID=" + std::to_string(m_lParentID));
+        if (!tolm::Deref(rs).IsEOF()) {
             m_lDigits = rs->Field("FDigits").ToLong();
             std::string sPage;
             int32_t lIndex = 0;
             auto oControl = m_BillInterface->GetControl("FExchangeRate", sPage, lIndex);
             m_BillInterface->SetControlDecimals(oControl, 0, m_lDigits);
         }
-        auto oTool = m_BillInterface->MenuBar()->Band("mnuFile")->Tools()->Item("mnuFilePrint");
-        oTool->SetVisible(false);
-        oTool->SetEnabled(false);
+        auto& oTool =
+            tolm::Deref(tolm::Deref(tolm::Deref(tolm::Deref(m_BillInterface->MenuBar()).Band("mnuFile")).Tools())
+                            .Item("mnuFilePrint"));
+        oTool.SetVisible(false);
+        oTool.SetEnabled(false);
     });
 }
 
@@ -144,10 +163,8 @@ void CExRateBillEdit::m_BillInterface_BeforeSave(bool& bCancel) {
 
 void CExRateBillEdit::CheckBeforeSave(bool& bCancel) {
     auto& bill = *m_BillInterface;
-    const tolm::DateTime dBegin = bill.GetHeadValue("FBegDate", 1, FieldValue).ToDate();
-    const tolm::DateTime dEnd = bill.GetHeadValue("FEndDate", 1, FieldValue).ToDate();
-    const std::string sBegin = tolm::FormatDate(dBegin, "yyyy-MM-dd");
-    const std::string sEnd = tolm::FormatDate(dEnd, "yyyy-MM-dd");
+    const std::string sBegin = DateText(bill.GetHeadValue("FBegDate", 1, FieldValue));
+    const std::string sEnd = DateText(bill.GetHeadValue("FEndDate", 1, FieldValue));
     const std::string sCurrencyText = bill.GetHeadValue("FBase", 1, FieldText).ToText();
     const std::string sPropertyText = bill.GetHeadValue("FBaseProperty", 1, FieldText).ToText();
     const int32_t lCurrencyID = bill.GetHeadValue("FBase", 1, FieldValue).ToLong();
@@ -162,22 +179,23 @@ void CExRateBillEdit::CheckBeforeSave(bool& bCancel) {
     if (lAuditor != 0) return refuse("该汇率已审核，不允许修改。");
     if (lCurrencyID == HomeCurrencyId) return refuse("不允许录入本位币汇率，请选择其它币别。");
     if (dblRate <= 0) return refuse("汇率值无效，请输入大于0的数值！");
-    if (tolm::Variant(sEnd).ToDate() < tolm::Variant(sBegin).ToDate()) return refuse("生效日期不能后于失效日期！");
+    const tolm::DateTime dBegin = tolm::Variant(sBegin).ToDate();
+    if (tolm::Variant(sEnd).ToDate() < dBegin) return refuse("生效日期不能后于失效日期！");
 
     const auto& filler = GetTemplateFiller();
     const std::string sOverlap = filler.FillTemplate(
         std::string("select 1 from t_exchangerateEntry where FID<>%1 and FCyTo=%2 and FExchangeRateType=%3 ") +
             " and NOT (FBegDate>'%4' or FEndDate<'%5' )",
         {lRecordID, lCurrencyID, m_lParentID, sEnd, sBegin});
-    if (!bill.DataAccess()->Query(sOverlap)->IsEOF()) {
+    if (!tolm::Deref(tolm::Deref(bill.DataAccess()).Query(sOverlap)).IsEOF()) {
         return refuse("已存在同一汇率类型、同一币别、同一日期的汇率数据。");
     }
 
     std::string sTypeNumber;
     std::string sTypeName;
-    auto rsType =
-        bill.DataAccess()->Query("select FNumber,FName from t_ExchangeRate where FID=" + std::to_string(m_lParentID));
-    if (!rsType->IsEOF()) {
+    auto rsType = tolm::Deref(bill.DataAccess())
+                      .Query("select FNumber,FName from t_ExchangeRate where FID=" + std::to_string(m_lParentID));
+    if (!tolm::Deref(rsType).IsEOF()) {
         sTypeNumber = rsType->Field("FNumber").ToText();
         sTypeName = rsType->Field("FName").ToText();
     }
@@ -202,12 +220,13 @@ void CExRateBillEdit::m_BillInterface_SaveBillSuccess(const std::shared_ptr<tolm
 
         const auto& filler = GetTemplateFiller();
         const std::string sEntry = filler.FillTemplate(
-            std::string("update t_ExchangeRateEntry set FNumber='%1',FName='%2',FReverseExRate=%3,FExchangeRateType=%4 ") +
+            std::string(
+                "update t_ExchangeRateEntry set FNumber='%1',FName='%2',FReverseExRate=%3,FExchangeRateType=%4 ") +
                 "where FID=%5",
             {QuoteSafe(sNumber), QuoteSafe(sName), dblReverse, m_lParentID, lRecordID});
-        const std::string sHeader = filler.FillTemplate("update t_ExchangeRate set FLevels=2, FDigits=%1 where FID=%2",
-                                                        {m_lDigits, lRecordID});
-        bill.DataAccess()->Execute(sEntry + "\r\n" + sHeader + "\r\n" + TouchClassTypeSql);
+        const std::string sHeader =
+            filler.FillTemplate("update t_ExchangeRate set FLevels=2, FDigits=%1 where FID=%2", {m_lDigits, lRecordID});
+        tolm::Deref(bill.DataAccess()).Execute(sEntry + "\r\n" + sHeader + "\r\n" + TouchClassTypeSql);
 
         const int32_t lMode = bill.Mode();
         if (lMode == 1) {

@@ -14,7 +14,7 @@
 
 namespace qel {
 
-class CExRateBillEdit final : public tolm::IBillEventClass {
+class CExRateBillEdit final : public tolm::IBillEventClass, public std::enable_shared_from_this<CExRateBillEdit> {
 public:
     CExRateBillEdit();
     ~CExRateBillEdit() override;

@@ -11,7 +11,7 @@ CExRateBaseListEvent::~CExRateBaseListEvent() {
 
 void CExRateBaseListEvent::Show(const std::shared_ptr<tolm::IBaseListInterface>& oBaseListInterface) {
     m_BaseListInterface = oBaseListInterface;
-    m_oEvents.Connect(m_BaseListInterface, std::make_shared<BaseListSink<CExRateBaseListEvent>>(*this));
+    m_oEvents.Connect(m_BaseListInterface, std::make_shared<BaseListSink<CExRateBaseListEvent>>(weak_from_this()));
 }
 
 }  // namespace qel

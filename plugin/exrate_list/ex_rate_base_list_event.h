@@ -9,7 +9,8 @@
 
 namespace qel {
 
-class CExRateBaseListEvent final : public tolm::IBaseListEventsClass {
+class CExRateBaseListEvent final : public tolm::IBaseListEventsClass,
+                                   public std::enable_shared_from_this<CExRateBaseListEvent> {
 public:
     CExRateBaseListEvent();
     ~CExRateBaseListEvent() override;

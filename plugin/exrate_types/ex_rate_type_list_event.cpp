@@ -11,7 +11,7 @@ CExRateTypeListEvent::~CExRateTypeListEvent() {
 
 void CExRateTypeListEvent::Show(const std::shared_ptr<tolm::IBaseListInterface>& oBaseListInterface) {
     m_BaseListInterface = oBaseListInterface;
-    m_oEvents.Connect(m_BaseListInterface, std::make_shared<BaseListSink<CExRateTypeListEvent>>(*this));
+    m_oEvents.Connect(m_BaseListInterface, std::make_shared<BaseListSink<CExRateTypeListEvent>>(weak_from_this()));
 }
 
 }  // namespace qel

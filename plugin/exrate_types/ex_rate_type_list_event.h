@@ -9,7 +9,8 @@
 
 namespace qel {
 
-class CExRateTypeListEvent final : public tolm::IBaseListEventsClass {
+class CExRateTypeListEvent final : public tolm::IBaseListEventsClass,
+                                   public std::enable_shared_from_this<CExRateTypeListEvent> {
 public:
     CExRateTypeListEvent();
     ~CExRateTypeListEvent() override;

@@ -11,7 +11,7 @@ CLogListEvent::~CLogListEvent() {
 
 void CLogListEvent::Show(const std::shared_ptr<tolm::IListInterface>& oListInterface) {
     m_ListInterface = oListInterface;
-    m_oEvents.Connect(m_ListInterface, std::make_shared<ListSink<CLogListEvent>>(*this));
+    m_oEvents.Connect(m_ListInterface, std::make_shared<ListSink<CLogListEvent>>(weak_from_this()));
 }
 
 bool CLogListEvent::CheckLogRight(tolm::Log_AccessType& /*AccessType*/) {

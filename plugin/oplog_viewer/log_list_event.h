@@ -9,7 +9,7 @@
 
 namespace qel {
 
-class CLogListEvent final : public tolm::IListEventsClass {
+class CLogListEvent final : public tolm::IListEventsClass, public std::enable_shared_from_this<CLogListEvent> {
 public:
     CLogListEvent();
     ~CLogListEvent() override;

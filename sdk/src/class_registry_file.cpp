@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <system_error>
 
@@ -61,6 +62,27 @@ std::filesystem::path HomeDirectory() {
     return std::filesystem::current_path();
 }
 
+bool IsUtf8(const std::string& text) {
+    try {
+        (void)Json(text).dump();
+        return true;
+    } catch (const Json::type_error&) {
+        return false;
+    }
+}
+
+// What an entry must hold to be read back: the reader and the writer both ask this,
+// so nothing is ever written that would make the whole file unreadable.
+std::optional<std::string> EntryFault(const ClassRegistration& registration) {
+    if (registration.progId.empty()) return "has an empty \"progId\"";
+    if (registration.library.empty()) return "has an empty \"library\"";
+    // Written as they are, names that are not UTF-8 would come back altered: a
+    // library path that names no file, or two names that become one.
+    if (!IsUtf8(registration.progId)) return "has a \"progId\" that is not UTF-8 text";
+    if (!IsUtf8(registration.library)) return "has a \"library\" that is not UTF-8 text";
+    return std::nullopt;
+}
+
 ClassRegistration ParseEntry(const std::filesystem::path& path, const Json& entry, size_t index) {
     const std::string where = "class entry " + std::to_string(index + 1);
     if (!entry.is_object()) ThrowDamaged(path, where + " is not an object");
@@ -78,8 +100,7 @@ ClassRegistration ParseEntry(const std::filesystem::path& path, const Json& entr
     registration.classId = text("classId", true);
     registration.helpString = text("helpString", false);
     registration.library = text("library", true);
-    if (registration.progId.empty()) ThrowDamaged(path, where + " has an empty \"progId\"");
-    if (registration.library.empty()) ThrowDamaged(path, where + " has an empty \"library\"");
+    if (auto fault = EntryFault(registration)) ThrowDamaged(path, where + " " + *fault);
     return registration;
 }
 
@@ -272,6 +293,12 @@ void ClassRegistryFile::Register(const std::vector<ClassRegistration>& classes) 
         if (registration.progId.empty()) {
             throw HostError(err::InvalidProcedureCall, "A class cannot be registered without a name",
                             "ClassRegistryFile");
+        }
+        if (auto fault = EntryFault(registration)) {
+            throw HostError(
+                err::InvalidProcedureCall,
+                "The class " + registration.progId + " cannot be registered in " + m_path.string() + ": it " + *fault,
+                "ClassRegistryFile");
         }
     }
     CreateParentDirectories(m_path);

@@ -15,6 +15,7 @@
 
 #include "core/class_loader.h"
 #include "db/company_setup.h"
+#include "services/catalogue.h"
 #include "exrate_editor/ex_rate_bill_edit.h"
 #include "frame/live_objects.h"
 #include "support/host_fixture.h"
@@ -328,6 +329,22 @@ TEST_F(ExRateEditor, ChecksRunInOrderAndTheFirstFailureAloneIsShown) {
     });
 }
 
+TEST_F(ExRateEditor, AnAuditedRateIsRefusedFirstEvenWhenItsDatesCannotBeRead) {
+    RunOnFreshThread([&] {
+        OpenBill bill(NewRateWindow(CompanyType));
+        bill->SetHeadValue("FChkUserID", Variant(1), false);
+        bill->SetHeadValue("FBase", Variant(hub::HomeCurrencyId), true);
+        bill->SetHeadValue("FBegDate", Variant(), false);  // no first day: cannot be read as a date
+        EXPECT_FALSE(bill->Save());
+        EXPECT_EQ(Messages(), std::vector<std::string>{AuditedText});
+
+        Screen().ClearRecords();
+        bill->SetHeadValue("FChkUserID", Variant(), false);
+        EXPECT_FALSE(bill->Save());
+        EXPECT_EQ(Messages(), std::vector<std::string>{HomeCurrencyText}) << "the home currency comes next";
+    });
+}
+
 TEST_F(ExRateEditor, ARateMustBeAboveZero) {
     RunOnFreshThread([&] {
         OpenBill bill(NewRateWindow(CompanyType));
@@ -518,6 +535,58 @@ TEST_F(ExRateEditor, TheTypeIdIsReadAtTheVeryEndOfTheFilter) {
     });
 }
 
+TEST_F(ExRateEditor, ATypeIdIsOnlyReadFromAValueThatBeginsWithADigit) {
+    RunOnFreshThread([&] {
+        for (const std::string filter : {"t_ExchangeRate.FIsNativeRate=0", "t_ExchangeRate.fparentid=1 AND x=1",
+                                         "t_ExchangeRate.FParentID=-1 AND x=1", "t_ExchangeRate.FParentID= 1"}) {
+            OpenBill bill(BillWindow::ForNewRate(m_host->Session(), filter));
+            EXPECT_EQ(bill.Value("FExchangeRateType"), Variant(0)) << filter;
+            EXPECT_EQ(bill->Control("FExchangeRate").Decimals(), 4) << "no type row: the precision stays";
+        }
+        OpenBill bill(BillWindow::ForNewRate(m_host->Session(), "t_ExchangeRate.FParentID=1 AND x=1"));
+        EXPECT_EQ(bill.Value("FExchangeRateType"), Variant(CompanyType));
+    });
+}
+
+TEST_F(ExRateEditor, ReverseRatesRoundHalvesToEvenAndNoPlacesLeaveAPoint) {
+    const int32_t twoPlaces = AddType("05", "两位汇率", 2);
+    const int32_t noPlaces = AddType("06", "整数汇率", 0);
+    RunOnFreshThread([&] {
+        {
+            OpenBill bill(NewRateWindow(twoPlaces));
+            bill.Fill("USD", "8", "2024-03-01", "2024-03-31");
+            ASSERT_TRUE(bill->Save());
+            EXPECT_DOUBLE_EQ(Row("SELECT FReverseExRate FROM t_ExchangeRateEntry WHERE FID = ?1",
+                                 {Variant(bill->RecordId())})
+                                 ->Field("FReverseExRate")
+                                 .ToDouble(),
+                             0.12)
+                << "0.125 goes to the even neighbour";
+        }
+        OpenBill bill(NewRateWindow(noPlaces));
+        bill.Fill("USD", "7", "2024-03-01", "2024-03-31");
+        ASSERT_TRUE(bill->Save());
+        EXPECT_EQ(Row("SELECT FDescription FROM v_BASE_LogForQEL WHERE FDescription LIKE '%06.USD%'")
+                      ->Field("FDescription")
+                      .ToText(),
+                  "新增汇率完成-代码：[06.USD.20240301] 汇率：[7.]");
+    });
+}
+
+TEST_F(ExRateEditor, InEnglishTheEditorSpeaksEnglishButReadyStaysAsWritten) {
+    UseHost("administrator", /*demo=*/false, "en");
+    RunOnFreshThread([&] {
+        OpenBill bill(NewRateWindow(CompanyType));
+        EXPECT_EQ(bill->Caption(), hub::Translate("en", "汇率"));
+        EXPECT_NE(bill->Caption(), "汇率");
+        EXPECT_EQ(bill->StatusText(1), "Ready");
+        bill.Fill("CNY", "1", "2024-03-01", "2024-03-31");
+        EXPECT_FALSE(bill->Save());
+        EXPECT_EQ(Messages(), std::vector<std::string>{hub::Translate("en", HomeCurrencyText)});
+        EXPECT_EQ(Messages()[0].find("本位币"), std::string::npos) << Messages()[0];
+    });
+}
+
 // ---- the host's own part ------------------------------------------------------------------
 
 TEST_F(ExRateEditor, AFailingHandlerIsReportedAndTheOthersStillRun) {
@@ -640,7 +709,174 @@ TEST_F(ExRateEditor, ClosingTheWindowReleasesTheEditorAndTheWindow) {
             EXPECT_THROW(window->Open(), tolm::HostError) << "a closed window stays closed";
         }
         EXPECT_TRUE(gone.expired()) << "nothing holds the window once it is closed";
-        EXPECT_TRUE(watcher->events.empty());
+    });
+}
+
+// ---- what the host refuses to store -------------------------------------------------------
+
+// An editor class that fails to attach: it connects nothing and raises in Show.
+class EditorThatFailsToAttach : public tolm::IBillEventClass {
+public:
+    void Show(const std::shared_ptr<tolm::IBillInterface>&) override {
+        throw tolm::HostError(tolm::err::InternalError, "the editor could not attach");
+    }
+};
+
+constexpr const char* FailingEditorClass = "TolmTest.EditorThatFailsToAttach";
+constexpr const char* NoEditorText = "汇率编辑器未能连接到窗口，无法在保存前检查汇率，不能保存。";
+constexpr const char* ChangedByOthersText = "汇率%1打开后已被他人修改，不能保存；请重新打开后再修改。";
+
+bool Contains(const std::vector<std::string>& messages, const std::string& text) {
+    return std::any_of(messages.begin(), messages.end(),
+                       [&](const std::string& message) { return message.find(text) != std::string::npos; });
+}
+
+TEST_F(ExRateEditor, WithoutTheEditorsChecksNothingIsSaved) {
+    tolm::ScopedComponent failing{FailingEditorClass, [] { return std::make_shared<EditorThatFailsToAttach>(); }};
+    for (const std::string language : {"chs", "en"}) {
+        UseHost("administrator", /*demo=*/false, language);
+        RunOnFreshThread([&] {
+            auto window = NewRateWindow(CompanyType);
+            window->Open(FailingEditorClass);
+            ASSERT_TRUE(window->IsOpen()) << "the window opens all the same";
+            ASSERT_EQ(window->EventFailures().size(), 1u);
+            EXPECT_EQ(window->EventFailures()[0].eventName, "Show");
+            // Another party listens; it is not the editor and checks nothing.
+            auto watcher = std::make_shared<WatchingSink>();
+            window->Advise(watcher);
+            // What the editor would refuse: the home currency at a negative rate.
+            window->Enter("FBase", "CNY");
+            window->Enter("FExchangeRate", "-3");
+            window->Enter("FBegDate", "2024-03-01");
+            window->Enter("FEndDate", "2024-03-31");
+            Screen().ClearRecords();
+
+            EXPECT_FALSE(window->Save());
+            EXPECT_TRUE(Contains(Messages(), hub::Translate(language, NoEditorText)))
+                << language << ": " << ::testing::PrintToString(Messages());
+            EXPECT_TRUE(watcher->events.empty()) << "BeforeSave was not raised to a save that cannot happen";
+            EXPECT_EQ(RateCount(), 0);
+            EXPECT_EQ(window->Mode(), BillWindow::ModeNew);
+            window->Close();
+        });
+    }
+    EXPECT_NE(hub::Translate("en", NoEditorText), NoEditorText) << "the message has an English entry";
+}
+
+TEST_F(ExRateEditor, ASaveByAnotherWindowSinceOpeningIsNotOverwritten) {
+    const int32_t stored = AddRate(CompanyType, "USD", 7.0, "2024-03-01", "2024-03-31");
+    RunOnFreshThread([&] {
+        OpenBill mine(RateWindow(stored));
+        {
+            OpenBill theirs(RateWindow(stored));
+            theirs->Enter("FExchangeRate", "7.2");
+            ASSERT_TRUE(theirs->Save()) << ::testing::PrintToString(Messages());
+        }
+        mine->Enter("FExchangeRate", "7.5");
+        Screen().ClearRecords();
+        EXPECT_FALSE(mine->Save()) << "the other save would be lost without a word";
+        EXPECT_TRUE(Contains(Messages(), hub::TranslateFormat("chs", ChangedByOthersText, {Variant(stored)})))
+            << ::testing::PrintToString(Messages());
+        auto entry = Row("SELECT FExchangeRate, FReverseExRate FROM t_ExchangeRateEntry WHERE FID = ?1",
+                         {Variant(stored)});
+        EXPECT_DOUBLE_EQ(entry->Field("FExchangeRate").ToDouble(), 7.2);
+        EXPECT_DOUBLE_EQ(entry->Field("FReverseExRate").ToDouble(), 0.1389) << "their follow-up is kept too";
+
+        // Opened again, the window holds what is stored now and may change it.
+        OpenBill again(RateWindow(stored));
+        EXPECT_EQ(again.Text("FExchangeRate"), "7.2000");
+        again->Enter("FExchangeRate", "7.5");
+        ASSERT_TRUE(again->Save()) << ::testing::PrintToString(Messages());
+        again->Enter("FExchangeRate", "7.6");
+        EXPECT_TRUE(again->Save()) << "its own save and follow-up do not count as someone else's change";
+        EXPECT_DOUBLE_EQ(Row("SELECT FExchangeRate FROM t_ExchangeRateEntry WHERE FID = ?1", {Variant(stored)})
+                             ->Field("FExchangeRate")
+                             .ToDouble(),
+                         7.6);
+    });
+}
+
+TEST_F(ExRateEditor, AnAuditAndReverseAuditSinceOpeningAlsoCountAsAChange) {
+    const int32_t stored = AddRate(CompanyType, "USD", 7.0, "2024-03-01", "2024-03-31");
+    RunOnFreshThread([&] {
+        OpenBill bill(RateWindow(stored));
+        Db().Execute("UPDATE t_ExchangeRateEntry SET FChkUserID = 1, FCheckDate = '2024-04-01' WHERE FID = ?1",
+                     {Variant(stored)});
+        Db().Execute("UPDATE t_ExchangeRateEntry SET FChkUserID = 0, FCheckDate = NULL WHERE FID = ?1",
+                     {Variant(stored)});
+        bill->Enter("FExchangeRate", "7.5");
+        EXPECT_FALSE(bill->Save());
+        EXPECT_TRUE(Contains(Messages(), hub::TranslateFormat("chs", ChangedByOthersText, {Variant(stored)})))
+            << ::testing::PrintToString(Messages());
+        EXPECT_DOUBLE_EQ(Row("SELECT FExchangeRate FROM t_ExchangeRateEntry WHERE FID = ?1", {Variant(stored)})
+                             ->Field("FExchangeRate")
+                             .ToDouble(),
+                         7.0);
+    });
+}
+
+TEST_F(ExRateEditor, AModifySaveWritesTheRateTheWindowOpenedWhateverTheIdFieldSays) {
+    const int32_t opened = AddRate(CompanyType, "USD", 7.0, "2024-03-01", "2024-03-31");
+    const int32_t other = AddRate(CompanyType, "EUR", 7.8, "2024-03-01", "2024-03-31");
+    RunOnFreshThread([&] {
+        OpenBill bill(RateWindow(opened));
+        bill->SetHeadValue("FID", Variant(other), false);  // any handler may write the field
+        bill->Enter("FExchangeRate", "7.1");
+        bill->Enter("FBegDate", "2024-05-01");
+        bill->Enter("FEndDate", "2024-05-31");
+        ASSERT_TRUE(bill->Save()) << ::testing::PrintToString(Messages());
+
+        EXPECT_EQ(bill->RecordId(), opened);
+        auto mine = Row("SELECT * FROM t_ExchangeRateEntry WHERE FID = ?1", {Variant(opened)});
+        EXPECT_DOUBLE_EQ(mine->Field("FExchangeRate").ToDouble(), 7.1);
+        EXPECT_EQ(tolm::FormatDate(mine->Field("FBegDate").ToDate(), "yyyy-MM-dd"), "2024-05-01");
+        auto theirs = Row("SELECT * FROM t_ExchangeRateEntry WHERE FID = ?1", {Variant(other)});
+        EXPECT_EQ(theirs->Field("FCyTo").ToLong(), CurrencyId("EUR")) << "the other rate is untouched";
+        EXPECT_DOUBLE_EQ(theirs->Field("FExchangeRate").ToDouble(), 7.8);
+        EXPECT_EQ(tolm::FormatDate(theirs->Field("FBegDate").ToDate(), "yyyy-MM-dd"), "2024-03-01");
+        EXPECT_EQ(RateCount(), 2);
+    });
+}
+
+TEST_F(ExRateEditor, ANewRateIsRefusedWhenNoIdIsLeft) {
+    // A header at the top of the id range (a type's rates could be imported with any id).
+    Db().Execute("INSERT INTO t_ExchangeRate (FID, FLevels, FParentID) VALUES (2147483647, 2, ?1)",
+                 {Variant(CompanyType)});
+    RunOnFreshThread([&] {
+        OpenBill bill(NewRateWindow(CompanyType));
+        bill.Fill("USD", "6.8", "2024-03-01", "2024-03-31");
+        EXPECT_FALSE(bill->Save());
+        EXPECT_TRUE(Contains(Messages(), hub::Translate("chs", "汇率内码已用尽，不能新增汇率。")))
+            << ::testing::PrintToString(Messages());
+        EXPECT_EQ(RateCount(), 0);
+        EXPECT_EQ(Row("SELECT COUNT(*) AS n FROM t_ExchangeRate WHERE FID < 0")->Field("n").ToLong(), 0)
+            << "no id wrapped round";
+        EXPECT_EQ(bill->RecordId(), 0);
+    });
+}
+
+TEST_F(ExRateEditor, ATypedDateMustFallInTheYearsADateHolds) {
+    RunOnFreshThread([&] {
+        OpenBill bill(NewRateWindow(CompanyType));
+        for (const char* text : {"0099-12-31", "0000-01-01", "0001-03-01"}) {
+            try {
+                bill->Enter("FBegDate", text);
+                ADD_FAILURE() << text << " was taken";
+            } catch (const tolm::HostError& error) {
+                EXPECT_EQ(error.Number(), tolm::err::TypeMismatch) << text;
+                EXPECT_EQ(error.Description(),
+                          hub::TranslateFormat("chs", "“%1”不是yyyy-MM-dd格式的日期。", {Variant(text)}));
+            }
+        }
+        EXPECT_TRUE(bill.Value("FBegDate").ToText().empty()) << "the field kept nothing";
+
+        bill.Fill("USD", "6.8", "0100-01-01", "9999-12-31");
+        EXPECT_EQ(bill.Text("FBegDate"), "0100-01-01");
+        ASSERT_TRUE(bill->Save()) << "the first and last years are whole: " << ::testing::PrintToString(Messages());
+        auto entry = Row("SELECT FBegDate, FEndDate FROM t_ExchangeRateEntry WHERE FID = ?1",
+                         {Variant(bill->RecordId())});
+        EXPECT_EQ(tolm::FormatDate(entry->Field("FBegDate").ToDate(), "yyyy-MM-dd"), "0100-01-01");
+        EXPECT_EQ(tolm::FormatDate(entry->Field("FEndDate").ToDate(), "yyyy-MM-dd"), "9999-12-31");
     });
 }
 

@@ -147,6 +147,9 @@ TEST(Translation, APendingErrorSurvivesATranslationThatFails) {
                 throw tolm::HostError(13, "Type mismatch", "CallerSource", "caller.hlp", 4711);
             } catch (const tolm::HostError&) {
                 EXPECT_EQ(qel::TranslateText("汇率"), "汇率") << "a failed lookup gives the text as written";
+                const tolm::HostError pending = tolm::CurrentError();
+                EXPECT_EQ(pending.Number(), 13) << "the handler's error is still the one being handled";
+                EXPECT_EQ(pending.Source(), "CallerSource");
                 throw;
             }
         } catch (const tolm::HostError& error) {

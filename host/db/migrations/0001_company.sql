@@ -64,6 +64,25 @@ CREATE INDEX ix_ExchangeRate_Parent ON t_ExchangeRate (FParentID, FIsNativeRate)
 CREATE UNIQUE INDEX ux_ExchangeRate_TypeNumber ON t_ExchangeRate (FNumber COLLATE NOCASE) WHERE FLevels = 1;
 CREATE UNIQUE INDEX ux_ExchangeRate_TypeName ON t_ExchangeRate (FName COLLATE NOCASE) WHERE FLevels = 1;
 
+-- Types below 1000 are the system's presets: other data and programs refer to them by
+-- id, code and name, so they stay as the company set-up made them. Changing the id or
+-- the level, or marking the row deleted, would be a delete by another name. Any type
+-- row below 1000 counts, however it got there: apart from the presets the company
+-- set-up inserts, every program path that adds a type gives it an id of 1000 or more.
+CREATE TRIGGER tr_ExchangeRate_PresetNotDeleted BEFORE DELETE ON t_ExchangeRate
+WHEN OLD.FLevels = 1 AND OLD.FID < 1000
+BEGIN
+    SELECT RAISE(ABORT, 'preset exchange-rate type: it cannot be deleted');
+END;
+CREATE TRIGGER tr_ExchangeRate_PresetUnchanged BEFORE UPDATE OF FID, FNumber, FName, FLevels, FDeleted
+ON t_ExchangeRate
+WHEN OLD.FLevels = 1 AND OLD.FID < 1000
+     AND (NEW.FID IS NOT OLD.FID OR NEW.FNumber IS NOT OLD.FNumber OR NEW.FName IS NOT OLD.FName
+          OR NEW.FLevels IS NOT OLD.FLevels OR NEW.FDeleted IS NOT OLD.FDeleted)
+BEGIN
+    SELECT RAISE(ABORT, 'preset exchange-rate type: its id, code and name cannot change and it cannot be deleted');
+END;
+
 -- A rate is its header row and this entry under one FID: deleting the header takes
 -- the entry with it, and an entry without a header (invisible in the list) cannot be
 -- stored. The check waits for the end of the transaction, so either row may be
@@ -71,9 +90,11 @@ CREATE UNIQUE INDEX ux_ExchangeRate_TypeName ON t_ExchangeRate (FName COLLATE NO
 CREATE TABLE t_ExchangeRateEntry (
     FID               INTEGER PRIMARY KEY
                       REFERENCES t_ExchangeRate (FID) ON DELETE CASCADE DEFERRABLE INITIALLY DEFERRED,
-    FCyTo             INTEGER NOT NULL REFERENCES t_Currency (FCurrencyID),
+    -- Rates are expressed in the home currency (id 1), which therefore has none.
+    FCyTo             INTEGER NOT NULL REFERENCES t_Currency (FCurrencyID) CHECK (FCyTo <> 1),
     FExchangeRateType INTEGER NOT NULL REFERENCES t_ExchangeRate (FID),
-    FExchangeRate     REAL    NOT NULL,
+    -- Amounts are multiplied by the rate: 0 or less would turn them into nonsense.
+    FExchangeRate     REAL    NOT NULL CHECK (FExchangeRate > 0),
     FReverseExRate    REAL,
     FBegDate          DATE    NOT NULL,
     FEndDate          DATE    NOT NULL,
@@ -81,10 +102,14 @@ CREATE TABLE t_ExchangeRateEntry (
     FName             TEXT    NOT NULL DEFAULT '',
     FChkUserID        INTEGER NOT NULL DEFAULT 0,
     FCheckDate        DATE,
+    -- Counts the changes of the row (tr_ExchangeRateEntry_Version), so an editor can
+    -- tell that the rate it opened was saved, audited or touched by someone since.
+    FVersion          INTEGER NOT NULL DEFAULT 0,
     -- Validity is compared as text, so both ends must be real days written yyyy-MM-dd
-    -- (the '+0 days' makes date() carry an impossible day such as 02-30 over).
+    -- (the '+0 days' makes date() carry an impossible day such as 02-30 over), and in
+    -- the years the program's dates hold, 100 to 9999.
     CHECK (date(FBegDate, '+0 days') IS FBegDate AND date(FEndDate, '+0 days') IS FEndDate),
-    CHECK (FBegDate <= FEndDate)
+    CHECK (FBegDate >= '0100-01-01' AND FBegDate <= FEndDate)
 );
 -- Serves the overlap test (same type and currency) and the list ordered by begin date.
 CREATE INDEX ix_ExchangeRateEntry_Period ON t_ExchangeRateEntry (FExchangeRateType, FCyTo, FBegDate, FEndDate);
@@ -108,6 +133,13 @@ WHEN EXISTS (SELECT 1 FROM t_ExchangeRateEntry e
                AND NOT (e.FBegDate > NEW.FEndDate OR e.FEndDate < NEW.FBegDate))
 BEGIN
     SELECT RAISE(ABORT, 'overlapping validity: a rate of this type and currency is already valid in this period');
+END;
+
+-- Every update counts, even one to the same values; the trigger's own update of
+-- FVersion does not fire it again (recursive triggers are off).
+CREATE TRIGGER tr_ExchangeRateEntry_Version AFTER UPDATE ON t_ExchangeRateEntry
+BEGIN
+    UPDATE t_ExchangeRateEntry SET FVersion = OLD.FVersion + 1 WHERE FID = NEW.FID;
 END;
 
 -- The operation log.

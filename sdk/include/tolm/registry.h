@@ -92,7 +92,9 @@ public:
     // naming the file when it cannot be read as a registry.
     std::vector<ClassRegistration> Load() const;
     // Adds the classes, replacing registrations of the same prog id (letter case
-    // ignored). Registering twice leaves one entry per class.
+    // ignored). Registering twice leaves one entry per class. An entry Load could
+    // not read back (empty prog id or library, either not UTF-8) is refused with
+    // InvalidProcedureCall before anything is written.
     void Register(const std::vector<ClassRegistration>& classes) const;
     // Removes the classes with these prog ids; returns how many were removed.
     int Unregister(const std::vector<std::string>& progIds) const;

@@ -49,11 +49,11 @@ protected:
 };
 
 TEST_F(TolmRates, InitCreatesTheCompanyOnceAndThenFindsItUpToDate) {
-    ProcessResult created = Tolm({"init", "--demo"});
+    ProcessResult created = Tolm({"--lang", "en", "init", "--demo"});
     ASSERT_EQ(created.exitCode, 0) << created.err;
     EXPECT_NE(created.out.find("Created the company database " + m_database.string()), std::string::npos)
         << created.out;
-    EXPECT_NE(created.out.find("96 rates"), std::string::npos) << created.out;
+    EXPECT_NE(created.out.find("96 rates and 4 users"), std::string::npos) << created.out;
 
     json again = TolmJson({"init", "--demo"});
     EXPECT_EQ(again.at("created"), false);
@@ -68,7 +68,9 @@ TEST_F(TolmRates, WithoutADatabaseEveryCommandButInitSaysToRunInit) {
          {std::vector<std::string>{"rates"}, {"log"}, {"rate", "show", "1"},
           {"rate", "new", "--type", "1", "--currency", "USD", "--rate", "7", "--from", "2024-03-01", "--to",
            "2024-03-31"}}) {
-        ProcessResult result = Tolm(command);
+        std::vector<std::string> english{"--lang", "en"};
+        english.insert(english.end(), command.begin(), command.end());
+        ProcessResult result = Tolm(english);
         EXPECT_EQ(result.exitCode, 1) << command[0];
         EXPECT_NE(result.err.find("run tolm init"), std::string::npos) << result.err;
     }
@@ -80,7 +82,7 @@ TEST_F(TolmRates, ANewRateIsSavedThroughTheEditorAndPrinted) {
     ProcessResult saved = Tolm({"--json", "rate", "new", "--type", "1", "--currency", "USD", "--rate", "6.8",
                                 "--from", "2024-03-01", "--to", "2024-03-31"});
     ASSERT_EQ(saved.exitCode, 0) << saved.err;
-    EXPECT_NE(saved.err.find("is not registered in " + m_registry.string() + "; registered "), std::string::npos)
+    EXPECT_NE(saved.err.find("未在注册表 " + m_registry.string() + " 中注册；已注册 "), std::string::npos)
         << "the plug-in beside tolm was registered, and the person told: " << saved.err;
 
     json rate = json::parse(saved.out);
@@ -94,7 +96,7 @@ TEST_F(TolmRates, ANewRateIsSavedThroughTheEditorAndPrinted) {
     EXPECT_EQ(rate.at("FEndDate"), "2024-03-31");
     EXPECT_EQ(rate.at("FChkUserID"), 0);
 
-    ProcessResult human = Tolm({"rate", "show", std::to_string(rate.at("FID").get<int>())});
+    ProcessResult human = Tolm({"--lang", "en", "rate", "show", std::to_string(rate.at("FID").get<int>())});
     ASSERT_EQ(human.exitCode, 0) << human.err;
     EXPECT_NE(human.out.find("6.8000  (reverse 0.1471)"), std::string::npos) << human.out;
     EXPECT_EQ(human.err, "") << "registered once, it is not registered again";
@@ -120,8 +122,8 @@ TEST_F(TolmRates, AnEditorRegisteredWithAVanishedLibraryIsRegisteredAgainFromBes
     hub::test::WriteFile(m_registry, R"({"version":1,"classes":[{"progId":"TolmBaseQelPlugin.CExRateBillEdit",)"
                                      R"("classId":"{F0167C1D-8F60-4035-AAE8-1A7A87B43636}","helpString":"",)"
                                      R"("library":")" + gone + R"("}]})");
-    ProcessResult saved = Tolm({"rate", "new", "--type", "2", "--currency", "EUR", "--rate", "7.8", "--from",
-                                "2024-03-01", "--to", "2024-03-31"});
+    ProcessResult saved = Tolm({"--lang", "en", "rate", "new", "--type", "2", "--currency", "EUR", "--rate", "7.8",
+                                "--from", "2024-03-01", "--to", "2024-03-31"});
     ASSERT_EQ(saved.exitCode, 0) << saved.err;
     EXPECT_NE(saved.err.find("is registered with the missing library " + gone + "; registered "), std::string::npos)
         << saved.err;

@@ -26,7 +26,7 @@ protected:
 };
 
 TEST_F(TolmCliTest, AnEmptyRegistryListsNoClasses) {
-    ProcessResult human = Tolm({"classes"});
+    ProcessResult human = Tolm({"--lang", "en", "classes"});
     EXPECT_EQ(human.exitCode, 0) << human.err;
     EXPECT_NE(human.out.find("No classes are registered"), std::string::npos) << human.out;
 
@@ -38,7 +38,7 @@ TEST_F(TolmCliTest, AnEmptyRegistryListsNoClasses) {
 #ifdef TOLM_PLUGIN_PATH
 
 TEST_F(TolmCliTest, ThePlugInIsRegisteredIntoTheChosenRegistryAndItsClassesListed) {
-    ProcessResult registered = Tolm({"register", TOLM_PLUGIN_PATH});
+    ProcessResult registered = Tolm({"--lang", "en", "register", TOLM_PLUGIN_PATH});
     ASSERT_EQ(registered.exitCode, 0) << registered.err;
     EXPECT_NE(registered.out.find("Registered 5 classes"), std::string::npos) << registered.out;
     ProcessResult again = Tolm({"register", TOLM_PLUGIN_PATH});
@@ -101,7 +101,7 @@ TEST_F(TolmCliTest, UnregisteringADeletedLibraryForgetsItsClasses) {
     ASSERT_EQ(left.size(), 1u);
     EXPECT_EQ(left[0].at("progId"), "Kept.CSecond");
 
-    ProcessResult nothing = Tolm({"unregister", gone});
+    ProcessResult nothing = Tolm({"--lang", "en", "unregister", gone});
     EXPECT_EQ(nothing.exitCode, 1);
     EXPECT_NE(nothing.err.find("does not exist"), std::string::npos) << nothing.err;
 }

@@ -15,6 +15,7 @@ namespace {
 
 using hub::ClassLoader;
 using hub::test::TempDir;
+using hub::test::ReadFile;
 using hub::test::WriteFile;
 using tolm::ClassRegistration;
 using tolm::ClassRegistryFile;
@@ -212,6 +213,27 @@ TEST_F(ClassLoaderTest, ARefusingLibraryReportsItsResultAndItsOwnErrors) {
     RegisterByHand("Refusing.CEmpty", "{00000000-0000-0000-0000-0000000000E0}", TOLM_TEST_REFUSING_LIBRARY);
     EXPECT_EQ(ErrorOf([&] { m_loader.CreateInstance("Refusing.CEmpty"); }).Number(),
               tolm::err::CannotCreateComponent);
+}
+
+// The library could only say that it failed; the host names the cause before it runs.
+TEST_F(ClassLoaderTest, ARegistryThatCannotBeWrittenIsNamedBeforeTheLibraryRuns) {
+    WriteFile(m_dir / "blocker", "a file where the registry's folder should be\n");
+    const std::filesystem::path unreachable = m_dir / "blocker" / "tolm" / "classes.json";
+    ::setenv("TOLM_REGISTRY", unreachable.c_str(), 1);
+    ClassLoader loader(unreachable);
+
+    HostError error = ErrorOf([&] { loader.RegisterLibrary(TOLM_TEST_REFUSING_LIBRARY); });
+    EXPECT_EQ(error.Number(), tolm::err::PathFileAccess) << error.Description();
+    EXPECT_NE(error.Description().find("create the folder of the class registry"), std::string::npos)
+        << error.Description();
+    EXPECT_NE(error.Description().find((m_dir / "blocker").string()), std::string::npos) << error.Description();
+
+    // A damaged registry is named too, rather than the library's bare result code.
+    WriteFile(m_registryPath, "{\"version\": 1, \"classes\": [");
+    ::setenv("TOLM_REGISTRY", m_registryPath.c_str(), 1);
+    HostError damaged = ErrorOf([&] { m_loader.RegisterLibrary(TOLM_TEST_REFUSING_LIBRARY); });
+    EXPECT_EQ(damaged.Number(), tolm::err::RegistryDamaged) << damaged.Description();
+    EXPECT_EQ(ReadFile(m_registryPath), "{\"version\": 1, \"classes\": [") << "left for a person to repair";
 }
 
 }  // namespace

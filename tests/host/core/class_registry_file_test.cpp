@@ -102,6 +102,37 @@ TEST_F(ClassRegistryFileTest, AClassWithoutANameIsRefusedAndNothingIsWritten) {
     EXPECT_FALSE(std::filesystem::exists(m_path));
 }
 
+// Whatever Register accepts, Load must read back: one bad entry written would make
+// the whole registry damaged and every class of every library uncreatable.
+TEST_F(ClassRegistryFileTest, EntriesTheReaderWouldRefuseAreNeverWritten) {
+    m_registry.Register({Class("Kept")});
+    const std::string before = ReadFile(m_path);
+
+    ClassRegistration noLibrary = Class("NoLibrary", "", "");
+    ClassRegistration badName = Class("Bad");
+    badName.progId = "LibA.\xFF\xFE";
+    ClassRegistration badLibrary = Class("BadLibrary", "", "/opt/lib/lib\xC3.so");
+    for (const ClassRegistration& entry : {noLibrary, badName, badLibrary}) {
+        try {
+            m_registry.Register({Class("Other"), entry});
+            ADD_FAILURE() << entry.progId << " was accepted";
+        } catch (const tolm::HostError& error) {
+            EXPECT_EQ(error.Number(), tolm::err::InvalidProcedureCall);
+            EXPECT_NE(error.Description().find(m_path.string()), std::string::npos) << error.Description();
+            EXPECT_NE(error.Description().find(entry == noLibrary ? "empty \"library\"" : "not UTF-8"),
+                      std::string::npos)
+                << error.Description();
+        }
+        EXPECT_EQ(ReadFile(m_path), before) << "nothing of a refused call is written";
+    }
+    ASSERT_EQ(m_registry.Load().size(), 1u);
+    EXPECT_TRUE(m_registry.Find("LibA.Kept").has_value());
+
+    // A help string is only shown, so text that is not UTF-8 is mended, not refused.
+    m_registry.Register({Class("OldHelp", "\xB6\xD4")});
+    EXPECT_EQ(m_registry.Load().size(), 2u);
+}
+
 struct DamagedCase {
     const char* what;
     const char* content;

@@ -143,5 +143,96 @@ TEST_F(RateRules, ARateBelongsToItsHeaderAndAnExistingType) {
     EXPECT_THROW(AddRate(2, "2024-05-01", "2024-05-31", 777), tolm::HostError);
 }
 
+TEST_F(RateRules, ARateIsAboveZeroAndNeverInTheHomeCurrency) {
+    auto insert = [&](int64_t currency, double rate, const std::string& begin = "2024-03-01") {
+        Transaction transaction(*m_db);
+        const int64_t id = NewExchangeRateId(*m_db, false);
+        m_db->Execute("INSERT INTO t_ExchangeRate (FID, FLevels, FParentID) VALUES (?1, 2, 1)", {Variant(id)});
+        m_db->Execute(
+            "INSERT INTO t_ExchangeRateEntry (FID, FCyTo, FExchangeRateType, FExchangeRate, FBegDate, FEndDate) "
+            "VALUES (?1, ?2, 1, ?3, ?4, '2024-03-31')",
+            {Variant(id), Variant(currency), Variant(rate), Variant(begin)});
+        transaction.Commit();
+        return id;
+    };
+    EXPECT_THROW(insert(2, 0), tolm::HostError);
+    EXPECT_THROW(insert(2, -3), tolm::HostError);
+    EXPECT_THROW(insert(HomeCurrencyId, 1), tolm::HostError);
+    EXPECT_THROW(insert(2, 7.1, "0099-03-01"), tolm::HostError) << "a year no program date can hold";
+    EXPECT_EQ(Scalar(*m_db, "SELECT count(*) AS n FROM t_ExchangeRate WHERE FLevels = 2"), 0)
+        << "each refusal took its header along";
+
+    const int64_t id = insert(2, 0.0001);
+    EXPECT_THROW(m_db->Execute("UPDATE t_ExchangeRateEntry SET FExchangeRate = 0 WHERE FID = ?1", {Variant(id)}),
+                 tolm::HostError);
+    EXPECT_THROW(m_db->Execute("UPDATE t_ExchangeRateEntry SET FCyTo = 1 WHERE FID = ?1", {Variant(id)}),
+                 tolm::HostError);
+    auto row = m_db->Query("SELECT FCyTo, FExchangeRate FROM t_ExchangeRateEntry WHERE FID = ?1", {Variant(id)});
+    EXPECT_EQ(row->Field("FCyTo").ToLong(), 2);
+    EXPECT_DOUBLE_EQ(row->Field("FExchangeRate").ToDouble(), 0.0001);
+}
+
+TEST_F(RateRules, EveryChangeOfARateCountsOnItsVersion) {
+    const int64_t id = AddRate(2, "2024-03-01", "2024-03-31");
+    const int64_t other = AddRate(3, "2024-03-01", "2024-03-31");
+    auto version = [&](int64_t rate) {
+        return Scalar(*m_db, "SELECT FVersion AS n FROM t_ExchangeRateEntry WHERE FID = ?1", {Variant(rate)});
+    };
+    EXPECT_EQ(version(id), 0);
+    m_db->Execute("UPDATE t_ExchangeRateEntry SET FExchangeRate = 7.2 WHERE FID = ?1", {Variant(id)});
+    EXPECT_EQ(version(id), 1);
+    m_db->Execute("UPDATE t_ExchangeRateEntry SET FChkUserID = FChkUserID WHERE FID = ?1", {Variant(id)});
+    EXPECT_EQ(version(id), 2) << "an update to the same values counts too";
+    m_db->Execute("UPDATE t_ExchangeRateEntry SET FVersion = 0 WHERE FID = ?1", {Variant(id)});
+    EXPECT_EQ(version(id), 3) << "the count cannot be wound back";
+    EXPECT_EQ(version(other), 0) << "only the changed row counts";
+}
+
+// The presets 01 and 02 (ids 1 and 2) against a type a user added.
+class PresetTypes : public RateRules {
+protected:
+    void SetUp() override {
+        RateRules::SetUp();
+        m_db->Execute(
+            "INSERT INTO t_ExchangeRate (FID, FNumber, FName, FDigits, FLevels) VALUES (1000, '05', 'Own', 4, 1)");
+    }
+    std::string TypeText(int64_t id) {
+        auto row = m_db->Query("SELECT FNumber, FName, FDeleted FROM t_ExchangeRate WHERE FID = ?1", {Variant(id)});
+        return row->IsEOF() ? "" : row->Field("FNumber").ToText() + " " + row->Field("FName").ToText() + " " +
+                                       row->Field("FDeleted").ToText();
+    }
+};
+
+TEST_F(PresetTypes, APresetIsNeverDeletedNorRenamed) {
+    EXPECT_THROW(m_db->Execute("DELETE FROM t_ExchangeRate WHERE FID = 2"), tolm::HostError);
+    EXPECT_THROW(m_db->Execute("DELETE FROM t_ExchangeRate WHERE FLevels = 1"), tolm::HostError)
+        << "not even among others";
+    EXPECT_THROW(m_db->Execute("UPDATE t_ExchangeRate SET FNumber = '09' WHERE FID = 1"), tolm::HostError);
+    EXPECT_THROW(m_db->Execute("UPDATE t_ExchangeRate SET FName = '公司汇率 ' WHERE FID = 1"), tolm::HostError);
+    // Nor deleted by another name.
+    EXPECT_THROW(m_db->Execute("UPDATE t_ExchangeRate SET FDeleted = 1 WHERE FID = 1"), tolm::HostError);
+    EXPECT_THROW(m_db->Execute("UPDATE t_ExchangeRate SET FLevels = 2 WHERE FID = 1"), tolm::HostError);
+    EXPECT_THROW(m_db->Execute("UPDATE t_ExchangeRate SET FID = 1001 WHERE FID = 2"), tolm::HostError);
+    EXPECT_EQ(TypeText(1), "01 公司汇率 0");
+    EXPECT_EQ(TypeText(2), "02 预算汇率 0");
+    EXPECT_EQ(TypeText(1000), "05 Own 0") << "the refused statements changed nothing";
+}
+
+TEST_F(PresetTypes, APresetsPrecisionAndRemarkMayChangeAndUserTypesAreFree) {
+    EXPECT_EQ(m_db->Execute("UPDATE t_ExchangeRate SET FDigits = 6, FRemark = 'six places' WHERE FID = 1"), 1);
+    EXPECT_EQ(m_db->Execute("UPDATE t_ExchangeRate SET FNumber = FNumber, FName = FName WHERE FID = 2"), 1)
+        << "writing the same code and name is no rename";
+    EXPECT_EQ(m_db->Execute("UPDATE t_ExchangeRate SET FNumber = '06', FName = 'Mine' WHERE FID = 1000"), 1);
+    EXPECT_EQ(TypeText(1000), "06 Mine 0");
+    EXPECT_EQ(m_db->Execute("DELETE FROM t_ExchangeRate WHERE FID = 1000"), 1);
+    EXPECT_EQ(Scalar(*m_db, "SELECT FDigits AS n FROM t_ExchangeRate WHERE FID = 1"), 6);
+
+    // A company set up again keeps its presets and its changes.
+    InitCompany(*m_db, true);
+    EXPECT_EQ(TypeText(1), "01 公司汇率 0");
+    EXPECT_EQ(Scalar(*m_db, "SELECT FDigits AS n FROM t_ExchangeRate WHERE FID = 1"), 6);
+    EXPECT_EQ(Scalar(*m_db, "SELECT count(*) AS n FROM t_ExchangeRate WHERE FLevels = 1"), 4);
+}
+
 }  // namespace
 }  // namespace hub

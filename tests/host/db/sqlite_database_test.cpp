@@ -123,6 +123,66 @@ TEST(SqliteDatabase, ARefusedCommitLeavesNothingAndTheConnectionUsable) {
     EXPECT_EQ(Count(*db, "parent"), 1);
 }
 
+// SQLite may end the whole transaction by itself (OR ROLLBACK here; a full disk or
+// an I/O error in the field). Whatever the caller runs after that must not be
+// stored statement by statement behind its back.
+TEST(SqliteDatabase, ATransactionTheDatabaseEndedRefusesEverythingUntilRolledBack) {
+    auto db = OpenSqlite(":memory:");
+    db->Execute("CREATE TABLE t (v INTEGER UNIQUE)");
+    db->Execute("INSERT INTO t VALUES (1)");
+
+    auto expectRefused = [&](auto&& action, const char* what) {
+        try {
+            action();
+            ADD_FAILURE() << what << " ran in a transaction the database had ended";
+        } catch (const tolm::HostError& error) {
+            EXPECT_EQ(error.Number(), tolm::err::Database) << what;
+            EXPECT_NE(error.Description().find("rolled back"), std::string::npos) << error.Description();
+        }
+    };
+
+    db->Begin();
+    db->Execute("INSERT INTO t VALUES (2)");
+    try {
+        db->Execute("INSERT OR ROLLBACK INTO t VALUES (1)");
+        FAIL() << "a duplicate was stored";
+    } catch (const tolm::HostError& error) {
+        EXPECT_NE(error.Description().find("whole transaction"), std::string::npos) << error.Description();
+    }
+    expectRefused([&] { db->Execute("INSERT INTO t VALUES (3)"); }, "an insert");
+    expectRefused([&] { db->Query("SELECT v FROM t"); }, "a query");
+    expectRefused([&] { db->ExecuteScript("INSERT INTO t VALUES (4)"); }, "a script");
+    expectRefused([&] { db->Begin(); }, "an inner level");
+    EXPECT_TRUE(db->InTransaction());
+    db->Rollback();
+    EXPECT_FALSE(db->InTransaction());
+    EXPECT_EQ(Count(*db, "t"), 1) << "nothing after the loss was stored on its own";
+
+    // Nested: the inner levels end one by one, and only the outermost ending frees
+    // the connection; a commit on the way says that nothing was stored.
+    {
+        Transaction outer(*db);
+        {
+            Transaction inner(*db);
+            db->Execute("INSERT INTO t VALUES (5)");
+            EXPECT_THROW(db->Execute("INSERT OR ROLLBACK INTO t VALUES (1)"), tolm::HostError);
+            EXPECT_THROW(inner.Commit(), tolm::HostError);
+        }
+        expectRefused([&] { db->Execute("INSERT INTO t VALUES (6)"); }, "an insert after the inner level");
+        EXPECT_THROW(outer.Commit(), tolm::HostError);
+    }
+    EXPECT_FALSE(db->InTransaction());
+    EXPECT_EQ(Count(*db, "t"), 1);
+
+    // The connection works normally again.
+    {
+        Transaction transaction(*db);
+        db->Execute("INSERT INTO t VALUES (7)");
+        transaction.Commit();
+    }
+    EXPECT_EQ(Count(*db, "t"), 2);
+}
+
 TEST(SqliteDatabase, NewFileGetsWriteAheadLogAndForeignKeys) {
     test::TempDir dir;
     auto db = OpenSqlite(dir / "company.db");

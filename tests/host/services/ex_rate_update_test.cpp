@@ -1,10 +1,14 @@
 // Audit of rates and the exchange-rate types, as any client of the component
 // meets them.
+#include <sqlite3.h>
+
 #include <chrono>
+#include <filesystem>
 
 #include "db/date_text.h"
 #include "db/user_rights.h"
 #include "services/services_fixture.h"
+#include "support/temp_dir.h"
 #include "tolm/host_error.h"
 #include "tolm/host_library.h"
 
@@ -159,6 +163,48 @@ TEST_F(ExRateUpdateTest, SameUserOptionLeavesReverseAuditToTheAuditor) {
     EXPECT_TRUE(Check({byAuditor[1]}, false)) << "without the option anyone with the right may reverse";
 }
 
+// A person may leave a message box open for minutes; meanwhile other clients must
+// be able to write. Each refusal is told after its transaction is rolled back.
+TEST_F(ExRateUpdateTest, RefusalsAreToldOnlyAfterTheWriteLockIsReleased) {
+    hub::test::TempDir dir;
+    const std::filesystem::path file = dir / "company.db";
+    m_db = hub::OpenSqlite(file);
+    hub::InitCompany(*m_db, true);
+    SetRights("auditor", rights::BaseDataSubsystem, rights::Audit);
+
+    struct Moment {
+        bool inTransaction;
+        int otherWriterResult;
+    };
+    std::vector<Moment> moments;
+    m_platform->SetMessageBoxObserver([&](const hub::MessageBoxRecord&) {
+        sqlite3* other = nullptr;
+        int result = sqlite3_open(file.c_str(), &other);
+        if (result == SQLITE_OK) result = sqlite3_exec(other, "BEGIN IMMEDIATE; ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+        moments.push_back({m_db->InTransaction(), result});
+    });
+
+    LogIn("auditor");
+    const auto open = RateIds("FChkUserID = 0", 1);
+    const auto done = RateIds("FChkUserID <> 0", 1);
+    EXPECT_FALSE(Check({open[0], done[0]}, true));
+    EXPECT_FALSE(Check({open[0], "999999"}, true));
+    EXPECT_FALSE(Check(done, false)) << "no reverse-audit right";
+    EXPECT_EQ(Auditor(open[0]), 0);
+
+    ASSERT_EQ(moments.size(), 3u);
+    for (const Moment& moment : moments) {
+        EXPECT_FALSE(moment.inTransaction);
+        EXPECT_EQ(moment.otherWriterResult, SQLITE_OK) << "another client could not write while the message showed";
+    }
+    m_platform->SetMessageBoxObserver(nullptr);
+    // The file goes with `dir`: nothing may hold it open then.
+    hub::UnregisterServices();
+    m_session.reset();
+    m_db.reset();
+}
+
 TEST_F(ExRateUpdateTest, RepeatedIdsCountOnceAndMalformedIdsAreErrors) {
     LogIn("administrator");
     const auto open = RateIds("FChkUserID = 0", 1);
@@ -291,7 +337,7 @@ TEST_F(ExRateUpdateTest, TypeWithOnlyNativeRatesIsDeletedWithThem) {
         {Variant(customs)});
     m_db->Execute(
         "INSERT INTO t_ExchangeRateEntry (FID, FCyTo, FExchangeRateType, FExchangeRate, FBegDate, FEndDate)"
-        " VALUES (900001, 1, ?1, 1, '2024-01-01', '2024-12-31')",
+        " VALUES (900001, 2, ?1, 1, '2024-01-01', '2024-12-31')",
         {Variant(customs)});
 
     int32_t id = customs;

@@ -51,6 +51,21 @@ TEST_F(LogServerTest, WriteStoresOneRecordOfTheSessionsUserAndMachine) {
     EXPECT_EQ(row->Field("FIPAddress").ToText(), "10.0.0.7");
 }
 
+TEST_F(LogServerTest, AMachineNameOrAnAddressGivenAloneIsKept) {
+    auto session = LogIn("accountant");
+    auto last = [&] { return m_db->Query("SELECT FMachineName, FIPAddress FROM t_Log ORDER BY FID DESC LIMIT 1"); };
+
+    ASSERT_TRUE(Write("QEL1014002_mnuCheck", "machine only", "PC-7", ""));
+    auto row = last();
+    EXPECT_EQ(row->Field("FMachineName").ToText(), "PC-7");
+    EXPECT_EQ(row->Field("FIPAddress").ToText(), session->IpAddress());
+
+    ASSERT_TRUE(Write("QEL1014002_mnuCheck", "address only", "", "10.0.0.7"));
+    row = last();
+    EXPECT_EQ(row->Field("FMachineName").ToText(), session->MachineName());
+    EXPECT_EQ(row->Field("FIPAddress").ToText(), "10.0.0.7");
+}
+
 TEST_F(LogServerTest, DeleteRemovesOnlyTheRowsTheConditionSelects) {
     LogIn("administrator");
     Write("QEL1014002_mnuCheck", "keep me");
@@ -123,6 +138,16 @@ TEST(ConditionCheck, TellsQuotedTextFromTheExpressionAroundIt) {
     EXPECT_NE(hub::ConditionFault("[a]];DROP TABLE t_Log"), std::nullopt) << "a bracketed name has no escape";
     EXPECT_NE(hub::ConditionFault("'it''s"), std::nullopt);
     EXPECT_NE(hub::ConditionFault(std::string("1=1\0 OR 1=1", 11)), std::nullopt);
+    EXPECT_NE(hub::ConditionFault(std::string("FDescription = 'a\0'; DELETE FROM t_User", 39)), std::nullopt)
+        << "the database would stop reading at the NUL";
+}
+
+// The condition is read as the database layer reads statements: a name quoted
+// with backticks is one name, whatever it holds.
+TEST(ConditionCheck, ReadsQuotesAsTheDatabaseDoes) {
+    EXPECT_EQ(hub::ConditionFault("`FUser;Name` = 'a' AND `it's` = 1"), std::nullopt);
+    EXPECT_NE(hub::ConditionFault("`FUserName = 1"), std::nullopt);
+    EXPECT_NE(hub::ConditionFault("FUserName = 'x' /* open"), std::nullopt);
 }
 
 }  // namespace

@@ -45,6 +45,21 @@ TEST_F(SecurityInfoTest, ClerkAndAccountantHoldExactlyTheirBits) {
     EXPECT_FALSE(Check(rights::BaseDataSubsystem, rights::Import));
 }
 
+// Masks written by other tools may have every bit set, which is beyond what a
+// 32-bit signed number holds; and several bits asked at once must all be held,
+// as every other rights check of the host reads them.
+TEST_F(SecurityInfoTest, RightsAreReadAsTheOtherRightsChecksReadThem) {
+    m_db->Execute(
+        "INSERT INTO t_UserRight (FUserID, FSubSystem, FObjectNumber, FRights) VALUES (?1, ?2, 0, 4294967295)",
+        {tolm::Variant(UserId("clerk")), tolm::Variant(rights::LogSubsystem)});
+    SetRights("clerk", rights::BaseDataSubsystem, rights::View);
+    LogIn("clerk");
+
+    EXPECT_TRUE(Check(rights::LogSubsystem, rights::LogDelete));
+    EXPECT_TRUE(Check(rights::LogSubsystem, static_cast<int32_t>(0x80000000u)));
+    EXPECT_FALSE(Check(rights::BaseDataSubsystem, rights::View | rights::Audit)) << "one of two bits is not both";
+}
+
 TEST_F(SecurityInfoTest, RefusalIsToldOnlyWhenAskedAndInTheUsersLanguage) {
     SetRights("clerk", rights::BaseDataSubsystem, rights::View);
     LogIn("clerk", "en");

@@ -7,14 +7,11 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "support/run_process.h"
-#include "support/temp_dir.h"
+#include "tolm_company_fixture.h"
 
 namespace {
 
 using hub::test::ProcessResult;
-using hub::test::RunProcess;
-using hub::test::TempDir;
 using nlohmann::json;
 
 const std::set<std::string> RateKeys{"FID",           "FNumber",        "FName",    "FCyTo",    "FExchangeRateType",
@@ -26,27 +23,7 @@ std::set<std::string> KeysOf(const json& object) {
     return keys;
 }
 
-class TolmRates : public ::testing::Test {
-protected:
-    ProcessResult Tolm(std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), {"--registry", m_registry.string(), "--db", m_database.string()});
-        return RunProcess(TOLM_CLI_PATH, arguments, m_dir.Path());
-    }
-    json TolmJson(std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), "--json");
-        ProcessResult result = Tolm(arguments);
-        EXPECT_EQ(result.exitCode, 0) << result.err;
-        return json::parse(result.out);
-    }
-    void Init(bool demo) {
-        ProcessResult init = demo ? Tolm({"init", "--demo"}) : Tolm({"init"});
-        ASSERT_EQ(init.exitCode, 0) << init.err;
-    }
-
-    TempDir m_dir;
-    std::filesystem::path m_registry = m_dir / "config" / "classes.json";
-    std::filesystem::path m_database = m_dir / "company.db";
-};
+class TolmRates : public hub::test::TolmCompany {};
 
 TEST_F(TolmRates, InitCreatesTheCompanyOnceAndThenFindsItUpToDate) {
     ProcessResult created = Tolm({"--lang", "en", "init", "--demo"});

@@ -8,14 +8,11 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "support/run_process.h"
-#include "support/temp_dir.h"
+#include "tolm_company_fixture.h"
 
 namespace {
 
 using hub::test::ProcessResult;
-using hub::test::RunProcess;
-using hub::test::TempDir;
 using nlohmann::json;
 
 // Terminal columns of UTF-8 text made of ASCII, Han and full-width punctuation.
@@ -53,18 +50,8 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-class TolmLanguage : public ::testing::Test {
+class TolmLanguage : public hub::test::TolmCompany {
 protected:
-    ProcessResult Tolm(std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), {"--registry", m_registry.string(), "--db", m_database.string()});
-        return RunProcess(TOLM_CLI_PATH, arguments, m_dir.Path());
-    }
-    json TolmJson(std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), "--json");
-        ProcessResult result = Tolm(arguments);
-        EXPECT_EQ(result.exitCode, 0) << result.err;
-        return json::parse(result.out);
-    }
     // Every cell of every line starts where a heading starts.
     void ExpectAlignedUnderHeadings(const std::string& table, size_t headings) {
         const std::vector<std::string> lines = Lines(table);
@@ -80,10 +67,6 @@ protected:
             }
         }
     }
-
-    TempDir m_dir;
-    std::filesystem::path m_registry = m_dir / "config" / "classes.json";
-    std::filesystem::path m_database = m_dir / "company.db";
 };
 
 TEST_F(TolmLanguage, InitAndARefusedRateSpeakSimplifiedChineseByDefaultAndTraditionalOnRequest) {

@@ -9,11 +9,11 @@ namespace hub {
 MessageService::MessageService(std::shared_ptr<Session> session) : ServiceComponent(std::move(session)) {}
 
 void MessageService::ShowMessage(const std::string& text) {
-    tolm::Platform().MessageBox(text, tolm::mb::Information, Text("提示"));
+    tolm::Platform()->MessageBox(text, tolm::mb::Information, Text("提示"));
 }
 
 bool MessageService::AskQuestion(const std::string& text, bool&) {
-    return tolm::Platform().MessageBox(text, tolm::mb::YesNo | tolm::mb::Question, Text("提示")) == tolm::mb::IdYes;
+    return tolm::Platform()->MessageBox(text, tolm::mb::YesNo | tolm::mb::Question, Text("提示")) == tolm::mb::IdYes;
 }
 
 void MessageService::ReportError(const tolm::HostError& error, const tolm::VariantArray& values) {
@@ -22,7 +22,7 @@ void MessageService::ReportError(const tolm::HostError& error, const tolm::Varia
     std::string label = Text("错误号：");
     // A Western colon is followed by a blank; the full-width one has its own space.
     if (label.ends_with(':')) label += ' ';
-    tolm::Platform().MessageBox(description + "\n" + label + std::to_string(error.Number()), tolm::mb::Critical,
+    tolm::Platform()->MessageBox(description + "\n" + label + std::to_string(error.Number()), tolm::mb::Critical,
                                 Text("错误"));
 }
 

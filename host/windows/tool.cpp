@@ -46,7 +46,7 @@ void Tool::SetPictureFromClipboard(int32_t index, int32_t maskColor) {
         throw tolm::HostError(tolm::err::InvalidProcedureCall, "Image slot " + std::to_string(index) + " is invalid",
                               "MenuBar");
     }
-    std::optional<tolm::Bitmap> bitmap = tolm::Platform().ClipboardBitmap();
+    std::optional<tolm::Bitmap> bitmap = tolm::Platform()->ClipboardBitmap();
     if (!bitmap) {
         throw tolm::HostError(tolm::err::InvalidProcedureCall, "The clipboard holds no picture", "MenuBar");
     }

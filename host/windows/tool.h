@@ -51,7 +51,7 @@ public:
     void SetShowCaption(bool value) override { m_showCaption = value; }
     bool Checked() const override { return m_checked; }
     void SetChecked(bool value) override { m_checked = value; }
-    // Reads tolm::Platform().ClipboardBitmap(). Raises InvalidProcedureCall when the
+    // Reads tolm::Platform()->ClipboardBitmap(). Raises InvalidProcedureCall when the
     // clipboard holds no picture, when the picture is malformed or the slot negative.
     void SetPictureFromClipboard(int32_t index, int32_t maskColor) override;
 

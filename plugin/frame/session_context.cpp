@@ -23,7 +23,7 @@ std::string UpperAscii(std::string sText) {
 
 tolm::Variant GetSharedProperty(const std::string& sName) {
     return tolm::Propagate([&] {
-        int32_t lProcessId = tolm::Platform().CurrentProcessId();
+        int32_t lProcessId = tolm::Platform()->CurrentProcessId();
         auto oProps = tolm::CreateObject<tolm::ISessionProps>(tolm::classname::SessionProps);
         std::string sPropertyName = sName;
         tolm::Variant vAnswer = oProps->GetProperty(lProcessId, sPropertyName);
@@ -88,13 +88,13 @@ bool WriteOperationLog(const std::string& sOperationKey, int32_t lOperationKind,
 
 WaitCursor::WaitCursor() {
     if (++State().lWaitCursors == 1) {
-        tolm::Step([] { tolm::Platform().SetMousePointer(tolm::PointerHourglass); });
+        tolm::Step([] { tolm::Platform()->SetMousePointer(tolm::PointerHourglass); });
     }
 }
 
 WaitCursor::~WaitCursor() {
     if (--State().lWaitCursors == 0) {
-        tolm::Step([] { tolm::Platform().SetMousePointer(tolm::PointerDefault); });
+        tolm::Step([] { tolm::Platform()->SetMousePointer(tolm::PointerDefault); });
     }
 }
 

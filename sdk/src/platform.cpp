@@ -31,10 +31,10 @@ void InstallPlatform(std::shared_ptr<IPlatform> platform) {
     // ask for the platform again.
 }
 
-IPlatform& Platform() {
+std::shared_ptr<IPlatform> Platform() {
     std::lock_guard lock(State().mutex);
     if (!State().platform) throw HostError(err::CannotCreateComponent, "No platform installed");
-    return *State().platform;
+    return State().platform;
 }
 
 std::shared_ptr<IPlatform> InstalledPlatform() {

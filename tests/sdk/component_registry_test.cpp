@@ -193,7 +193,7 @@ TEST(Platform, FileDialogAnswersThePathOrTheCancellation) {
 
     auto platform = std::make_shared<ScriptedFilePlatform>();
     InstallPlatform(platform);
-    EXPECT_EQ(&Platform(), platform.get());
+    EXPECT_EQ(Platform(), platform);
 
     FileDialogOptions options;
     options.filter = "Excel Files (*.xls)|*.xls|All Files (*.*)|*.*";
@@ -214,3 +214,42 @@ TEST(Platform, FileDialogAnswersThePathOrTheCancellation) {
 
 }  // namespace
 }  // namespace tolm
+
+namespace {
+
+// A platform whose message box installs another platform, as a front end that
+// switches platforms while a box is open would.
+class SelfReplacingPlatform : public tolm::IPlatform {
+public:
+    int32_t CurrentProcessId() const override { return 1; }
+    int32_t MousePointer() const override { return tolm::PointerDefault; }
+    void SetMousePointer(int32_t) override {}
+    int32_t MessageBox(const std::string& prompt, int32_t, const std::string&) override {
+        tolm::InstallPlatform(nullptr);
+        m_lastPrompt = prompt;  // touches this object after it was replaced
+        return tolm::mb::IdYes;
+    }
+    void SetClipboardBitmap(const tolm::Bitmap&) override {}
+    std::optional<tolm::Bitmap> ClipboardBitmap() const override { return std::nullopt; }
+    std::optional<std::string> PickFile(tolm::FileDialogKind, const tolm::FileDialogOptions&) override {
+        return std::nullopt;
+    }
+    void ShowModal(tolm::Form&) override {}
+
+private:
+    std::string m_lastPrompt;
+};
+
+TEST(Platform, APlatformReplacedDuringACallLivesUntilTheCallReturns) {
+    std::weak_ptr<tolm::IPlatform> watch;
+    {
+        auto platform = std::make_shared<SelfReplacingPlatform>();
+        watch = platform;
+        tolm::InstallPlatform(platform);
+    }
+    EXPECT_EQ(tolm::Platform()->MessageBox("still here?", tolm::mb::YesNo, "t"), tolm::mb::IdYes);
+    EXPECT_TRUE(watch.expired()) << "released once the call returned";
+    EXPECT_EQ(tolm::InstalledPlatform(), nullptr);
+}
+
+}  // namespace

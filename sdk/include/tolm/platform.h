@@ -1,6 +1,6 @@
 // The platform seam: what the operating system gives a plug-in, provided by the host.
 // The host installs one implementation at start (headless or desktop); the plug-in
-// reaches it through Platform().
+// reaches it through Platform()->...
 #pragma once
 
 #include <cstdint>
@@ -84,8 +84,10 @@ public:
 
 // Installs the process's platform (replacing any earlier one).
 TOLM_SDK_API void InstallPlatform(std::shared_ptr<IPlatform> platform);
-// The installed platform; raises CannotCreateComponent when none is installed.
-TOLM_SDK_API IPlatform& Platform();
+// The installed platform, shared with the caller so that it outlives the call even
+// when another one is installed meanwhile; raises CannotCreateComponent when none is
+// installed.
+TOLM_SDK_API std::shared_ptr<IPlatform> Platform();
 TOLM_SDK_API std::shared_ptr<IPlatform> InstalledPlatform();
 
 // The file dialog as a common dialog control shows it: the chosen path, or, when

@@ -197,8 +197,9 @@ public:
 
     // 1 new record, 2 modify.
     virtual int32_t Mode() const = 0;
-    // A head field: lRow is 1; lKind 1 = the value, 3 = the display text. Raises
-    // ObjectNotFound for an unknown key.
+    // A head field: lRow is 1; lKind 1 = the value, 3 = the display text. A field
+    // nothing was entered in gives the empty text. Raises ObjectNotFound for an
+    // unknown key.
     virtual Variant GetHeadValue(const std::string& sKey, int32_t lRow, int32_t lKind) const = 0;
     // Writes a head field's value; bFireChange runs the field's change handling.
     virtual Variant SetHeadValue(const std::string& sKey, const Variant& value, bool bFireChange) = 0;

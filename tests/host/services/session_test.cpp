@@ -60,7 +60,7 @@ TEST_F(ServicesTest, SessionPropertiesAnswerOnlyThisProcess) {
     auto session = LogIn("auditor", "cht");
     auto props = tolm::CreateObject<tolm::ISessionProps>(tolm::classname::SessionProps);
 
-    int32_t pid = tolm::Platform().CurrentProcessId();
+    int32_t pid = tolm::Platform()->CurrentProcessId();
     std::string name = "PropsString";
     EXPECT_EQ(props->GetProperty(pid, name).ToString(), session->PropsString());
     name = "username";

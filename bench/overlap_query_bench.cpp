@@ -7,7 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "db/company_setup.h"
+#include "model/company_setup.h"
+#include "tolm/base_data.h"
 #include "db/data_access.h"
 #include "db/database.h"
 #include "tolm/variant.h"
@@ -19,11 +20,11 @@ constexpr int Currencies = 11;  // ids 2..12 of a new company: the home currency
 constexpr int MonthsPerPair = 240;
 
 std::shared_ptr<hub::Database> CompanyWithRates(bool keepIndex) {
-    auto db = hub::OpenSqlite(":memory:");
+    auto db = hub::OpenDatabase(":memory:");
     hub::InitCompany(*db, false);
     hub::Transaction tx(*db);
     for (int t = 0; t < Types; ++t) {
-        const int64_t typeId = hub::FirstUserTypeId + t;
+        const int64_t typeId = tolm::FirstUserTypeId + t;
         db->Execute("INSERT INTO t_ExchangeRate (FID, FNumber, FName, FDigits, FLevels) VALUES (?1, ?2, ?3, 4, 1)",
                     {tolm::Variant(typeId), tolm::Variant("B" + std::to_string(t)),
                      tolm::Variant("Bench " + std::to_string(t))});
@@ -38,12 +39,12 @@ std::shared_ptr<hub::Database> CompanyWithRates(bool keepIndex) {
                 const auto end = tolm::MakeDate(year, month, month == 2 ? 28 : 30);
                 ++id;
                 db->Execute("INSERT INTO t_ExchangeRate (FID, FLevels, FParentID) VALUES (?1, 2, ?2)",
-                            {tolm::Variant(id), tolm::Variant(int64_t{hub::FirstUserTypeId + t})});
+                            {tolm::Variant(id), tolm::Variant(int64_t{tolm::FirstUserTypeId + t})});
                 db->Execute(
                     "INSERT INTO t_ExchangeRateEntry (FID, FCyTo, FExchangeRateType, FExchangeRate, FBegDate, FEndDate)"
                     " VALUES (?1, ?2, ?3, 7.1, ?4, ?5)",
                     {tolm::Variant(id), tolm::Variant(int32_t{2 + c}),
-                     tolm::Variant(int64_t{hub::FirstUserTypeId + t}), tolm::Variant(begin), tolm::Variant(end)});
+                     tolm::Variant(int64_t{tolm::FirstUserTypeId + t}), tolm::Variant(begin), tolm::Variant(end)});
             }
         }
     }

@@ -7,7 +7,7 @@
 
 #include "cli/command_registry.h"
 #include "cli/record_output.h"
-#include "services/catalogue.h"
+#include "i18n/catalogue.h"
 #include "tolm/host_error.h"
 #include "tolm/registry.h"
 

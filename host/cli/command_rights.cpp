@@ -1,7 +1,7 @@
 #include "cli/command_rights.h"
 
-#include "db/user_rights.h"
-#include "services/catalogue.h"
+#include "model/user_store.h"
+#include "i18n/catalogue.h"
 #include "tolm/host_error.h"
 
 namespace hub::cli {

@@ -1,10 +1,8 @@
 #include "cli/command_set.h"
 
-#include <cstdlib>
-#include <filesystem>
 #include <ostream>
 
-#include "services/catalogue.h"
+#include "i18n/catalogue.h"
 #include "tolm/platform.h"
 
 namespace hub::cli {
@@ -42,16 +40,6 @@ std::string AnswerName(const std::string& language, int32_t answer) {
 
 CommandContext::CommandContext(GlobalOptions options, std::ostream& out, std::ostream& err)
     : m_options(std::move(options)), m_out(out), m_err(err) {
-    if (!m_options.registry.empty()) {
-        // Plug-ins write their registrations where the process's registry is, so
-        // the variable, not only the loader, has to point there.
-        const std::string path = std::filesystem::absolute(m_options.registry).string();
-        ::setenv("TOLM_REGISTRY", path.c_str(), 1);
-        m_options.registry = path;
-    }
-    m_loader = std::make_unique<ClassLoader>();
-    m_loader->Install();
-
     m_platform = std::make_shared<HeadlessPlatform>();
     m_platform->SetQuestionPolicy(PolicyOf(m_options));
     // What a person would have read in a message box goes to the error stream, so
@@ -65,8 +53,11 @@ CommandContext::CommandContext(GlobalOptions options, std::ostream& out, std::os
         if (box.origin != MessageBoxRecord::Origin::OnlyButton) *echo << " -> " << AnswerName(language, box.answer);
         *echo << "\n";
     });
-    tolm::InstallPlatform(m_platform);
+    m_runtime = std::make_unique<Runtime>(RuntimeOptions{m_options.database, m_options.user, m_options.language,
+                                                         m_options.registry, m_platform});
 }
+
+CommandContext::~CommandContext() = default;
 
 CLI::App& CommandSet::Add(const std::string& name, const std::string& description, CommandAction action) {
     CLI::App* parser = m_app.add_subcommand(name, description);

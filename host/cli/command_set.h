@@ -10,7 +10,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "core/class_loader.h"
+#include "core/runtime.h"
 #include "platform/headless_platform.h"
 #include "services/session.h"
 
@@ -27,7 +27,9 @@ struct GlobalOptions {
     std::string registry;
 };
 
-// What a running subcommand works with. Built once the command line is parsed.
+// What a running subcommand works with: the host's runtime started from the
+// options, with a headless platform that asks questions on the terminal. Built once
+// the command line is parsed.
 class CommandContext {
 public:
     CommandContext(GlobalOptions options, std::ostream& out, std::ostream& err);
@@ -43,26 +45,19 @@ public:
     // is in this language, also before anybody has logged in.
     const std::string& Language() const { return m_options.language; }
 
+    Runtime& Host() const { return *m_runtime; }
     // Loads plug-in classes through the registry the options chose.
-    const ClassLoader& Loader() const { return *m_loader; }
+    const ClassLoader& Loader() const { return m_runtime->Loader(); }
     HeadlessPlatform& Platform() const { return *m_platform; }
-
-    // The database file the options name, as an absolute path.
-    std::filesystem::path DatabasePath() const;
-    // The options' user ("administrator" when none is given) logged in on the
-    // options' database in the options' language, with the service components
-    // registered: opened at the first call, kept until the context ends. Raises
-    // FileNotFound, telling the person to run tolm init, when the database does not
-    // exist, and what the login raises for an unknown user.
-    const std::shared_ptr<Session>& OpenSession();
+    // The session of the options' user (Runtime::OpenSession).
+    const std::shared_ptr<Session>& OpenSession() const { return m_runtime->OpenSession(); }
 
 private:
     GlobalOptions m_options;
     std::ostream& m_out;
     std::ostream& m_err;
-    std::unique_ptr<ClassLoader> m_loader;
     std::shared_ptr<HeadlessPlatform> m_platform;
-    std::shared_ptr<Session> m_session;
+    std::unique_ptr<Runtime> m_runtime;
 };
 
 // Returns the process exit code.

@@ -1,37 +1,19 @@
 // init: a company database created, or brought up to date, with its base data.
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 
 #include "cli/command_registry.h"
 #include "cli/record_output.h"
-#include "db/company_setup.h"
 #include "db/database.h"
 #include "db/migrations.h"
-#include "services/catalogue.h"
+#include "model/company_setup.h"
+#include "i18n/catalogue.h"
 
 namespace hub::cli {
 namespace {
-
-struct CompanyCounts {
-    int types = 0;
-    int rates = 0;
-    int users = 0;
-    int logRecords = 0;
-};
-
-CompanyCounts Count(Database& db) {
-    CompanyCounts counts;
-    // A database that was never migrated has none of the tables yet.
-    if (SchemaVersion(db) == 0) return counts;
-    auto number = [&](const char* sql) { return db.Query(sql)->Field("n").ToLong(); };
-    counts.types = number("SELECT COUNT(*) AS n FROM t_ExchangeRate WHERE FLevels = 1");
-    counts.rates = number("SELECT COUNT(*) AS n FROM t_ExchangeRateEntry");
-    counts.users = number("SELECT COUNT(*) AS n FROM t_User");
-    counts.logRecords = number("SELECT COUNT(*) AS n FROM t_Log");
-    return counts;
-}
 
 // The counts as words (2个汇率类型, 96条汇率, 4个用户) in the session language,
 // to fill %1..%3 of a sentence.
@@ -44,21 +26,21 @@ tolm::VariantArray CountTexts(const std::string& language, const CompanyCounts& 
 }
 
 int Init(CommandContext& context, bool demo) {
-    const std::filesystem::path path = context.DatabasePath();
+    const std::string name = context.Host().DatabaseName();
+    // A database on a server exists before anyone sets a company up in it.
+    const std::optional<std::filesystem::path> file = EmbeddedDatabaseFile(context.Options().database);
     std::error_code ec;
-    const bool existed = std::filesystem::exists(path, ec);
-    if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
-
-    std::shared_ptr<Database> db = OpenSqlite(path);
+    const bool existed = !file || std::filesystem::exists(*file, ec);
+    std::shared_ptr<Database> db = context.Host().OpenForSetup();
     const int versionBefore = SchemaVersion(*db);
-    const CompanyCounts before = Count(*db);
+    const CompanyCounts before = CountCompany(*db);
     InitCompany(*db, demo);
     const int versionAfter = SchemaVersion(*db);
-    const CompanyCounts after = Count(*db);
+    const CompanyCounts after = CountCompany(*db);
 
     if (context.Json()) {
         nlohmann::ordered_json report = {
-            {"database", path.string()},
+            {"database", name},
             {"created", !existed},
             {"schemaVersionBefore", versionBefore},
             {"schemaVersion", versionAfter},
@@ -77,12 +59,12 @@ int Init(CommandContext& context, bool demo) {
     std::ostream& out = context.Out();
     const std::string& language = context.Language();
     if (!existed || versionBefore == 0) {
-        out << TranslateFormat(language, "已创建公司数据库 %1（结构版本%2）。", {path.string(), versionAfter});
+        out << TranslateFormat(language, "已创建公司数据库 %1（结构版本%2）。", {name, versionAfter});
     } else if (versionBefore < versionAfter) {
         out << TranslateFormat(language, "已将公司数据库 %1 从结构版本%2升级到%3。",
-                               {path.string(), versionBefore, versionAfter});
+                               {name, versionBefore, versionAfter});
     } else {
-        out << TranslateFormat(language, "公司数据库 %1 已是最新（结构版本%2）。", {path.string(), versionAfter});
+        out << TranslateFormat(language, "公司数据库 %1 已是最新（结构版本%2）。", {name, versionAfter});
     }
     out << "\n";
     const CompanyCounts added{after.types - before.types, after.rates - before.rates, after.users - before.users,

@@ -7,23 +7,17 @@
 #include "cli/command_registry.h"
 #include "cli/command_rights.h"
 #include "cli/record_output.h"
-#include "db/user_rights.h"
-#include "services/catalogue.h"
+#include "model/log_store.h"
+#include "model/user_store.h"
+#include "i18n/catalogue.h"
 
 namespace hub::cli {
 namespace {
 
 int ShowLog(CommandContext& context, int32_t limit) {
     RequireRight(context, rights::LogSubsystem, rights::LogObject, rights::LogView, "用户 %1 无权查看上机日志。");
-    Database& db = *context.OpenSession()->Db();
     // The newest first, as the log list shows it; the columns are the view's own.
-    std::string sql = "SELECT * FROM v_BASE_LogForQEL ORDER BY FDate DESC, FID DESC";
-    Params params;
-    if (limit > 0) {
-        sql += " LIMIT ?1";
-        params.push_back(tolm::Variant(limit));
-    }
-    auto rows = db.Query(sql, params);
+    auto rows = LogRows(*context.OpenSession()->Db(), limit);
     const std::vector<std::string> columns = rows->Columns();
 
     if (context.Json()) {

@@ -13,45 +13,20 @@
 #include "cli/command_registry.h"
 #include "cli/command_rights.h"
 #include "cli/record_output.h"
-#include "db/user_rights.h"
-#include "services/catalogue.h"
+#include "model/user_store.h"
+#include "i18n/catalogue.h"
 #include "tolm/host_error.h"
 #include "tolm/registry.h"
+#include "base/paths.h"
 #include "windows/bill_window.h"
+#include "windows/rate_list.h"
 
 namespace hub::cli {
 namespace {
 
 constexpr const char* PluginLibraryName = "libTolmBaseQelPlugin.so";
 
-// The stored columns of a rate, in the order they are printed.
-const std::vector<std::string>& RateColumns() {
-    static const std::vector<std::string> columns{"FID",          "FNumber",        "FName",    "FCyTo",
-                                                  "FExchangeRateType", "FExchangeRate", "FReverseExRate",
-                                                  "FBegDate",     "FEndDate",       "FChkUserID"};
-    return columns;
-}
-
-// The rates as the list shows them: the rows of the type's records (not the home
-// currency's native rates), with what a person reads beside the ids.
-constexpr const char* RateQuery =
-    "SELECT e.FID, e.FNumber, e.FName, e.FCyTo, e.FExchangeRateType, e.FExchangeRate, e.FReverseExRate,"
-    " e.FBegDate, e.FEndDate, e.FChkUserID,"
-    " c.FNumber AS FCurrencyNumber, c.FName AS FCurrencyName, t.FNumber AS FTypeNumber, t.FName AS FTypeName,"
-    " t.FDigits AS FTypeDigits, u.FName AS FAuditorName"
-    " FROM t_ExchangeRateEntry e"
-    " JOIN t_ExchangeRate h ON h.FID = e.FID AND h.FLevels = 2 AND h.FIsNativeRate <> 1"
-    " LEFT JOIN t_Currency c ON c.FCurrencyID = e.FCyTo"
-    " LEFT JOIN t_ExchangeRate t ON t.FID = e.FExchangeRateType"
-    " LEFT JOIN t_User u ON u.FUserID = e.FChkUserID AND e.FChkUserID <> 0";
-
 // ---- the editor class ------------------------------------------------------------------------
-
-std::filesystem::path ProgramDirectory() {
-    std::error_code ec;
-    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::filesystem::current_path() : program.parent_path();
-}
 
 // The editor class must be registered for the editor to work. A registry without it
 // (or naming a library that is gone) gets the plug-in built beside this program.
@@ -108,67 +83,41 @@ private:
 
 // ---- printing --------------------------------------------------------------------------------
 
-// A rate with the type's places, as the list shows it.
-std::string RateText(const tolm::Variant& value, const tolm::Variant& digits) {
-    if (value.IsNull() || value.IsEmpty()) return "";
-    const int places = digits.IsNull() || digits.IsEmpty() ? 4 : digits.ToLong();
-    std::string text = tolm::FormatFixed(value.ToDouble(), places);
-    if (!text.empty() && text.back() == '.') text.pop_back();
-    return text;
+// The stored columns of a rate, keyed by their names.
+nlohmann::ordered_json RateJson(const RateListRow& row) {
+    nlohmann::ordered_json object = nlohmann::ordered_json::object();
+    const std::vector<std::string>& columns = RateList::StoredColumns();
+    for (size_t i = 0; i < columns.size(); ++i) object[columns[i]] = ValueToJson(row.stored[i]);
+    return object;
 }
 
-// Who audited the rate; empty while it is not audited.
-std::string AuditorText(const std::string& language, const tolm::IRecordset& row) {
-    const tolm::Variant auditor = row.Field("FChkUserID");
-    if (auditor.IsNull() || auditor.ToLong() == 0) return "";
-    const std::string name = row.Field("FAuditorName").ToText();
-    // The auditor's user record may have been deleted since.
-    return name.empty() ? TranslateFormat(language, "用户%1", {auditor}) : name;
-}
-
-void PrintRate(std::ostream& out, const std::string& language, const tolm::IRecordset& row) {
-    const tolm::Variant digits = row.Field("FTypeDigits");
-    const std::string reverse = RateText(row.Field("FReverseExRate"), digits);
-    const std::string auditor = AuditorText(language, row);
-    out << TranslateFormat(language, "汇率%1：%2  %3", {row.Field("FID"), row.Field("FNumber"), row.Field("FName")})
-        << "\n";
+void PrintRate(std::ostream& out, const std::string& language, const RateListRow& row) {
+    out << TranslateFormat(language, "汇率%1：%2  %3", {row.id, row.number, row.name}) << "\n";
     PrintFields(
         out, "  ",
-        {{Translate(language, "汇率类型："), row.Field("FTypeNumber").ToText() + " " + row.Field("FTypeName").ToText()},
-         {Translate(language, "币别："),
-          row.Field("FCurrencyNumber").ToText() + " " + row.Field("FCurrencyName").ToText()},
-         {Translate(language, "汇率："), TranslateFormat(language, "%1（反向汇率：%2）",
-                                                         {RateText(row.Field("FExchangeRate"), digits),
-                                                          reverse.empty() ? Translate(language, "未设置") : reverse})},
-         {Translate(language, "生效日期："), ValueToText(row.Field("FBegDate"))},
-         {Translate(language, "失效日期："), ValueToText(row.Field("FEndDate"))},
-         {Translate(language, "审核状态："), auditor.empty()
+        {{Translate(language, "汇率类型："), row.type + " " + row.typeName},
+         {Translate(language, "币别："), row.currency + " " + row.currencyName},
+         {Translate(language, "汇率："),
+          TranslateFormat(language, "%1（反向汇率：%2）",
+                          {row.rate, row.reverseRate.empty() ? Translate(language, "未设置") : row.reverseRate})},
+         {Translate(language, "生效日期："), row.begin},
+         {Translate(language, "失效日期："), row.end},
+         {Translate(language, "审核状态："), row.auditor.empty()
                                                  ? Translate(language, "未审核")
-                                                 : TranslateFormat(language, "已审核（审核人：%1）", {auditor})}});
-}
-
-std::string NoSuchRate(const std::string& language, int32_t rateId) {
-    return TranslateFormat(language, "没有内码为%1的汇率。", {rateId});
-}
-
-std::shared_ptr<tolm::MemoryRecordset> ReadRate(CommandContext& context, int32_t rateId) {
-    auto rows = context.OpenSession()->Db()->Query(std::string(RateQuery) + " WHERE e.FID = ?1",
-                                                   {tolm::Variant(rateId)});
-    if (rows->IsEOF()) {
-        throw tolm::HostError(tolm::err::ObjectNotFound, NoSuchRate(context.Language(), rateId), "tolm");
-    }
-    return rows;
+                                                 : TranslateFormat(language, "已审核（审核人：%1）", {row.auditor})}});
 }
 
 // `heading`, when given, is the Chinese line shown above the rate.
 void ShowRate(CommandContext& context, int32_t rateId, const char* heading) {
-    auto row = ReadRate(context, rateId);
+    RateList list(context.OpenSession());
+    list.ShowRate(rateId);
+    const RateListRow& row = list.Rows().front();
     if (context.Json()) {
-        PrintJson(context.Out(), RowToJson(*row, RateColumns()));
+        PrintJson(context.Out(), RateJson(row));
         return;
     }
     if (heading != nullptr) context.Out() << Translate(context.Language(), heading) << "\n";
-    PrintRate(context.Out(), context.Language(), *row);
+    PrintRate(context.Out(), context.Language(), row);
 }
 
 // ---- the commands ------------------------------------------------------------------------------
@@ -210,41 +159,27 @@ int NewRate(CommandContext& context, const RateInput& input) {
 
 int ModifyRate(CommandContext& context, const RateInput& input) {
     const auto& session = context.OpenSession();
-    auto stored = session->Db()->Query("SELECT FExchangeRateType FROM t_ExchangeRateEntry WHERE FID = ?1",
-                                       {tolm::Variant(input.rateId)});
-    if (stored->IsEOF()) {
-        throw tolm::HostError(tolm::err::ObjectNotFound, NoSuchRate(context.Language(), input.rateId), "tolm");
-    }
+    RateList list(session);
+    list.ShowRate(input.rateId);
     EnsureEditorRegistered(context);
     // Opened from the list of the rate's own type, as a person would open it.
-    const int32_t typeId = stored->Field("FExchangeRateType").ToLong();
+    const int32_t typeId = list.Rows().front().typeId;
     return EditAndSave(context, BillWindow::ForRate(session, input.rateId, RateListFilter(typeId)), input);
 }
 
 int ListRates(CommandContext& context, const CLI::Option* typeOption, int32_t typeId) {
     RequireRight(context, rights::BaseDataSubsystem, rights::BaseDataObject, rights::View, "用户 %1 无权查看汇率。");
-    Database& db = *context.OpenSession()->Db();
-    std::shared_ptr<tolm::MemoryRecordset> rows;
-    const char* order = " ORDER BY t.FNumber, c.FNumber, e.FBegDate, e.FID";
-    if (typeOption->count() > 0) {
-        if (db.Query("SELECT 1 FROM t_ExchangeRate WHERE FID = ?1 AND FLevels = 1", {tolm::Variant(typeId)})
-                ->IsEOF()) {
-            throw tolm::HostError(tolm::err::ObjectNotFound,
-                                  TranslateFormat(context.Language(), "汇率类型%1不存在。", {typeId}), "tolm");
-        }
-        rows = db.Query(std::string(RateQuery) + " WHERE e.FExchangeRateType = ?1" + order, {tolm::Variant(typeId)});
-    } else {
-        rows = db.Query(std::string(RateQuery) + order);
-    }
+    RateList list(context.OpenSession());
+    list.ShowType(typeOption->count() > 0 ? std::optional<int32_t>(typeId) : std::nullopt);
 
     if (context.Json()) {
-        nlohmann::ordered_json list = nlohmann::ordered_json::array();
-        for (; !rows->IsEOF(); rows->MoveNext()) list.push_back(RowToJson(*rows, RateColumns()));
-        PrintJson(context.Out(), list);
+        nlohmann::ordered_json rows = nlohmann::ordered_json::array();
+        for (const RateListRow& row : list.Rows()) rows.push_back(RateJson(row));
+        PrintJson(context.Out(), rows);
         return 0;
     }
     const std::string& language = context.Language();
-    if (rows->IsEOF()) {
+    if (list.Rows().empty()) {
         context.Out() << Translate(language, "没有汇率。") << "\n";
         return 0;
     }
@@ -252,12 +187,9 @@ int ListRates(CommandContext& context, const CLI::Option* typeOption, int32_t ty
                                                  Translate(language, "币别"), Translate(language, "汇率"),
                                                  Translate(language, "反向汇率"), Translate(language, "生效日期"),
                                                  Translate(language, "失效日期"), Translate(language, "审核人")}};
-    for (; !rows->IsEOF(); rows->MoveNext()) {
-        const tolm::Variant digits = rows->Field("FTypeDigits");
-        table.push_back({rows->Field("FID").ToText(), rows->Field("FNumber").ToText(),
-                         rows->Field("FCurrencyNumber").ToText(), RateText(rows->Field("FExchangeRate"), digits),
-                         RateText(rows->Field("FReverseExRate"), digits), ValueToText(rows->Field("FBegDate")),
-                         ValueToText(rows->Field("FEndDate")), AuditorText(language, *rows)});
+    for (const RateListRow& row : list.Rows()) {
+        table.push_back({std::to_string(row.id), row.number, row.currency, row.rate, row.reverseRate, row.begin, row.end,
+                         row.auditor});
     }
     PrintTable(context.Out(), table);
     return 0;

@@ -4,7 +4,7 @@
 #include <iterator>
 #include <ostream>
 
-#include "db/date_text.h"
+#include "base/date_text.h"
 
 namespace hub::cli {
 namespace {

@@ -40,7 +40,7 @@ std::shared_ptr<tolm::IRecordset> DataAccess::Query(const std::string& sql) {
                                                        std::to_string(statements.size()),
                               "TolmHost.DataAccess");
     }
-    BridgeStatement statement = ParseStatement(statements.front());
+    BridgeStatement statement = ParseStatement(statements.front(), m_db->SqlDialect());
     if (statement.kind == BridgeStatement::Kind::Procedure) {
         // A procedure gives no rows; it still runs as a unit.
         Transaction transaction(*m_db);
@@ -56,7 +56,7 @@ void DataAccess::Execute(const std::string& sql) {
     // Everything is parsed before anything runs, so a batch the bridge cannot read
     // changes nothing.
     std::vector<BridgeStatement> statements;
-    for (const std::string& text : SplitBatch(sql)) statements.push_back(ParseStatement(text));
+    for (const std::string& text : SplitBatch(sql)) statements.push_back(ParseStatement(text, m_db->SqlDialect()));
     if (statements.empty()) return;
 
     Transaction transaction(*m_db);

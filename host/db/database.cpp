@@ -1,8 +1,33 @@
 #include "database.h"
 
+#include <system_error>
+
+#include "sqlite_database.h"
+#include "base/text_util.h"
+
 namespace hub {
 
+namespace {
+
+constexpr const char* ErrorSource = "TolmHost.Database";
+
+// A connection URI, or libpq's key=value form: "host=db1 dbname=company".
+bool IsServerLocation(std::string_view location) {
+    const std::string lower = AsciiLower(Trim(location));
+    if (lower.starts_with("postgresql://") || lower.starts_with("postgres://")) return true;
+    const size_t equals = lower.find('=');
+    if (equals == std::string::npos) return false;
+    const std::string_view key = Trim(std::string_view(lower).substr(0, equals));
+    for (std::string_view known : {"host", "hostaddr", "port", "dbname", "user", "service"}) {
+        if (key == known) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 Database::~Database() = default;
+Dialect::~Dialect() = default;
 
 Transaction::Transaction(Database& db) : m_db(db) { m_db.Begin(); }
 
@@ -12,7 +37,7 @@ Transaction::~Transaction() {
         m_db.Rollback();
     } catch (...) {
         // Unwinding already carries the error that matters; a failed rollback
-        // leaves the connection to SQLite, which drops the transaction with it.
+        // leaves the connection to the backend, which drops the transaction with it.
     }
 }
 
@@ -21,6 +46,29 @@ void Transaction::Commit() {
     // destructor must not try to roll back a level that no longer exists.
     m_done = true;
     m_db.Commit();
+}
+
+std::optional<std::filesystem::path> EmbeddedDatabaseFile(const std::string& location) {
+    if (location == ":memory:" || IsServerLocation(location)) return std::nullopt;
+    return std::filesystem::absolute(location).lexically_normal();
+}
+
+std::shared_ptr<Database> OpenDatabase(const std::string& location, OpenMode mode) {
+    if (IsServerLocation(location)) {
+        throw tolm::HostError(tolm::err::Database,
+                              "This build of the host has no PostgreSQL backend; use an SQLite database file",
+                              ErrorSource);
+    }
+    if (Trim(location).empty()) {
+        throw tolm::HostError(tolm::err::Database, "No database was given", ErrorSource);
+    }
+    const std::optional<std::filesystem::path> file = EmbeddedDatabaseFile(location);
+    if (!file) return OpenSqliteFile(":memory:");
+    std::error_code ec;
+    if (mode == OpenMode::Existing && !std::filesystem::exists(*file, ec)) {
+        throw tolm::HostError(tolm::err::FileNotFound, "There is no database file " + file->string(), ErrorSource);
+    }
+    return OpenSqliteFile(*file);
 }
 
 }  // namespace hub

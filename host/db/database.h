@@ -1,17 +1,25 @@
 // The host's database: one connection to the company's data, whatever the backend.
 //
+// Layer: db, above base and the contract. Nothing outside db/ names a backend: a
+// company is opened by its location (OpenDatabase), and what differs between
+// backends is asked of the connection (its Dialect, its Location, TableExists).
+//
 // Everything the host writes itself goes through Execute/Query with bound
-// parameters (?1, ?2, ... in the SQL text). The plug-in's SQL comes in through the
-// data-access object (data_access.h), which translates its dialect first.
+// parameters (?1, ?2, ... in the SQL text), and the SQL the host writes lives in the
+// model layer (host/model). The plug-in's SQL comes in through the data-access
+// object (data_access.h), which translates its dialect first.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "db/dialect.h"
 #include "tolm/host_library.h"
 #include "tolm/variant.h"
 
@@ -19,12 +27,29 @@ namespace hub {
 
 using Params = std::vector<tolm::Variant>;
 
+// Where a company database lives, as the session reports it.
+struct DatabaseLocation {
+    // The file of an embedded database; empty for a server's and for a private
+    // in-memory one.
+    std::filesystem::path file;
+    // The name shown for it: the file name, ":memory:", or the server's database name.
+    std::string name;
+    // The address of the database server: 127.0.0.1 for an embedded database and for
+    // a server reached through its local socket.
+    std::string server = "127.0.0.1";
+};
+
 class Database {
 public:
     virtual ~Database();
 
-    // "sqlite" or "postgresql".
-    virtual std::string Backend() const = 0;
+    // How this backend writes what differs between backends. Lives as long as the
+    // connection.
+    virtual const Dialect& SqlDialect() const = 0;
+    // Where the database lives, asked of the database itself.
+    virtual DatabaseLocation Location() = 0;
+    // Whether a table (or view) of that name exists; letter case is ignored.
+    virtual bool TableExists(std::string_view name) = 0;
 
     // Execute and Query take exactly one statement: text after the first statement
     // (other than blanks and comments) is refused and never executed.
@@ -71,12 +96,31 @@ private:
     bool m_done = false;
 };
 
-// Opens the SQLite database at `path` (created when missing): WAL journal, foreign
-// keys on, a busy timeout so several processes can share the file. ":memory:" gives
-// a private in-memory database. A file that is not a database, or an SQLite database
-// of another program (tables but no t_SchemaVersion), raises HostError(err::Database)
-// and is left untouched. The schema is not touched here: call Migrate (migrations.h)
-// or InitCompany (company_setup.h) next. One connection, for one thread at a time.
-std::shared_ptr<Database> OpenSqlite(const std::filesystem::path& path);
+// Whether opening a location may create the database.
+enum class OpenMode {
+    // The database must exist: a mistyped location must not pass for an empty company.
+    Existing,
+    // A database file that does not exist yet is created (empty, without a schema).
+    CreateIfMissing,
+};
+
+// Opens the company database at `location`:
+//  * a PostgreSQL connection URI ("postgresql://user@host:port/dbname",
+//    "postgres://...") or a libpq key=value string ("host=... dbname=...") names a
+//    database on a server;
+//  * anything else is the path of an embedded SQLite file (WAL journal, foreign
+//    keys on, a busy timeout so several processes can share the file); ":memory:"
+//    gives a private in-memory database.
+// A file that is not a database, or a database of another program (tables but no
+// t_SchemaVersion), raises HostError(err::Database) and is left untouched; with
+// OpenMode::Existing a missing file raises HostError(err::FileNotFound). A backend
+// this build does not carry raises HostError(err::Database) saying so. The schema
+// is not touched here: call Migrate (migrations.h) or InitCompany (model/) next.
+// One connection, for one thread at a time.
+std::shared_ptr<Database> OpenDatabase(const std::string& location, OpenMode mode = OpenMode::CreateIfMissing);
+
+// The file an embedded database at `location` lives in, absolute and normalised;
+// nothing for a server location and for ":memory:". Reads nothing.
+std::optional<std::filesystem::path> EmbeddedDatabaseFile(const std::string& location);
 
 }  // namespace hub

@@ -4,9 +4,9 @@
 #include <array>
 #include <optional>
 
-#include "date_text.h"
+#include "base/date_text.h"
 #include "sql_lexer.h"
-#include "text_util.h"
+#include "base/text_util.h"
 #include "tolm/host_error.h"
 
 namespace hub {
@@ -202,7 +202,7 @@ std::vector<std::string> SplitBatch(std::string_view batch) {
     return statements;
 }
 
-std::string TranslateStatement(std::string_view statement) {
+std::string TranslateStatement(std::string_view statement, const Dialect& dialect) {
     std::vector<SqlToken> tokens = LexSql(statement);
     Nesting nesting = Nest(tokens);
     std::vector<Edit> edits;
@@ -213,21 +213,21 @@ std::string TranslateStatement(std::string_view statement) {
         } else if (token.kind == SqlTokenKind::String) {
             std::string text = UnquoteString(token.text);
             if (auto date = ParseLooseDateText(text)) {
-                std::string stored = FormatDateText(*date);
-                if (stored != text) edits.push_back({token.offset, token.text.size(), QuoteString(stored)});
+                std::string literal = dialect.DateLiteral(*date);
+                if (literal != token.text) edits.push_back({token.offset, token.text.size(), std::move(literal)});
             }
         }
     }
     return ApplyEdits(statement, std::move(edits));
 }
 
-BridgeStatement ParseStatement(std::string_view statement) {
+BridgeStatement ParseStatement(std::string_view statement, const Dialect& dialect) {
     std::vector<SqlToken> tokens = LexSql(statement);
     size_t n = tokens.size();
     size_t first = NextSignificant(tokens, 0);
     BridgeStatement parsed;
     if (first >= n || !IsOneOf(tokens[first], {"exec", "execute"})) {
-        parsed.sql = TranslateStatement(statement);
+        parsed.sql = TranslateStatement(statement, dialect);
         return parsed;
     }
 

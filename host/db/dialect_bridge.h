@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "db/dialect.h"
+
 namespace hub {
 
 // One statement of a batch, as the bridge understands it.
@@ -42,16 +44,16 @@ std::vector<std::string> SplitBatch(std::string_view batch);
 //    rather than change the meaning of the query;
 //  * a string literal that is exactly a date written year first with '-' or '/'
 //    and month and day with or without leading zeros ('2024-3-1', '2024/03/01',
-//    optionally with a time) becomes the stored form '2024-03-01': dates are stored
-//    as text, and a condition built from the machine's date format must compare
-//    with them in date order.
+//    optionally with a time) becomes the dialect's date literal ('2024-03-01' on
+//    the embedded database, which stores dates as text): a condition built from
+//    the machine's date format must compare with stored dates in date order.
 // Everything else stays as written.
-std::string TranslateStatement(std::string_view statement);
+std::string TranslateStatement(std::string_view statement, const Dialect& dialect);
 
 // Classifies and translates one statement of a batch. "exec name 'a', b" (also
 // "execute", a schema-qualified name "dbo.name", or [name]) becomes a procedure call
 // with the arguments "a" and "b": quoted arguments lose their quotes ('' read as
 // one quote), unquoted ones are taken as written, trimmed.
-BridgeStatement ParseStatement(std::string_view statement);
+BridgeStatement ParseStatement(std::string_view statement, const Dialect& dialect);
 
 }  // namespace hub

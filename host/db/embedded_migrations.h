@@ -1,8 +1,9 @@
-// The migration scripts, compiled into the program from migrations/NNNN_*.sql by the
-// build, so that the program needs no files beside it to create a database.
+// The migration scripts, compiled into the program from migrations/<backend>/NNNN_*.sql
+// by the build, so that the program needs no files beside it to create a database.
 #pragma once
 
 #include <span>
+#include <string_view>
 
 namespace hub {
 
@@ -12,7 +13,9 @@ struct EmbeddedMigration {
     const char* sql;   // the script
 };
 
-// In ascending version order, numbered 1, 2, 3, ... without gaps (the build checks).
-std::span<const EmbeddedMigration> EmbeddedMigrations();
+// The migrations of one backend (its dialect's name, the folder's name), in
+// ascending version order, numbered 1, 2, 3, ... without gaps; every backend has the
+// same numbers (the build checks both). Empty for a backend without a folder.
+std::span<const EmbeddedMigration> EmbeddedMigrations(std::string_view backend);
 
 }  // namespace hub

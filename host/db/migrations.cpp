@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "date_text.h"
+#include "base/date_text.h"
 #include "embedded_migrations.h"
 #include "procedure_registry.h"
 
@@ -38,13 +38,17 @@ int ReadVersion(Database& db) {
     return rows->IsEOF() ? 0 : rows->Field("FVersion").ToLong();
 }
 
-bool HasVersionTable(Database& db) {
-    // Both backends answer this query from the standard information schema or
-    // SQLite's catalogue; only the catalogue name differs.
-    std::string sql = db.Backend() == "sqlite"
-                          ? "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 't_SchemaVersion' COLLATE NOCASE"
-                          : "SELECT 1 FROM information_schema.tables WHERE lower(table_name) = 't_schemaversion'";
-    return !db.Query(sql)->IsEOF();
+bool HasVersionTable(Database& db) { return db.TableExists("t_SchemaVersion"); }
+
+std::span<const EmbeddedMigration> MigrationsOf(Database& db) {
+    auto migrations = EmbeddedMigrations(db.SqlDialect().Name());
+    if (migrations.empty()) {
+        throw tolm::HostError(tolm::err::Database,
+                              "This program has no schema for the " + std::string(db.SqlDialect().Name()) +
+                                  " backend",
+                              ErrorSource);
+    }
+    return migrations;
 }
 
 void CreateLogViewProcedure(Database& db, const std::vector<std::string>& args) {
@@ -62,8 +66,10 @@ void CreateLogViewProcedure(Database& db, const std::vector<std::string>& args) 
 
 }  // namespace
 
+// Every backend has the same numbers (the build checks), so the embedded backend's
+// list answers for all.
 int CurrentSchemaVersion() {
-    auto migrations = EmbeddedMigrations();
+    auto migrations = EmbeddedMigrations(SqliteDialect().Name());
     return migrations.empty() ? 0 : migrations.back().version;
 }
 
@@ -83,7 +89,7 @@ void Migrate(Database& db) {
     }
     if (version < current) {
         db.ExecuteScript(SchemaVersionTable);
-        for (const EmbeddedMigration& migration : EmbeddedMigrations()) {
+        for (const EmbeddedMigration& migration : MigrationsOf(db)) {
             if (migration.version <= version) continue;
             try {
                 db.ExecuteScript(migration.sql);

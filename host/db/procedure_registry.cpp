@@ -1,7 +1,7 @@
 #include "procedure_registry.h"
 
 #include "migrations.h"
-#include "text_util.h"
+#include "base/text_util.h"
 
 namespace hub {
 

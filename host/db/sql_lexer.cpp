@@ -1,6 +1,6 @@
 #include "sql_lexer.h"
 
-#include "text_util.h"
+#include "base/text_util.h"
 
 namespace hub {
 

@@ -8,9 +8,10 @@
 #include <system_error>
 
 #include "database.h"
-#include "date_text.h"
+#include "base/date_text.h"
+#include "sqlite_database.h"
 #include "sql_lexer.h"
-#include "text_util.h"
+#include "base/text_util.h"
 
 namespace hub {
 
@@ -61,7 +62,26 @@ public:
     SqliteDatabase(const SqliteDatabase&) = delete;
     SqliteDatabase& operator=(const SqliteDatabase&) = delete;
 
-    std::string Backend() const override { return "sqlite"; }
+    const Dialect& SqlDialect() const override { return SqliteDialect(); }
+
+    DatabaseLocation Location() override {
+        DatabaseLocation where;
+        auto rows = Query("PRAGMA database_list", {});
+        for (; !rows->IsEOF(); rows->MoveNext()) {
+            if (rows->Field("name").ToText() != "main") continue;
+            const std::string file = rows->Field("file").ToText();
+            where.file = file;
+            where.name = file.empty() ? ":memory:" : where.file.filename().string();
+            break;
+        }
+        return where;
+    }
+
+    bool TableExists(std::string_view name) override {
+        return !Query("SELECT 1 FROM sqlite_master WHERE type IN ('table', 'view') AND name = ?1 COLLATE NOCASE",
+                      {tolm::Variant(std::string(name))})
+                    ->IsEOF();
+    }
 
     int64_t Execute(const std::string& sql, const Params& params) override {
         RequireLiveTransaction();
@@ -313,9 +333,23 @@ void CheckOwnership(sqlite3* db, const std::filesystem::path& path) {
         Fail(path.string() + " is an SQLite database of another program (it has no schema version table)");
 }
 
+class SqliteDialectImpl final : public Dialect {
+public:
+    std::string_view Name() const override { return "sqlite"; }
+    std::string Placeholder(int index) const override { return "?" + std::to_string(index); }
+    std::string_view NoCaseCollation() const override { return "COLLATE NOCASE"; }
+    // Dates are stored as text in the form that sorts in time order.
+    std::string DateLiteral(tolm::DateTime value) const override { return "'" + FormatDateText(value) + "'"; }
+};
+
 }  // namespace
 
-std::shared_ptr<Database> OpenSqlite(const std::filesystem::path& path) {
+const Dialect& SqliteDialect() {
+    static const SqliteDialectImpl dialect;
+    return dialect;
+}
+
+std::shared_ptr<Database> OpenSqliteFile(const std::filesystem::path& path) {
     bool memory = path == ":memory:";
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
     if (!memory) {

@@ -1,6 +1,6 @@
 #include "services/dlg_res_loader.h"
 
-#include "services/catalogue.h"
+#include "i18n/catalogue.h"
 #include "tolm/host_error.h"
 
 namespace hub {

@@ -8,11 +8,13 @@
 #include <set>
 #include <vector>
 
-#include "db/company_setup.h"
-#include "db/date_text.h"
-#include "db/text_util.h"
-#include "db/user_rights.h"
-#include "services/system_profile.h"
+#include "base/date_text.h"
+#include "base/text_util.h"
+#include "model/profile_store.h"
+#include "model/rate_store.h"
+#include "model/type_store.h"
+#include "model/user_store.h"
+#include "tolm/base_data.h"
 #include "tolm/host_error.h"
 
 namespace hub {
@@ -110,12 +112,10 @@ std::optional<std::string> ExRateUpdate::AuditOrRefuse(const std::vector<int32_t
 
     // Every rate is judged before any is changed, so a refusal leaves all as they were.
     for (int32_t id : wanted) {
-        auto rows =
-            Db().Query("SELECT FNumber, FChkUserID FROM t_ExchangeRateEntry WHERE FID = ?1", {tolm::Variant(id)});
-        if (rows->IsEOF()) return Text("汇率[%1]不存在。", {tolm::Variant(id)});
-        std::string number = rows->Field("FNumber").ToText();
-        if (number.empty()) number = std::to_string(id);
-        const int32_t auditor = rows->Field("FChkUserID").ToLong();
+        const std::optional<RateAudit> stored = FindRateAudit(Db(), id);
+        if (!stored) return Text("汇率[%1]不存在。", {tolm::Variant(id)});
+        const std::string number = stored->number.empty() ? std::to_string(id) : stored->number;
+        const int32_t auditor = stored->auditorId;
         if (audit && auditor != 0) return Text("汇率[%1]已审核，不能重复审核。", {tolm::Variant(number)});
         if (!audit && auditor == 0) return Text("汇率[%1]未审核，不能反审核。", {tolm::Variant(number)});
         if (onlyAuditorReverses && auditor != userId) {
@@ -123,14 +123,12 @@ std::optional<std::string> ExRateUpdate::AuditOrRefuse(const std::vector<int32_t
         }
     }
 
-    const std::string today = tolm::FormatDate(std::chrono::floor<std::chrono::days>(LocalNow()), "yyyy-MM-dd");
+    const tolm::DateTime today(std::chrono::floor<std::chrono::days>(LocalNow()));
     for (int32_t id : wanted) {
         if (audit) {
-            Db().Execute("UPDATE t_ExchangeRateEntry SET FChkUserID = ?1, FCheckDate = ?2 WHERE FID = ?3",
-                         {tolm::Variant(userId), tolm::Variant(today), tolm::Variant(id)});
+            SetRateAudit(Db(), id, userId, today);
         } else {
-            Db().Execute("UPDATE t_ExchangeRateEntry SET FChkUserID = 0, FCheckDate = NULL WHERE FID = ?1",
-                         {tolm::Variant(id)});
+            SetRateAudit(Db(), id, 0, std::nullopt);
         }
     }
     transaction.Commit();
@@ -167,26 +165,8 @@ ExRateUpdate::TypeFields ExRateUpdate::ReadTypeFields(const tolm::NameValueRecor
 }
 
 void ExRateUpdate::RequireUnique(const TypeFields& fields, int32_t ownId) const {
-    auto sameNumber = Db().Query(
-        "SELECT FID FROM t_ExchangeRate WHERE FLevels = 1 AND FID <> ?1 AND LOWER(FNumber) = LOWER(?2)",
-        {tolm::Variant(ownId), tolm::Variant(fields.number)});
-    if (!sameNumber->IsEOF()) Refuse("汇率类型代码[%1]已存在。", {tolm::Variant(fields.number)});
-    auto sameName = Db().Query(
-        "SELECT FID FROM t_ExchangeRate WHERE FLevels = 1 AND FID <> ?1 AND LOWER(FName) = LOWER(?2)",
-        {tolm::Variant(ownId), tolm::Variant(fields.name)});
-    if (!sameName->IsEOF()) Refuse("汇率类型名称[%1]已存在。", {tolm::Variant(fields.name)});
-}
-
-bool ExRateUpdate::HasRateRecords(int32_t typeId) const {
-    // Header rows are what the rate list shows; an entry without its header still
-    // is a rate of the type and must not be orphaned. Native rates do not count.
-    auto rows = Db().Query(
-        "SELECT 1 FROM t_ExchangeRate WHERE FParentID = ?1 AND FIsNativeRate <> 1"
-        " UNION ALL"
-        " SELECT 1 FROM t_ExchangeRateEntry e WHERE e.FExchangeRateType = ?1"
-        "   AND NOT EXISTS (SELECT 1 FROM t_ExchangeRate h WHERE h.FID = e.FID AND h.FIsNativeRate = 1)",
-        {tolm::Variant(typeId)});
-    return !rows->IsEOF();
+    if (OtherTypeWithNumber(Db(), fields.number, ownId)) Refuse("汇率类型代码[%1]已存在。", {tolm::Variant(fields.number)});
+    if (OtherTypeWithName(Db(), fields.name, ownId)) Refuse("汇率类型名称[%1]已存在。", {tolm::Variant(fields.name)});
 }
 
 tolm::Variant ExRateUpdate::CreateExchangeRateType(const std::string& props,
@@ -198,17 +178,7 @@ tolm::Variant ExRateUpdate::CreateExchangeRateType(const std::string& props,
     RequireRight(rights::New);
     const TypeFields fields = ReadTypeFields(*record);
     RequireUnique(fields, 0);
-    const int64_t newId = NewExchangeRateId(Db(), true);
-    if (newId > std::numeric_limits<int32_t>::max()) {
-        throw tolm::HostError(tolm::err::Overflow, "No exchange-rate type id is left", Source);
-    }
-    const auto id = static_cast<int32_t>(newId);
-    Db().Execute(
-        "INSERT INTO t_ExchangeRate"
-        " (FID, FNumber, FName, FDigits, FRemark, FLevels, FParentID, FIsNativeRate, FDeleted)"
-        " VALUES (?1, ?2, ?3, ?4, ?5, 1, 0, 0, 0)",
-        {tolm::Variant(id), tolm::Variant(fields.number), tolm::Variant(fields.name), tolm::Variant(fields.digits),
-         tolm::Variant(fields.remark)});
+    const int32_t id = InsertType(Db(), fields);
     transaction.Commit();
     record->SetValue("FID", tolm::Variant(id));
     return tolm::Variant(id);
@@ -224,21 +194,18 @@ tolm::Variant ExRateUpdate::UpdateExchangeRateType(const std::string& props,
     if (!parsedId) Refuse("汇率类型[%1]不存在。", {tolm::Variant(FieldText(*record, "FID"))});
     const int32_t id = *parsedId;
     const TypeFields fields = ReadTypeFields(*record);
-    auto stored = Db().Query("SELECT FNumber, FName, FDigits FROM t_ExchangeRate WHERE FID = ?1 AND FLevels = 1",
-                             {tolm::Variant(id)});
-    if (stored->IsEOF()) Refuse("汇率类型[%1]不存在。", {tolm::Variant(id)});
-    if (id < FirstUserTypeId && (fields.number != Trimmed(stored->Field("FNumber").ToText()) ||
-                                 fields.name != Trimmed(stored->Field("FName").ToText()))) {
+    // A precision stored as NULL limits nothing.
+    const std::optional<TypeValues> stored = FindType(Db(), id, -1);
+    if (!stored) Refuse("汇率类型[%1]不存在。", {tolm::Variant(id)});
+    if (id < tolm::FirstUserTypeId &&
+        (fields.number != Trimmed(stored->number) || fields.name != Trimmed(stored->name))) {
         Refuse("系统预设汇率类型的代码和名称不允许修改。");
     }
-    const tolm::Variant storedDigits = stored->Field("FDigits");
-    if (!storedDigits.IsNull() && fields.digits < storedDigits.ToLong() && HasRateRecords(id)) {
+    if (fields.digits < stored->digits && TypeHasRates(Db(), id)) {
         Refuse("已存在汇率记录，修改后的汇率精度不能小于当前汇率精度。");
     }
     RequireUnique(fields, id);
-    Db().Execute("UPDATE t_ExchangeRate SET FNumber = ?1, FName = ?2, FDigits = ?3, FRemark = ?4 WHERE FID = ?5",
-                 {tolm::Variant(fields.number), tolm::Variant(fields.name), tolm::Variant(fields.digits),
-                  tolm::Variant(fields.remark), tolm::Variant(id)});
+    UpdateType(Db(), id, fields);
     transaction.Commit();
     return tolm::Variant(true);
 }
@@ -248,17 +215,11 @@ tolm::Variant ExRateUpdate::DeleteExchangeRateType(const std::string& props, int
     Transaction transaction(Db());
     RequireRight(rights::Delete);
     const int32_t id = lTypeID;
-    if (id < FirstUserTypeId) Refuse("系统预设汇率类型不允许删除。");
-    auto stored = Db().Query("SELECT 1 FROM t_ExchangeRate WHERE FID = ?1 AND FLevels = 1", {tolm::Variant(id)});
-    if (stored->IsEOF()) Refuse("汇率类型[%1]不存在。", {tolm::Variant(id)});
-    if (HasRateRecords(id)) Refuse("当前汇率类型下存在汇率记录，不允许删除！");
+    if (id < tolm::FirstUserTypeId) Refuse("系统预设汇率类型不允许删除。");
+    if (!TypeExists(Db(), id)) Refuse("汇率类型[%1]不存在。", {tolm::Variant(id)});
+    if (TypeHasRates(Db(), id)) Refuse("当前汇率类型下存在汇率记录，不允许删除！");
     // What is left under the type are native rates, which live and die with it.
-    Db().Execute(
-        "DELETE FROM t_ExchangeRateEntry WHERE FExchangeRateType = ?1"
-        " OR FID IN (SELECT FID FROM t_ExchangeRate WHERE FParentID = ?1 AND FIsNativeRate = 1)",
-        {tolm::Variant(id)});
-    Db().Execute("DELETE FROM t_ExchangeRate WHERE FParentID = ?1 AND FIsNativeRate = 1", {tolm::Variant(id)});
-    Db().Execute("DELETE FROM t_ExchangeRate WHERE FID = ?1 AND FLevels = 1", {tolm::Variant(id)});
+    DeleteType(Db(), id);
     transaction.Commit();
     return tolm::Variant(true);
 }

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "db/company_setup.h"
+#include "model/type_store.h"
 #include "services/service_component.h"
 #include "tolm/components.h"
 
@@ -59,19 +59,13 @@ public:
     tolm::Variant DeleteExchangeRateType(const std::string& props, int32_t& lTypeID) override;
 
 private:
-    struct TypeFields {
-        std::string number;
-        std::string name;
-        int32_t digits = 0;
-        std::string remark;
-    };
+    using TypeFields = TypeValues;
 
     // Audits or reverse-audits the rates in one transaction; the message for the
     // user when it refuses (and changes nothing).
     std::optional<std::string> AuditOrRefuse(const std::vector<int32_t>& wanted, bool audit) const;
     TypeFields ReadTypeFields(const tolm::NameValueRecord& record) const;
     void RequireUnique(const TypeFields& fields, int32_t ownId) const;
-    bool HasRateRecords(int32_t typeId) const;
     void RequireRight(int32_t rightBit) const;
 };
 

@@ -1,5 +1,6 @@
 #include "services/gl_data.h"
 
+#include "model/currency_store.h"
 #include "services/currency_set.h"
 
 namespace hub {
@@ -7,8 +8,7 @@ namespace hub {
 GlData::GlData(std::shared_ptr<Session> session) : ServiceComponent(std::move(session)) {}
 
 std::shared_ptr<tolm::ICurrencySet> GlData::CurrencySet() {
-    return std::make_shared<hub::CurrencySet>(
-        Db().Query("SELECT FCurrencyID, FNumber, FName FROM t_Currency WHERE FDeleted = 0 ORDER BY FCurrencyID"));
+    return std::make_shared<hub::CurrencySet>(CurrencyRows(Db()));
 }
 
 }  // namespace hub

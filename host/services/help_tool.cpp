@@ -3,8 +3,8 @@
 #include <mutex>
 #include <system_error>
 
-#include "services/catalogue.h"
-#include "services/data_directory.h"
+#include "i18n/catalogue.h"
+#include "base/paths.h"
 #include "tolm/host_error.h"
 
 namespace hub {

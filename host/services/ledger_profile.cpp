@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "services/system_profile.h"
+#include "model/profile_store.h"
 #include "tolm/host_error.h"
 
 namespace hub {

@@ -1,6 +1,6 @@
 #include "services/res_loader.h"
 
-#include "db/text_util.h"
+#include "base/text_util.h"
 #include "tolm/host_error.h"
 
 namespace hub {

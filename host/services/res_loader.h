@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "services/catalogue.h"
+#include "i18n/catalogue.h"
 #include "services/service_component.h"
 #include "tolm/components.h"
 

@@ -1,7 +1,7 @@
 #include "services/service_component.h"
 
-#include "db/user_rights.h"
-#include "services/catalogue.h"
+#include "model/user_store.h"
+#include "i18n/catalogue.h"
 #include "tolm/components.h"
 #include "tolm/host_error.h"
 #include "tolm/registry.h"

@@ -6,8 +6,9 @@
 #include <netinet/in.h>
 #include <unistd.h>
 
-#include "db/text_util.h"
-#include "services/catalogue.h"
+#include "base/text_util.h"
+#include "i18n/catalogue.h"
+#include "model/user_store.h"
 #include "tolm/host_error.h"
 
 namespace hub {
@@ -15,37 +16,6 @@ namespace hub {
 namespace {
 
 constexpr const char* Source = "Session";
-
-struct DatabaseWhereabouts {
-    std::filesystem::path path;
-    std::string name;
-    std::string server = "127.0.0.1";
-};
-
-// Asks the database itself where it lives, so a session needs nothing but the
-// connection.
-DatabaseWhereabouts LocateDatabase(Database& database) {
-    DatabaseWhereabouts where;
-    if (database.Backend() == "sqlite") {
-        auto rows = database.Query("PRAGMA database_list");
-        for (; !rows->IsEOF(); rows->MoveNext()) {
-            if (rows->Field("name").ToText() != "main") continue;
-            const std::string file = rows->Field("file").ToText();
-            where.path = file;
-            where.name = file.empty() ? ":memory:" : where.path.filename().string();
-            break;
-        }
-        return where;
-    }
-    auto rows = database.Query("SELECT current_database() AS dbname, host(inet_server_addr()) AS address");
-    if (!rows->IsEOF()) {
-        where.name = rows->Field("dbname").ToText();
-        // A connection through the local socket has no server address.
-        const std::string address = rows->Field("address").ToText();
-        if (!address.empty()) where.server = address;
-    }
-    return where;
-}
 
 }  // namespace
 
@@ -77,8 +47,8 @@ Session::Session(std::shared_ptr<Database> database, Identity identity)
       m_ipAddress(LocalIpAddress()),
       m_processId(static_cast<int32_t>(getpid())) {
     if (!m_database) throw tolm::HostError(tolm::err::ObjectNotSet, "A session needs a database", Source);
-    DatabaseWhereabouts where = LocateDatabase(*m_database);
-    m_databasePath = std::move(where.path);
+    DatabaseLocation where = m_database->Location();
+    m_databasePath = std::move(where.file);
     m_databaseName = std::move(where.name);
     m_serverAddress = std::move(where.server);
 }
@@ -97,17 +67,16 @@ std::shared_ptr<Session> Login(std::shared_ptr<Database> database, const std::st
     }
     if (!database) throw tolm::HostError(tolm::err::ObjectNotSet, "Login needs a database", Source);
 
-    auto rows = database->Query("SELECT FUserID, FName, FForbidden FROM t_User WHERE FName = ?1",
-                                {tolm::Variant(Trimmed(userName))});
+    const std::optional<UserRecord> user = FindUserByName(*database, Trimmed(userName));
     // A forbidden user is refused exactly as an unknown one: the login screen does
     // not tell which accounts exist.
-    if (rows->IsEOF() || rows->Field("FForbidden").ToLong() != 0) {
+    if (!user || user->forbidden) {
         throw tolm::HostError(tolm::err::AccessDenied,
                               TranslateFormat(code, "用户 %1 不存在。", {tolm::Variant(userName)}), Source);
     }
     Session::Identity identity;
-    identity.userId = rows->Field("FUserID").ToLong();
-    identity.userName = rows->Field("FName").ToText();
+    identity.userId = user->id;
+    identity.userName = user->name;
     identity.language = code;
     return std::make_shared<Session>(std::move(database), std::move(identity));
 }

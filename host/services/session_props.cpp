@@ -1,6 +1,6 @@
 #include "services/session_props.h"
 
-#include "db/text_util.h"
+#include "base/text_util.h"
 #include "tolm/host_error.h"
 #include "tolm/platform.h"
 

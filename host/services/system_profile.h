@@ -19,7 +19,4 @@ public:
                     const tolm::Variant& value) override;
 };
 
-// The stored value read as GetProfile answers it.
-tolm::Variant ReadProfile(Database& database, const std::string& category, const std::string& key);
-
 }  // namespace hub

@@ -1,17 +1,20 @@
 #include "windows/bill_window.h"
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <limits>
 
-#include "db/company_setup.h"
-#include "db/date_text.h"
-#include "db/user_rights.h"
-#include "services/catalogue.h"
+#include "base/date_text.h"
+#include "base/text_util.h"
+#include "model/currency_store.h"
+#include "model/type_store.h"
+#include "model/user_store.h"
+#include "tolm/base_data.h"
+#include "i18n/catalogue.h"
 #include "tolm/components.h"
 #include "tolm/registry.h"
+#include "windows/rate_display.h"
 #include "windows/standard_menu_bars.h"
 #include "windows/tool_collection.h"
 
@@ -21,24 +24,14 @@ namespace {
 constexpr const char* Source = "BillWindow";
 // The key code a person presses for help.
 constexpr int16_t KeyF1 = 112;
-// Places the rate shows before the plug-in applies its type's precision: the
-// precision a new type gets.
-constexpr int32_t DefaultRateDecimals = 4;
 
 tolm::HostError Error(int32_t number, const std::string& description) {
     return tolm::HostError(number, description, Source);
 }
 
-std::string Trim(const std::string& text) {
-    const size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    const size_t last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
-
-bool IsBlank(const tolm::Variant& value) {
+bool IsBlankValue(const tolm::Variant& value) {
     if (value.IsEmpty() || value.IsNull()) return true;
-    return value.Type() == tolm::VarType::String && Trim(value.ToText()).empty();
+    return value.Type() == tolm::VarType::String && IsBlank(value.ToText());
 }
 
 // A day of validity: the time of day, if any came along, is not part of it.
@@ -46,18 +39,7 @@ tolm::DateTime DayOf(tolm::DateTime value) {
     return tolm::DateTime(std::chrono::floor<std::chrono::days>(value));
 }
 
-// A number as a person types it: the whole text must be the number.
-std::optional<double> ParseNumber(const std::string& text) {
-    std::string digits = text;
-    if (!digits.empty() && digits.front() == '+') digits.erase(0, 1);
-    double value = 0;
-    const char* end = digits.data() + digits.size();
-    auto [stop, ec] = std::from_chars(digits.data(), end, value);
-    if (ec != std::errc() || stop != end || !std::isfinite(value)) return std::nullopt;
-    return value;
-}
-
-int32_t IdValue(const tolm::Variant& value) { return IsBlank(value) ? 0 : value.ToLong(); }
+int32_t IdValue(const tolm::Variant& value) { return IsBlankValue(value) ? 0 : value.ToLong(); }
 
 }  // namespace
 
@@ -82,7 +64,8 @@ BillWindow::BillWindow(std::shared_ptr<Session> session, int32_t mode, int32_t r
       m_mode(mode),
       m_openedRateId(rateId),
       m_menuBar(BuildStandardMenuBar(StandardMenu::RateBill)),
-      m_parameter(std::make_shared<BillWindowParameter>(std::move(filterText))) {
+      m_parameter(std::make_shared<BillWindowParameter>(std::move(filterText))),
+      m_events([this](const tolm::HostError& error) { Report(error); }) {
     if (!m_session) throw Error(tolm::err::ObjectNotSet, "A bill window needs a logged-in session");
 
     DataAccessHooks hooks;
@@ -127,59 +110,6 @@ BillWindow::BillWindow(std::shared_ptr<Session> session, int32_t mode, int32_t r
 BillWindow::~BillWindow() = default;
 
 // ---- events ----------------------------------------------------------------------------------
-
-int32_t BillWindow::Advise(const std::shared_ptr<tolm::IBillEvents>& sink) {
-    if (!sink) throw Error(tolm::err::ObjectNotSet, "There is no event sink to connect");
-    const int32_t cookie = m_nextCookie++;
-    m_sinks.emplace_back(cookie, sink);
-    if (m_attaching) m_editorCookies.push_back(cookie);
-    return cookie;
-}
-
-void BillWindow::Unadvise(int32_t cookie) {
-    auto found = std::find_if(m_sinks.begin(), m_sinks.end(), [cookie](const auto& entry) {
-        return entry.first == cookie;
-    });
-    if (found == m_sinks.end()) {
-        throw Error(tolm::err::InvalidProcedureCall,
-                    "No event sink is connected under the cookie " + std::to_string(cookie));
-    }
-    m_sinks.erase(found);
-}
-
-template <class F>
-bool BillWindow::Raise(const char* eventName, F&& call) {
-    // A sink may connect or disconnect sinks while it handles the event: the
-    // event goes to those connected when it was raised.
-    std::vector<std::shared_ptr<tolm::IBillEvents>> sinks;
-    for (const auto& [cookie, weak] : m_sinks) {
-        if (auto sink = weak.lock()) sinks.push_back(std::move(sink));
-    }
-    std::erase_if(m_sinks, [](const auto& entry) { return entry.second.expired(); });
-
-    bool succeeded = true;
-    for (const auto& sink : sinks) {
-        try {
-            call(*sink);
-        } catch (...) {
-            succeeded = false;
-            RecordFailure(eventName, tolm::CurrentError());
-        }
-    }
-    return succeeded;
-}
-
-bool BillWindow::EditorConnected() const {
-    return std::any_of(m_sinks.begin(), m_sinks.end(), [this](const auto& entry) {
-        return !entry.second.expired() &&
-               std::find(m_editorCookies.begin(), m_editorCookies.end(), entry.first) != m_editorCookies.end();
-    });
-}
-
-void BillWindow::RecordFailure(const std::string& eventName, const tolm::HostError& error) {
-    m_eventFailures.push_back(BillEventFailure{eventName, error});
-    Report(error);
-}
 
 void BillWindow::Report(const tolm::HostError& error) const {
     tolm::OnErrorSilent([&] {
@@ -226,8 +156,8 @@ tolm::Variant BillWindow::SetHeadValue(const std::string& sKey, const tolm::Vari
         // The currency's name goes with the currency.
         tolm::Variant name;
         if (!field.value.IsEmpty()) {
-            auto rows = m_session->Db()->Query("SELECT FName FROM t_Currency WHERE FCurrencyID = ?1", {field.value});
-            name = rows->IsEOF() ? tolm::Variant(std::string()) : rows->Field("FName");
+            const std::optional<CurrencyRecord> currency = FindCurrency(*m_session->Db(), field.value.ToLong());
+            name = tolm::Variant(currency ? currency->name : std::string());
         }
         StoreValue(Field("FBaseProperty"), name);
     }
@@ -236,25 +166,23 @@ tolm::Variant BillWindow::SetHeadValue(const std::string& sKey, const tolm::Vari
 
 void BillWindow::StoreValue(HeadField& field, const tolm::Variant& value) {
     Database& db = *m_session->Db();
-    auto lookup = [&](const char* sql, int32_t id) -> std::string {
-        auto rows = db.Query(sql, {tolm::Variant(id)});
-        return rows->IsEOF() ? std::string() : rows->Field("FText").ToText();
-    };
     switch (field.kind) {
         case FieldKind::Id:
         case FieldKind::Currency:
         case FieldKind::User:
         case FieldKind::Type: {
-            tolm::Variant stored = IsBlank(value) ? tolm::Variant() : tolm::Variant(value.ToLong());
+            tolm::Variant stored = IsBlankValue(value) ? tolm::Variant() : tolm::Variant(value.ToLong());
             std::string text;
             if (!stored.IsEmpty()) {
                 const int32_t id = stored.ToLong();
                 if (field.kind == FieldKind::Currency) {
-                    text = lookup("SELECT FNumber AS FText FROM t_Currency WHERE FCurrencyID = ?1", id);
+                    const std::optional<CurrencyRecord> currency = FindCurrency(db, id);
+                    text = currency ? currency->number : std::string();
                 } else if (field.kind == FieldKind::User) {
-                    text = lookup("SELECT FName AS FText FROM t_User WHERE FUserID = ?1", id);
+                    text = UserNameOf(db, id);
                 } else if (field.kind == FieldKind::Type) {
-                    text = lookup("SELECT FName AS FText FROM t_ExchangeRate WHERE FID = ?1 AND FLevels = 1", id);
+                    const std::optional<TypeValues> type = FindType(db, id);
+                    text = type ? type->name : std::string();
                 } else {
                     text = stored.ToText();
                 }
@@ -264,10 +192,10 @@ void BillWindow::StoreValue(HeadField& field, const tolm::Variant& value) {
             break;
         }
         case FieldKind::Number:
-            field.value = IsBlank(value) ? tolm::Variant() : tolm::Variant(value.ToDouble());
+            field.value = IsBlankValue(value) ? tolm::Variant() : tolm::Variant(value.ToDouble());
             break;
         case FieldKind::Date:
-            field.value = IsBlank(value) ? tolm::Variant() : tolm::Variant(DayOf(value.ToDate()));
+            field.value = IsBlankValue(value) ? tolm::Variant() : tolm::Variant(DayOf(value.ToDate()));
             break;
         case FieldKind::CurrencyName:
         case FieldKind::Text:
@@ -283,12 +211,8 @@ std::string BillWindow::DisplayText(const HeadField& field) const {
         case FieldKind::User:
         case FieldKind::Type:
             return field.text;
-        case FieldKind::Number: {
-            std::string text = tolm::FormatFixed(field.value.ToDouble(), field.control->Decimals());
-            // A whole number shows without the point the format leaves behind.
-            if (!text.empty() && text.back() == '.') text.pop_back();
-            return text;
-        }
+        case FieldKind::Number:
+            return RateDisplayText(field.value.ToDouble(), field.control->Decimals());
         case FieldKind::Date:
             return tolm::FormatDate(field.value.ToDate(), "yyyy-MM-dd");
         default:
@@ -340,14 +264,7 @@ int32_t BillWindow::RecordId() const { return IdValue(Field("FID").value); }
 // ---- loading ---------------------------------------------------------------------------------
 
 void BillWindow::Load(int32_t rateId) {
-    auto rows = m_session->Db()->Query(
-        "SELECT e.FID, e.FCyTo, c.FName AS FCurrencyName, e.FExchangeRate, e.FBegDate, e.FEndDate, e.FChkUserID,"
-        " e.FExchangeRateType, e.FNumber, e.FName, e.FVersion"
-        " FROM t_ExchangeRateEntry e"
-        " JOIN t_ExchangeRate h ON h.FID = e.FID AND h.FLevels = 2"
-        " LEFT JOIN t_Currency c ON c.FCurrencyID = e.FCyTo"
-        " WHERE e.FID = ?1",
-        {tolm::Variant(rateId)});
+    auto rows = RateRow(*m_session->Db(), rateId);
     if (rows->IsEOF()) throw Error(tolm::err::ObjectNotFound, "There is no exchange rate " + std::to_string(rateId));
     StoreValue(Field("FID"), rows->Field("FID"));
     StoreValue(Field("FBase"), rows->Field("FCyTo"));
@@ -382,20 +299,12 @@ void BillWindow::Open(const std::string& editorClass) {
     m_open = true;
     // The sinks the class connects while it attaches are the editor's: only they
     // make the checks a save depends on.
-    m_attaching = true;
-    std::optional<tolm::HostError> showFailure;
-    try {
-        m_editor->Show(shared_from_this());
-    } catch (...) {
-        showFailure = tolm::CurrentError();
-    }
-    m_attaching = false;
-    if (showFailure) RecordFailure("Show", *showFailure);
-    Raise("MenuBarInitialize", [&](tolm::IBillEvents& sink) { sink.MenuBarInitialize(m_menuBar); });
+    m_events.Attach("Show", [&] { m_editor->Show(shared_from_this()); });
+    m_events.Raise("MenuBarInitialize", [&](tolm::IBillEvents& sink) { sink.MenuBarInitialize(m_menuBar); });
     if (m_mode == ModeModify) {
-        Raise("AfterLoadBill", [](tolm::IBillEvents& sink) { sink.AfterLoadBill(); });
+        m_events.Raise("AfterLoadBill", [](tolm::IBillEvents& sink) { sink.AfterLoadBill(); });
     } else {
-        Raise("AfterNewBill", [](tolm::IBillEvents& sink) { sink.AfterNewBill(); });
+        m_events.Raise("AfterNewBill", [](tolm::IBillEvents& sink) { sink.AfterNewBill(); });
     }
 }
 
@@ -410,21 +319,20 @@ void BillWindow::Enter(const std::string& key, const std::string& text) {
         throw Error(tolm::err::Refused, reason.empty() ? TranslateFormat(m_session->Language(), "字段%1已锁定，不能修改。", {field.key})
                                            : TranslateFormat(m_session->Language(), "字段%1已锁定，不能修改：%2", {field.key, reason}));
     }
-    const std::string typed = Trim(text);
+    const std::string typed = Trimmed(text);
     tolm::Variant value;
     if (!typed.empty()) {
         switch (field.kind) {
             case FieldKind::Currency: {
-                auto rows = m_session->Db()->Query(
-                    "SELECT FCurrencyID FROM t_Currency WHERE FNumber = ?1 AND FDeleted = 0", {tolm::Variant(typed)});
-                if (rows->IsEOF()) {
+                const std::optional<CurrencyRecord> currency = FindCurrencyByCode(*m_session->Db(), typed);
+                if (!currency) {
                     throw Error(tolm::err::ObjectNotFound, TranslateFormat(m_session->Language(), "币别代码%1不存在。", {typed}));
                 }
-                value = rows->Field("FCurrencyID");
+                value = tolm::Variant(currency->id);
                 break;
             }
             case FieldKind::Number: {
-                std::optional<double> number = ParseNumber(typed);
+                std::optional<double> number = ParseTypedNumber(typed);
                 if (!number) throw Error(tolm::err::TypeMismatch, TranslateFormat(m_session->Language(), "“%1”不是数字。", {typed}));
                 value = tolm::Variant(*number);
                 break;
@@ -457,24 +365,23 @@ bool BillWindow::HoldsSaveRight(int32_t mode) {
     return asked && holds;
 }
 
-std::optional<BillWindow::RateRow> BillWindow::CollectRow() {
+std::optional<RateValues> BillWindow::CollectRow() {
     Database& db = *m_session->Db();
-    auto refuse = [&](const std::string& description) -> std::optional<RateRow> {
+    auto refuse = [&](const std::string& description) -> std::optional<RateValues> {
         Report(Error(tolm::err::Refused, description));
         return std::nullopt;
     };
-    RateRow row;
+    RateValues row;
     const HeadField& type = Field("FExchangeRateType");
     if (IdValue(type.value) == 0) return refuse(Translate(m_session->Language(), "汇率没有汇率类型。"));
     row.typeId = IdValue(type.value);
-    if (db.Query("SELECT 1 FROM t_ExchangeRate WHERE FID = ?1 AND FLevels = 1", {tolm::Variant(row.typeId)})
-            ->IsEOF()) {
+    if (!TypeExists(db, row.typeId)) {
         return refuse(TranslateFormat(m_session->Language(), "汇率类型%1不存在。", {row.typeId}));
     }
     const HeadField& currency = Field("FBase");
     if (IdValue(currency.value) == 0) return refuse(Translate(m_session->Language(), "请选择汇率的币别。"));
     row.currencyId = IdValue(currency.value);
-    if (db.Query("SELECT 1 FROM t_Currency WHERE FCurrencyID = ?1", {tolm::Variant(row.currencyId)})->IsEOF()) {
+    if (!FindCurrency(db, row.currencyId)) {
         return refuse(TranslateFormat(m_session->Language(), "币别%1不存在。", {row.currencyId}));
     }
     const HeadField& rate = Field("FExchangeRate");
@@ -492,66 +399,31 @@ std::optional<BillWindow::RateRow> BillWindow::CollectRow() {
     return row;
 }
 
-int32_t BillWindow::Write(const RateRow& row, int32_t mode) {
-    using tolm::Variant;
+int32_t BillWindow::Write(const RateValues& row, int32_t mode) {
     Database& db = *m_session->Db();
-    Transaction transaction(db);
-    int32_t id = 0;
+    const std::string& language = m_session->Language();
     if (mode == ModeNew) {
-        // Inside the transaction: nobody can take the id in between.
-        const int64_t newId = NewExchangeRateId(db, false);
-        if (newId > std::numeric_limits<int32_t>::max()) {
-            throw Error(tolm::err::Overflow, Translate(m_session->Language(), "汇率内码已用尽，不能新增汇率。"));
-        }
-        id = static_cast<int32_t>(newId);
-        db.Execute(
-            "INSERT INTO t_ExchangeRate (FID, FNumber, FName, FDigits, FRemark, FLevels, FParentID, FIsNativeRate)"
-            " VALUES (?1, ?2, ?3, (SELECT FDigits FROM t_ExchangeRate WHERE FID = ?4 AND FLevels = 1), '', 2, ?4, 0)",
-            {Variant(id), Variant(row.number), Variant(row.name), Variant(row.typeId)});
-        db.Execute(
-            "INSERT INTO t_ExchangeRateEntry (FID, FCyTo, FExchangeRateType, FExchangeRate, FBegDate, FEndDate,"
-            " FNumber, FName, FChkUserID) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)",
-            {Variant(id), Variant(row.currencyId), Variant(row.typeId), Variant(row.rate), Variant(row.begin),
-             Variant(row.end), Variant(row.number), Variant(row.name), Variant(row.auditorId)});
-    } else {
-        // The rate the window opened, whatever a handler wrote into the FID field.
-        id = m_openedRateId;
-        // Only the row as it was loaded is overwritten: a save, audit or other change
-        // made since by someone else is not lost without a word. The auditor is not
-        // the editor's to write. A reverse rate that no longer matches the rate is
-        // dropped rather than kept wrong.
-        const int64_t entries = db.Execute(
-            "UPDATE t_ExchangeRateEntry SET FCyTo = ?2, FExchangeRateType = ?3,"
-            " FReverseExRate = CASE WHEN FExchangeRate = ?4 THEN FReverseExRate ELSE NULL END,"
-            " FExchangeRate = ?4, FBegDate = ?5, FEndDate = ?6, FNumber = ?7, FName = ?8"
-            " WHERE FID = ?1 AND FVersion = ?9 AND FChkUserID = 0",
-            {Variant(id), Variant(row.currencyId), Variant(row.typeId), Variant(row.rate), Variant(row.begin),
-             Variant(row.end), Variant(row.number), Variant(row.name), Variant(m_loadedVersion)});
-        if (entries == 0) {
-            auto stored = db.Query("SELECT FChkUserID FROM t_ExchangeRateEntry WHERE FID = ?1", {Variant(id)});
-            if (stored->IsEOF()) {
-                throw Error(tolm::err::ObjectNotFound,
-                            TranslateFormat(m_session->Language(), "汇率%1已不存在。", {id}));
-            }
-            if (stored->Field("FChkUserID").ToLong() != 0) {
-                throw Error(tolm::err::Refused,
-                            TranslateFormat(m_session->Language(), "汇率%1打开后已被审核，不能修改。", {id}));
-            }
-            throw Error(tolm::err::Refused, TranslateFormat(m_session->Language(),
-                                                            "汇率%1打开后已被他人修改，不能保存；请重新打开后再修改。",
-                                                            {id}));
-        }
-        const int64_t headers = db.Execute(
-            "UPDATE t_ExchangeRate SET FNumber = ?2, FName = ?3,"
-            " FDigits = (SELECT FDigits FROM t_ExchangeRate WHERE FID = ?4 AND FLevels = 1), FParentID = ?4"
-            " WHERE FID = ?1 AND FLevels = 2",
-            {Variant(id), Variant(row.number), Variant(row.name), Variant(row.typeId)});
-        if (headers == 0) {
-            throw Error(tolm::err::ObjectNotFound, TranslateFormat(m_session->Language(), "汇率%1已不存在。", {id}));
+        try {
+            return InsertRate(db, row);
+        } catch (const tolm::HostError& error) {
+            if (error.Number() != tolm::err::Overflow) throw;
+            throw Error(tolm::err::Overflow, Translate(language, "汇率内码已用尽，不能新增汇率。"));
         }
     }
-    transaction.Commit();
-    return id;
+    // The rate the window opened, whatever a handler wrote into the FID field.
+    const int32_t id = m_openedRateId;
+    switch (UpdateRate(db, id, row, m_loadedVersion)) {
+        case RateUpdate::Saved:
+            return id;
+        case RateUpdate::Missing:
+            throw Error(tolm::err::ObjectNotFound, TranslateFormat(language, "汇率%1已不存在。", {id}));
+        case RateUpdate::Audited:
+            throw Error(tolm::err::Refused, TranslateFormat(language, "汇率%1打开后已被审核，不能修改。", {id}));
+        case RateUpdate::ChangedMeanwhile:
+            break;
+    }
+    throw Error(tolm::err::Refused,
+                TranslateFormat(language, "汇率%1打开后已被他人修改，不能保存；请重新打开后再修改。", {id}));
 }
 
 std::shared_ptr<tolm::Dictionary> BillWindow::SavedValues() const {
@@ -566,7 +438,7 @@ bool BillWindow::Save() {
     if (!HoldsSaveRight(mode)) return false;
     // Without the editor nothing checks the rate (currency, amount, validity, code):
     // a BeforeSave that no one hears must not pass for one that found no fault.
-    if (!EditorConnected()) {
+    if (!m_events.AttachedSinkConnected()) {
         Report(Error(tolm::err::Refused,
                      Translate(m_session->Language(), "汇率编辑器未能连接到窗口，无法在保存前检查汇率，不能保存。")));
         return false;
@@ -574,10 +446,10 @@ bool BillWindow::Save() {
 
     bool bCancel = false;
     // Checks that could not be made must not let the rate through.
-    const bool checked = Raise("BeforeSave", [&](tolm::IBillEvents& sink) { sink.BeforeSave(bCancel); });
+    const bool checked = m_events.Raise("BeforeSave", [&](tolm::IBillEvents& sink) { sink.BeforeSave(bCancel); });
     if (!checked || bCancel) return false;
 
-    std::optional<RateRow> row = CollectRow();
+    std::optional<RateValues> row = CollectRow();
     if (!row) return false;
     int32_t id = 0;
     try {
@@ -588,7 +460,7 @@ bool BillWindow::Save() {
     }
 
     StoreValue(Field("FID"), tolm::Variant(id));
-    Raise("SaveBillSuccess", [values = SavedValues()](tolm::IBillEvents& sink) { sink.SaveBillSuccess(values); });
+    m_events.Raise("SaveBillSuccess", [values = SavedValues()](tolm::IBillEvents& sink) { sink.SaveBillSuccess(values); });
 
     m_mode = ModeModify;
     m_openedRateId = id;
@@ -602,8 +474,8 @@ int32_t BillWindow::RequestHelp() {
     RequireOpen("show help");
     int32_t iHelpId = 0;
     int32_t lGetPathMode = 0;
-    const std::string classType = std::to_string(ExchangeRateClassTypeId);
-    Raise("HelpHandler", [&](tolm::IBillEvents& sink) {
+    const std::string classType = std::to_string(tolm::ExchangeRateClassTypeId);
+    m_events.Raise("HelpHandler", [&](tolm::IBillEvents& sink) {
         sink.HelpHandler(KeyF1, 0, iHelpId, "", classType, m_mode, lGetPathMode);
     });
     return iHelpId;

@@ -17,11 +17,13 @@
 #include <vector>
 
 #include "db/data_access.h"
+#include "model/rate_store.h"
 #include "services/session.h"
 #include "tolm/plugin_abi.h"
 #include "tolm/windows.h"
 #include "windows/bill_window_control.h"
 #include "windows/bill_window_parameter.h"
+#include "windows/event_source.h"
 #include "windows/menu_bar.h"
 
 namespace hub {
@@ -32,12 +34,6 @@ inline constexpr const char* RateBillEditClass = "TolmBaseQelPlugin.CExRateBillE
 // The filter text of the exchange-rate list while it shows the rates of one type:
 // what the list hands to the editor it opens.
 std::string RateListFilter(int32_t typeId);
-
-// An event handler that failed: the event's name and the error it raised.
-struct BillEventFailure {
-    std::string eventName;
-    tolm::HostError error;
-};
 
 class BillWindow : public tolm::IBillInterface, public std::enable_shared_from_this<BillWindow> {
 public:
@@ -60,10 +56,10 @@ public:
     // session's language.
     std::shared_ptr<tolm::IDataAccess> DataAccess() const override { return m_dataAccess; }
     std::shared_ptr<tolm::IMenuBar> MenuBar() const override { return m_menuBar; }
-    // Holds the sink weakly; raises ObjectNotSet for nullptr.
-    int32_t Advise(const std::shared_ptr<tolm::IBillEvents>& sink) override;
+    // Holds the sink weakly; raises ObjectNotSet for nullptr (event_source.h).
+    int32_t Advise(const std::shared_ptr<tolm::IBillEvents>& sink) override { return m_events.Advise(sink); }
     // Raises InvalidProcedureCall for a cookie that is not connected.
-    void Unadvise(int32_t cookie) override;
+    void Unadvise(int32_t cookie) override { m_events.Unadvise(cookie); }
     int32_t Mode() const override { return m_mode; }
     // Keys are matched without regard to letter case; an empty field's value is the
     // empty text. Raises ObjectNotFound for an
@@ -131,7 +127,7 @@ public:
     // handler may overwrite it; a save still writes the rate the window opened.
     int32_t RecordId() const;
     // Every event handler failure since the window was made, in order.
-    const std::vector<BillEventFailure>& EventFailures() const { return m_eventFailures; }
+    const std::vector<EventFailure>& EventFailures() const { return m_events.Failures(); }
 
 private:
     enum class FieldKind { Id, Currency, CurrencyName, Number, Date, User, Type, Text };
@@ -142,17 +138,6 @@ private:
         tolm::Variant value;
         std::string text;  // display text of lookup fields (currency, user, type)
         std::shared_ptr<BillWindowControl> control;
-    };
-    // The values written to the database by one save.
-    struct RateRow {
-        int32_t typeId = 0;
-        int32_t currencyId = 0;
-        double rate = 0;
-        tolm::DateTime begin{};
-        tolm::DateTime end{};
-        std::string number;
-        std::string name;
-        int32_t auditorId = 0;
     };
 
     BillWindow(std::shared_ptr<Session> session, int32_t mode, int32_t rateId, std::string filterText);
@@ -168,18 +153,10 @@ private:
     bool HoldsSaveRight(int32_t mode);
     // The host's own checks of what it is about to store; reports and answers
     // nothing when a value is missing or unknown.
-    std::optional<RateRow> CollectRow();
-    int32_t Write(const RateRow& row, int32_t mode);
+    std::optional<RateValues> CollectRow();
+    int32_t Write(const RateValues& row, int32_t mode);
     std::shared_ptr<tolm::Dictionary> SavedValues() const;
 
-    // Raises an event to every connected sink in the order they connected; a sink
-    // that fails is recorded and reported, and the next sink still gets the event.
-    // True when no sink failed.
-    template <class F>
-    bool Raise(const char* eventName, F&& call);
-    // Whether a sink the editor class connected while attaching is still connected.
-    bool EditorConnected() const;
-    void RecordFailure(const std::string& eventName, const tolm::HostError& error);
     // Hands an error to the message service's error report; a missing or failing
     // service loses the message, never the outcome.
     void Report(const tolm::HostError& error) const;
@@ -195,14 +172,12 @@ private:
     std::vector<HeadField> m_fields;
     std::string m_caption;
     std::vector<std::pair<int32_t, std::string>> m_statusTexts;
-    std::vector<std::pair<int32_t, std::weak_ptr<tolm::IBillEvents>>> m_sinks;
-    int32_t m_nextCookie = 1;
-    std::vector<int32_t> m_editorCookies;
-    bool m_attaching = false;
+    // The sinks the editor class connects while it attaches are the ones whose
+    // checks a save depends on.
+    EventSource<tolm::IBillEvents> m_events;
     std::shared_ptr<tolm::IBillEventClass> m_editor;
     bool m_open = false;
     bool m_closed = false;
-    std::vector<BillEventFailure> m_eventFailures;
 };
 
 }  // namespace hub

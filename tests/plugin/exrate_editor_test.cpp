@@ -14,12 +14,13 @@
 #include <vector>
 
 #include "core/class_loader.h"
-#include "db/company_setup.h"
-#include "services/catalogue.h"
+#include "model/company_setup.h"
+#include "i18n/catalogue.h"
 #include "exrate_editor/ex_rate_bill_edit.h"
 #include "frame/live_objects.h"
 #include "support/host_fixture.h"
 #include "support/temp_dir.h"
+#include "tolm/base_data.h"
 #include "tolm/components.h"
 #include "tolm/platform.h"
 #include "tolm/registry.h"
@@ -307,7 +308,7 @@ TEST_F(ExRateEditor, ChecksRunInOrderAndTheFirstFailureAloneIsShown) {
         OpenBill bill(NewRateWindow(CompanyType));
         // Everything wrong at once: audited, home currency, negative rate, dates reversed.
         bill->SetHeadValue("FChkUserID", Variant(1), false);
-        bill->SetHeadValue("FBase", Variant(hub::HomeCurrencyId), true);
+        bill->SetHeadValue("FBase", Variant(tolm::HomeCurrencyId), true);
         bill->SetHeadValue("FExchangeRate", Variant(-3.0), false);
         bill->SetHeadValue("FBegDate", Variant("2024-03-31"), false);
         bill->SetHeadValue("FEndDate", Variant("2024-03-01"), false);
@@ -333,7 +334,7 @@ TEST_F(ExRateEditor, AnAuditedRateIsRefusedFirstEvenWhenItsDatesCannotBeRead) {
     RunOnFreshThread([&] {
         OpenBill bill(NewRateWindow(CompanyType));
         bill->SetHeadValue("FChkUserID", Variant(1), false);
-        bill->SetHeadValue("FBase", Variant(hub::HomeCurrencyId), true);
+        bill->SetHeadValue("FBase", Variant(tolm::HomeCurrencyId), true);
         bill->SetHeadValue("FBegDate", Variant(), false);  // no first day: cannot be read as a date
         EXPECT_FALSE(bill->Save());
         EXPECT_EQ(Messages(), std::vector<std::string>{AuditedText});

@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "db/company_setup.h"
+#include "model/company_setup.h"
 #include "db/data_access.h"
 #include "db/dialect_bridge.h"
 #include "db/migrations.h"
@@ -49,47 +49,47 @@ TEST(DialectBridge, SplitsABatchOnlyWhereANewStatementStarts) {
 }
 
 TEST(DialectBridge, TurnsTopIntoLimitAtTheEndOfItsSelect) {
-    EXPECT_EQ(TranslateStatement("select top 1 1 from t_ExchangeRate where FParentID=5 and FIsNativeRate<>1"),
+    EXPECT_EQ(TranslateStatement("select top 1 1 from t_ExchangeRate where FParentID=5 and FIsNativeRate<>1", SqliteDialect()),
               "select 1 from t_ExchangeRate where FParentID=5 and FIsNativeRate<>1 limit 1");
-    EXPECT_EQ(TranslateStatement("SELECT DISTINCT TOP 10 FCyTo FROM t ORDER BY FCyTo"),
+    EXPECT_EQ(TranslateStatement("SELECT DISTINCT TOP 10 FCyTo FROM t ORDER BY FCyTo", SqliteDialect()),
               "SELECT DISTINCT FCyTo FROM t ORDER BY FCyTo limit 10");
-    EXPECT_EQ(TranslateStatement("select a from t where FID in (select top (2) FID from u order by FID) -- first two"),
+    EXPECT_EQ(TranslateStatement("select a from t where FID in (select top (2) FID from u order by FID) -- first two", SqliteDialect()),
               "select a from t where FID in (select FID from u order by FID limit (2)) -- first two");
-    EXPECT_EQ(TranslateStatement("select 'top 5' from t"), "select 'top 5' from t");
+    EXPECT_EQ(TranslateStatement("select 'top 5' from t", SqliteDialect()), "select 'top 5' from t");
 
-    EXPECT_THROW(TranslateStatement("select top 10 percent a from t"), tolm::HostError);
-    EXPECT_THROW(TranslateStatement("select top 1 a from t union select b from u"), tolm::HostError);
+    EXPECT_THROW(TranslateStatement("select top 10 percent a from t", SqliteDialect()), tolm::HostError);
+    EXPECT_THROW(TranslateStatement("select top 1 a from t union select b from u", SqliteDialect()), tolm::HostError);
 }
 
 TEST(DialectBridge, DateLiteralsInTheMachinesFormatCompareInDateOrder) {
-    EXPECT_EQ(TranslateStatement("select 1 from t where FEndDate>='2024-3-1'"),
+    EXPECT_EQ(TranslateStatement("select 1 from t where FEndDate>='2024-3-1'", SqliteDialect()),
               "select 1 from t where FEndDate>='2024-03-01'");
-    EXPECT_EQ(TranslateStatement("select 1 from t where FEndDate>='2024/03/01 8:30'"),
+    EXPECT_EQ(TranslateStatement("select 1 from t where FEndDate>='2024/03/01 8:30'", SqliteDialect()),
               "select 1 from t where FEndDate>='2024-03-01 08:30:00'");
     // Codes, invalid days and text are left alone.
-    EXPECT_EQ(TranslateStatement("select '01.USD.20240301', '2024-2-30', '2024-03'"),
+    EXPECT_EQ(TranslateStatement("select '01.USD.20240301', '2024-2-30', '2024-03'", SqliteDialect()),
               "select '01.USD.20240301', '2024-2-30', '2024-03'");
 }
 
 TEST(DialectBridge, ReadsProcedureCalls) {
-    BridgeStatement call = ParseStatement("exec p_BASE_CreateLogView 'S1_2'");
+    BridgeStatement call = ParseStatement("exec p_BASE_CreateLogView 'S1_2'", SqliteDialect());
     EXPECT_EQ(call.kind, BridgeStatement::Kind::Procedure);
     EXPECT_EQ(call.procedure, "p_BASE_CreateLogView");
     EXPECT_THAT(call.args, ElementsAre("S1_2"));
 
-    call = ParseStatement("EXECUTE dbo.[p_Other] 'it''s, quoted', 42 , N'文本', ;");
+    call = ParseStatement("EXECUTE dbo.[p_Other] 'it''s, quoted', 42 , N'文本', ;", SqliteDialect());
     EXPECT_EQ(call.procedure, "p_Other");
     EXPECT_THAT(call.args, ElementsAre("it's, quoted", "42", "文本", ""));
 
-    EXPECT_TRUE(ParseStatement("exec p_NoArgs").args.empty());
-    EXPECT_THROW(ParseStatement("exec ('select 1')"), tolm::HostError);
-    EXPECT_EQ(ParseStatement("select 1").kind, BridgeStatement::Kind::Sql);
+    EXPECT_TRUE(ParseStatement("exec p_NoArgs", SqliteDialect()).args.empty());
+    EXPECT_THROW(ParseStatement("exec ('select 1')", SqliteDialect()), tolm::HostError);
+    EXPECT_EQ(ParseStatement("select 1", SqliteDialect()).kind, BridgeStatement::Kind::Sql);
 }
 
 class DataAccessScenario : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_db = OpenSqlite(":memory:");
+        m_db = OpenDatabase(":memory:");
         InitCompany(*m_db, true);
         m_access = std::make_shared<DataAccess>(m_db);
     }

@@ -1,7 +1,9 @@
 // The company schema: migrations, and the rules the database keeps whoever writes.
 #include <gtest/gtest.h>
 
-#include "db/company_setup.h"
+#include "model/company_setup.h"
+#include "tolm/base_data.h"
+#include "model/rate_store.h"
 #include "db/migrations.h"
 #include "support/temp_dir.h"
 
@@ -15,7 +17,7 @@ int64_t Scalar(Database& db, const std::string& sql, const Params& params = {}) 
 }
 
 TEST(Migrations, RunningTwiceChangesNothing) {
-    auto db = OpenSqlite(":memory:");
+    auto db = OpenDatabase(":memory:");
     EXPECT_EQ(SchemaVersion(*db), 0);
     Migrate(*db);
     EXPECT_EQ(SchemaVersion(*db), CurrentSchemaVersion());
@@ -32,13 +34,13 @@ TEST(Migrations, ADatabaseOfANewerProgramIsRefusedAndKept) {
     test::TempDir dir;
     auto path = dir / "company.db";
     {
-        auto db = OpenSqlite(path);
+        auto db = OpenDatabase(path);
         Migrate(*db);
         db->Execute("INSERT INTO t_SchemaVersion (FVersion, FApplied) VALUES (?1, '2030-01-01 00:00:00')",
                     {Variant(CurrentSchemaVersion() + 1)});
         db->Execute("DROP VIEW v_BASE_LogForQEL");
     }
-    auto db = OpenSqlite(path);
+    auto db = OpenDatabase(path);
     try {
         Migrate(*db);
         FAIL() << "a newer database was accepted";
@@ -56,7 +58,7 @@ TEST(Migrations, ADatabaseOfANewerProgramIsRefusedAndKept) {
 class RateRules : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_db = OpenSqlite(":memory:");
+        m_db = OpenDatabase(":memory:");
         InitCompany(*m_db, false);
     }
 
@@ -157,7 +159,7 @@ TEST_F(RateRules, ARateIsAboveZeroAndNeverInTheHomeCurrency) {
     };
     EXPECT_THROW(insert(2, 0), tolm::HostError);
     EXPECT_THROW(insert(2, -3), tolm::HostError);
-    EXPECT_THROW(insert(HomeCurrencyId, 1), tolm::HostError);
+    EXPECT_THROW(insert(tolm::HomeCurrencyId, 1), tolm::HostError);
     EXPECT_THROW(insert(2, 7.1, "0099-03-01"), tolm::HostError) << "a year no program date can hold";
     EXPECT_EQ(Scalar(*m_db, "SELECT count(*) AS n FROM t_ExchangeRate WHERE FLevels = 2"), 0)
         << "each refusal took its header along";

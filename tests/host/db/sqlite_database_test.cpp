@@ -18,7 +18,7 @@ int64_t Count(Database& db, const std::string& table) {
 }
 
 TEST(SqliteDatabase, RefusesASecondStatementAndRunsNeitherPart) {
-    auto db = OpenSqlite(":memory:");
+    auto db = OpenDatabase(":memory:");
     db->Execute("CREATE TABLE t (v INTEGER)");
     db->Execute("INSERT INTO t VALUES (1)");
 
@@ -40,7 +40,7 @@ TEST(SqliteDatabase, RefusesASecondStatementAndRunsNeitherPart) {
 }
 
 TEST(SqliteDatabase, ValuesGoInAsStoredFormsAndComeBackTyped) {
-    auto db = OpenSqlite(":memory:");
+    auto db = OpenDatabase(":memory:");
     db->Execute("CREATE TABLE v (FDay DATE, FMoment DATETIME, FText TEXT, FInt INTEGER, FReal REAL, FFlag)");
     auto day = tolm::MakeDate(2024, 3, 1);
     auto moment = tolm::MakeDate(2024, 3, 1) + std::chrono::hours(13) + std::chrono::minutes(5) + std::chrono::seconds(9);
@@ -74,7 +74,7 @@ TEST(SqliteDatabase, ValuesGoInAsStoredFormsAndComeBackTyped) {
 }
 
 TEST(SqliteDatabase, NestedTransactionsCommitOnlyAtTheOutermostLevel) {
-    auto db = OpenSqlite(":memory:");
+    auto db = OpenDatabase(":memory:");
     db->Execute("CREATE TABLE t (v INTEGER)");
 
     db->Begin();
@@ -109,7 +109,7 @@ TEST(SqliteDatabase, NestedTransactionsCommitOnlyAtTheOutermostLevel) {
 }
 
 TEST(SqliteDatabase, ARefusedCommitLeavesNothingAndTheConnectionUsable) {
-    auto db = OpenSqlite(":memory:");
+    auto db = OpenDatabase(":memory:");
     db->Execute("CREATE TABLE parent (id INTEGER PRIMARY KEY)");
     db->Execute("CREATE TABLE child (id INTEGER REFERENCES parent (id) DEFERRABLE INITIALLY DEFERRED)");
 
@@ -127,7 +127,7 @@ TEST(SqliteDatabase, ARefusedCommitLeavesNothingAndTheConnectionUsable) {
 // an I/O error in the field). Whatever the caller runs after that must not be
 // stored statement by statement behind its back.
 TEST(SqliteDatabase, ATransactionTheDatabaseEndedRefusesEverythingUntilRolledBack) {
-    auto db = OpenSqlite(":memory:");
+    auto db = OpenDatabase(":memory:");
     db->Execute("CREATE TABLE t (v INTEGER UNIQUE)");
     db->Execute("INSERT INTO t VALUES (1)");
 
@@ -185,14 +185,14 @@ TEST(SqliteDatabase, ATransactionTheDatabaseEndedRefusesEverythingUntilRolledBac
 
 TEST(SqliteDatabase, NewFileGetsWriteAheadLogAndForeignKeys) {
     test::TempDir dir;
-    auto db = OpenSqlite(dir / "company.db");
+    auto db = OpenDatabase(dir / "company.db");
     EXPECT_EQ(db->Query("PRAGMA journal_mode")->Field("journal_mode").ToString(), "wal");
     EXPECT_EQ(db->Query("PRAGMA foreign_keys")->Field("foreign_keys").ToLong(), 1);
-    EXPECT_EQ(db->Backend(), "sqlite");
+    EXPECT_EQ(db->SqlDialect().Name(), "sqlite");
 
     // An empty file is a new database, not a foreign one.
     test::WriteFile(dir / "empty.db", "");
-    EXPECT_NO_THROW(OpenSqlite(dir / "empty.db"));
+    EXPECT_NO_THROW(OpenDatabase(dir / "empty.db"));
 }
 
 TEST(SqliteDatabase, RefusesFilesThatAreNotOursAndLeavesThemAlone) {
@@ -201,7 +201,7 @@ TEST(SqliteDatabase, RefusesFilesThatAreNotOursAndLeavesThemAlone) {
     std::string content = "FNumber,FName\r\n01,公司汇率\r\n";
     test::WriteFile(text, content);
     try {
-        OpenSqlite(text);
+        OpenDatabase(text);
         FAIL() << "a text file was opened as a database";
     } catch (const tolm::HostError& error) {
         EXPECT_EQ(error.Number(), tolm::err::Database);
@@ -221,7 +221,7 @@ TEST(SqliteDatabase, RefusesFilesThatAreNotOursAndLeavesThemAlone) {
     }
     std::string before = test::ReadFile(foreign);
     try {
-        OpenSqlite(foreign);
+        OpenDatabase(foreign);
         FAIL() << "another program's database was taken over";
     } catch (const tolm::HostError& error) {
         EXPECT_NE(error.Description().find("another program"), std::string::npos);

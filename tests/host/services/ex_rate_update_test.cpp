@@ -5,8 +5,8 @@
 #include <chrono>
 #include <filesystem>
 
-#include "db/date_text.h"
-#include "db/user_rights.h"
+#include "base/date_text.h"
+#include "model/user_store.h"
 #include "services/services_fixture.h"
 #include "support/temp_dir.h"
 #include "tolm/host_error.h"
@@ -168,7 +168,7 @@ TEST_F(ExRateUpdateTest, SameUserOptionLeavesReverseAuditToTheAuditor) {
 TEST_F(ExRateUpdateTest, RefusalsAreToldOnlyAfterTheWriteLockIsReleased) {
     hub::test::TempDir dir;
     const std::filesystem::path file = dir / "company.db";
-    m_db = hub::OpenSqlite(file);
+    m_db = hub::OpenDatabase(file);
     hub::InitCompany(*m_db, true);
     SetRights("auditor", rights::BaseDataSubsystem, rights::Audit);
 

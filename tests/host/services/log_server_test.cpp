@@ -1,7 +1,7 @@
 // The operation log: writing records, and deleting those a filter selects without
 // letting the filter do anything else.
-#include "db/date_text.h"
-#include "db/user_rights.h"
+#include "base/date_text.h"
+#include "model/user_store.h"
 #include "services/services_fixture.h"
 #include "services/sql_condition.h"
 #include "tolm/host_error.h"

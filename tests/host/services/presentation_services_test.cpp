@@ -2,7 +2,7 @@
 // dialog fonts and message boxes.
 #include <cstdlib>
 
-#include "services/data_directory.h"
+#include "base/paths.h"
 #include "services/help_tool.h"
 #include "services/services_fixture.h"
 #include "support/temp_dir.h"

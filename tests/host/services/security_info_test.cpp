@@ -1,5 +1,5 @@
 // Rights and stored options: what each kind of user may do, and what is stored.
-#include "db/user_rights.h"
+#include "model/user_store.h"
 #include "services/services_fixture.h"
 #include "tolm/host_error.h"
 

@@ -10,8 +10,10 @@
 
 #include <gtest/gtest.h>
 
-#include "db/company_setup.h"
+#include "core/runtime.h"
 #include "db/database.h"
+#include "model/company_setup.h"
+#include "support/test_runtime.h"
 #include "platform/headless_platform.h"
 #include "services/services.h"
 #include "services/session.h"
@@ -24,22 +26,16 @@ namespace hub::test {
 class ServicesTest : public ::testing::Test {
 protected:
     ServicesTest() {
-        m_db = OpenSqlite(":memory:");
+        m_db = OpenDatabase(":memory:");
         InitCompany(*m_db, true);
         m_platform = std::make_shared<HeadlessPlatform>();
         m_platform->SetTerminal(Terminal{&m_in, &m_out, false});
-        tolm::InstallPlatform(m_platform);
-    }
-
-    ~ServicesTest() override {
-        UnregisterServices();
-        tolm::InstallPlatform(nullptr);
+        m_runtime = std::make_unique<Runtime>(TestRuntimeOptions(m_platform));
     }
 
     // Logs the user in and registers the services for that login.
     std::shared_ptr<Session> LogIn(const std::string& user, const std::string& language = "chs") {
-        m_session = Login(m_db, user, language);
-        RegisterServices(m_session);
+        m_session = m_runtime->LogIn(m_db, user, language);
         return m_session;
     }
 
@@ -84,6 +80,7 @@ protected:
     std::ostringstream m_out;
     std::shared_ptr<Database> m_db;
     std::shared_ptr<HeadlessPlatform> m_platform;
+    std::unique_ptr<Runtime> m_runtime;
     std::shared_ptr<Session> m_session;
 };
 

@@ -29,7 +29,7 @@ TEST_F(ServicesTest, LoginDescribesTheUserTheMachineAndTheDatabase) {
 
 TEST_F(ServicesTest, LoginNamesTheDatabaseFileItWorksOn) {
     hub::test::TempDir dir;
-    auto fileDb = hub::OpenSqlite(dir / "company.db");
+    auto fileDb = hub::OpenDatabase(dir / "company.db");
     hub::InitCompany(*fileDb, false);
     auto session = hub::Login(fileDb, "administrator", "chs");
     EXPECT_EQ(session->DatabaseName(), "company.db");

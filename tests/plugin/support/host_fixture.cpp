@@ -5,24 +5,19 @@
 #include <exception>
 #include <thread>
 
-#include "db/company_setup.h"
-#include "services/services.h"
-#include "tolm/platform.h"
+#include "model/company_setup.h"
+#include "support/test_runtime.h"
 
 namespace qel::test {
 
 HostFixture::HostFixture(const std::string& userName, const std::string& language, bool demo)
-    : m_db(hub::OpenSqlite(":memory:")), m_platform(std::make_shared<hub::HeadlessPlatform>()) {
+    : m_db(hub::OpenDatabase(":memory:")), m_platform(std::make_shared<hub::HeadlessPlatform>()) {
     hub::InitCompany(*m_db, demo);
-    m_session = hub::Login(m_db, userName, language);
-    hub::RegisterServices(m_session);
-    tolm::InstallPlatform(m_platform);
+    m_runtime = std::make_unique<hub::Runtime>(hub::TestRuntimeOptions(m_platform));
+    m_session = m_runtime->LogIn(m_db, userName, language);
 }
 
-HostFixture::~HostFixture() {
-    hub::UnregisterServices();
-    tolm::InstallPlatform(nullptr);
-}
+HostFixture::~HostFixture() = default;
 
 std::vector<std::string> HostFixture::Messages() const {
     std::vector<std::string> prompts;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "core/runtime.h"
 #include "db/database.h"
 #include "platform/headless_platform.h"
 #include "services/session.h"
@@ -30,8 +31,9 @@ public:
 
 private:
     std::shared_ptr<hub::Database> m_db;
-    std::shared_ptr<hub::Session> m_session;
     std::shared_ptr<hub::HeadlessPlatform> m_platform;
+    std::unique_ptr<hub::Runtime> m_runtime;
+    std::shared_ptr<hub::Session> m_session;
 };
 
 // The plug-in keeps its language, loaders and counters per thread: a scenario that

@@ -1,9 +1,13 @@
-// Where the host finds the files it ships beside its programs: catalogues and help.
+// Where the host finds itself and the files it ships beside its programs.
 #pragma once
 
 #include <filesystem>
 
 namespace hub {
+
+// The folder of the running program (the current folder when the system cannot
+// tell).
+std::filesystem::path ProgramDirectory();
 
 // $TOLM_DATA_DIR when it is set and not empty; otherwise share/tolm beside the
 // folder of the running program (<program folder>/../share/tolm), so a program in

@@ -1,8 +1,8 @@
 // The host's rights test, against masks as other programs may have stored them.
 #include <gtest/gtest.h>
 
-#include "db/company_setup.h"
-#include "db/user_rights.h"
+#include "model/company_setup.h"
+#include "model/user_store.h"
 
 namespace hub {
 namespace {
@@ -12,7 +12,7 @@ using tolm::Variant;
 class UserRightsTest : public ::testing::Test {
 protected:
     UserRightsTest() {
-        m_db = OpenSqlite(":memory:");
+        m_db = OpenDatabase(":memory:");
         InitCompany(*m_db, false);
         m_db->Execute("INSERT INTO t_User (FName) VALUES ('clerk')");
         m_clerk = m_db->Query("SELECT FUserID FROM t_User WHERE FName = 'clerk'")->Field("FUserID").ToLong();

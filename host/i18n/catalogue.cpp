@@ -1,10 +1,10 @@
-#include "services/catalogue.h"
+#include "i18n/catalogue.h"
 
 #include <fstream>
 #include <sstream>
 
-#include "db/text_util.h"
-#include "services/data_directory.h"
+#include "base/text_util.h"
+#include "base/paths.h"
 #include "tolm/host_error.h"
 #include "tolm/host_library.h"
 

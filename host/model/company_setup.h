@@ -3,14 +3,9 @@
 
 #include <cstdint>
 
-#include "database.h"
+#include "db/database.h"
 
 namespace hub {
-
-inline constexpr int32_t ExchangeRateClassTypeId = 1014002;
-inline constexpr int32_t HomeCurrencyId = 1;
-// Exchange-rate types below this id are the system's presets.
-inline constexpr int32_t FirstUserTypeId = 1000;
 
 // Migrates the database and fills in what a usable company needs: the currencies
 // (the home currency CNY as id 1), the preset exchange-rate types 01 公司汇率 and
@@ -23,10 +18,13 @@ inline constexpr int32_t FirstUserTypeId = 1000;
 // or none of it.
 void InitCompany(Database& db, bool demo);
 
-// The id for a new row of t_ExchangeRate / t_ExchangeRateEntry: a rate's header and
-// entry share one id, so a new id is one above the highest of both tables; a type's
-// id is at least FirstUserTypeId. Call it inside the transaction that inserts the
-// row, so no other writer can take the same id in between.
-int64_t NewExchangeRateId(Database& db, bool forType);
+// How much a company holds; all 0 for a database without the company's schema.
+struct CompanyCounts {
+    int types = 0;
+    int rates = 0;
+    int users = 0;
+    int logRecords = 0;
+};
+CompanyCounts CountCompany(Database& db);
 
 }  // namespace hub

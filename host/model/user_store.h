@@ -1,4 +1,4 @@
-// Users' rights as the company database stores them.
+// Users and their rights as the company database stores them.
 //
 // A right is a bit in t_UserRight.FRights of the row (FUserID, FSubSystem,
 // FObjectNumber). The first number of a rights test names the subsystem, the second
@@ -7,8 +7,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
-#include "database.h"
+#include "db/database.h"
 
 namespace hub {
 
@@ -50,5 +52,23 @@ bool UserIsAdministrator(Database& db, int64_t userId);
 
 // Adds the bits of `mask` to the user's rights on the subsystem's object.
 void GrantRight(Database& db, int64_t userId, int32_t subsystem, int32_t objectNumber, int32_t mask);
+
+struct UserRecord {
+    int32_t id = 0;
+    std::string name;
+    bool forbidden = false;
+};
+
+// The user of that name, compared as stored (the names are ASCII and the column
+// compares without regard to letter case); nothing when there is none.
+std::optional<UserRecord> FindUserByName(Database& db, const std::string& name);
+
+// The name of the user with that id; "" when there is none (any more).
+std::string UserNameOf(Database& db, int64_t userId);
+
+// The id of the user of that name, added (with `description`, as administrator or
+// not, under `preferredId` when that id is free) when there is none yet.
+int64_t EnsureUser(Database& db, const std::string& name, const std::string& description, bool administrator,
+                   int64_t preferredId);
 
 }  // namespace hub

@@ -1,7 +1,7 @@
 // The host's shared text helpers: what counts as blank, and which letters fold.
 #include <gtest/gtest.h>
 
-#include "db/text_util.h"
+#include "base/text_util.h"
 
 namespace hub {
 namespace {

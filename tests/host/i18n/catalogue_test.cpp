@@ -1,6 +1,6 @@
 // Translation catalogues: the .po reader, the shipped catalogues, and the host's
 // own messages in each language.
-#include "services/catalogue.h"
+#include "i18n/catalogue.h"
 
 #include <cstdlib>
 #include <regex>
@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "services/data_directory.h"
+#include "base/paths.h"
 #include "support/temp_dir.h"
 #include "tolm/host_error.h"
 

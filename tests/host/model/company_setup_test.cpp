@@ -4,8 +4,10 @@
 #include <cmath>
 #include <map>
 
-#include "db/company_setup.h"
-#include "db/user_rights.h"
+#include "model/company_setup.h"
+#include "tolm/base_data.h"
+#include "model/rate_store.h"
+#include "model/user_store.h"
 
 namespace hub {
 namespace {
@@ -26,7 +28,7 @@ std::map<std::string, int64_t> Counts(Database& db) {
 }
 
 TEST(CompanySetup, InitAloneGivesAUsableEmptyCompany) {
-    auto db = OpenSqlite(":memory:");
+    auto db = OpenDatabase(":memory:");
     InitCompany(*db, false);
     auto first = Counts(*db);
     InitCompany(*db, false);
@@ -59,7 +61,7 @@ TEST(CompanySetup, InitAloneGivesAUsableEmptyCompany) {
 }
 
 TEST(CompanySetup, InitKeepsWhatTheCompanyAlreadyHas) {
-    auto db = OpenSqlite(":memory:");
+    auto db = OpenDatabase(":memory:");
     InitCompany(*db, false);
     db->Execute("UPDATE t_SystemProfile SET FValue = '1' WHERE FCategory = 'BaseData' AND FKey = 'CheckUser'");
     db->Execute("UPDATE t_ExchangeRate SET FDigits = 6 WHERE FID = 2");
@@ -74,7 +76,7 @@ TEST(CompanySetup, InitKeepsWhatTheCompanyAlreadyHas) {
 class DemoCompany : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_db = OpenSqlite(":memory:");
+        m_db = OpenDatabase(":memory:");
         InitCompany(*m_db, true);
     }
     std::shared_ptr<Database> m_db;
@@ -143,8 +145,8 @@ TEST_F(DemoCompany, UserTypesUsersAndRights) {
     ASSERT_EQ(byNumber.size(), 4u);
     EXPECT_EQ(byNumber["03"].second, 6);
     EXPECT_EQ(byNumber["04"].second, 2);
-    EXPECT_GE(byNumber["03"].first, FirstUserTypeId);
-    EXPECT_GE(byNumber["04"].first, FirstUserTypeId);
+    EXPECT_GE(byNumber["03"].first, tolm::FirstUserTypeId);
+    EXPECT_GE(byNumber["04"].first, tolm::FirstUserTypeId);
 
     auto userId = [&](const char* name) {
         return static_cast<int64_t>(
@@ -170,10 +172,10 @@ TEST_F(DemoCompany, NewIdsComeFromBothRateTables) {
     int64_t highest = Scalar(*m_db, "SELECT MAX(FID) AS n FROM t_ExchangeRateEntry");
     EXPECT_EQ(NewExchangeRateId(*m_db, false), highest + 1);
 
-    auto empty = OpenSqlite(":memory:");
+    auto empty = OpenDatabase(":memory:");
     InitCompany(*empty, false);
     EXPECT_EQ(NewExchangeRateId(*empty, false), 3);
-    EXPECT_EQ(NewExchangeRateId(*empty, true), FirstUserTypeId);
+    EXPECT_EQ(NewExchangeRateId(*empty, true), tolm::FirstUserTypeId);
 }
 
 }  // namespace

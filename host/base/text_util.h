@@ -3,6 +3,7 @@
 // a multi-byte character) would make the answer depend on the process's locale.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,5 +22,9 @@ std::string Trimmed(std::string_view text);
 char AsciiLower(char c);
 std::string AsciiLower(std::string_view text);
 bool EqualsNoCase(std::string_view a, std::string_view b);
+
+// A number as a person types it: the whole text is the number (decimal, an
+// optional sign, an exponent); nothing for other text and for infinities.
+std::optional<double> ParseTypedNumber(std::string_view text);
 
 }  // namespace hub

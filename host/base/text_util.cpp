@@ -1,5 +1,8 @@
 #include "text_util.h"
 
+#include <charconv>
+#include <cmath>
+
 namespace hub {
 
 namespace {
@@ -33,6 +36,15 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
         if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
     }
     return true;
+}
+
+std::optional<double> ParseTypedNumber(std::string_view text) {
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    double value = 0;
+    const char* end = text.data() + text.size();
+    auto [stop, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc() || stop != end || !std::isfinite(value)) return std::nullopt;
+    return value;
 }
 
 }  // namespace hub

@@ -1,4 +1,4 @@
-#include "user_rights.h"
+#include "model/user_store.h"
 
 #include <charconv>
 
@@ -46,6 +46,29 @@ void GrantRight(Database& db, int64_t userId, int32_t subsystem, int32_t objectN
         "INSERT INTO t_UserRight (FUserID, FSubSystem, FObjectNumber, FRights) VALUES (?1, ?2, ?3, ?4) "
         "ON CONFLICT (FUserID, FSubSystem, FObjectNumber) DO UPDATE SET FRights = FRights | excluded.FRights",
         {tolm::Variant(userId), tolm::Variant(subsystem), tolm::Variant(objectNumber), tolm::Variant(bits)});
+}
+
+std::optional<UserRecord> FindUserByName(Database& db, const std::string& name) {
+    auto rows = db.Query("SELECT FUserID, FName, FForbidden FROM t_User WHERE FName = ?1", {tolm::Variant(name)});
+    if (rows->IsEOF()) return std::nullopt;
+    return UserRecord{rows->Field("FUserID").ToLong(), rows->Field("FName").ToText(),
+                      rows->Field("FForbidden").ToLong() != 0};
+}
+
+std::string UserNameOf(Database& db, int64_t userId) {
+    auto rows = db.Query("SELECT FName FROM t_User WHERE FUserID = ?1", {tolm::Variant(userId)});
+    return rows->IsEOF() ? std::string() : rows->Field("FName").ToText();
+}
+
+int64_t EnsureUser(Database& db, const std::string& name, const std::string& description, bool administrator,
+                   int64_t preferredId) {
+    if (auto found = FindUserByName(db, name)) return found->id;
+    tolm::Variant id = tolm::Variant::Null();
+    if (preferredId > 0 && db.Query("SELECT 1 FROM t_User WHERE FUserID = ?1", {tolm::Variant(preferredId)})->IsEOF())
+        id = tolm::Variant(preferredId);
+    db.Execute("INSERT INTO t_User (FUserID, FName, FDescription, FIsAdmin) VALUES (?1, ?2, ?3, ?4)",
+               {id, tolm::Variant(name), tolm::Variant(description), tolm::Variant(administrator)});
+    return db.LastInsertId();
 }
 
 }  // namespace hub

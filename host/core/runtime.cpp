@@ -1,0 +1,110 @@
+#include "core/runtime.h"
+
+#include <cstdlib>
+#include <system_error>
+
+#include "db/migrations.h"
+#include "i18n/catalogue.h"
+#include "services/services.h"
+#include "tolm/host_error.h"
+#include "tolm/registry.h"
+
+namespace hub {
+
+namespace {
+
+constexpr const char* DefaultUser = "administrator";
+constexpr const char* RegistryVariable = "TOLM_REGISTRY";
+constexpr const char* Source = "tolm";
+
+}  // namespace
+
+Runtime::Runtime(RuntimeOptions options) : m_options(std::move(options)) {
+    if (!m_options.registry.empty()) {
+        m_options.registry = std::filesystem::absolute(m_options.registry);
+        if (const char* previous = std::getenv(RegistryVariable)) m_previousRegistryVariable = previous;
+        ::setenv(RegistryVariable, m_options.registry.c_str(), 1);
+        m_registryVariableSet = true;
+        m_loader = std::make_unique<ClassLoader>(m_options.registry);
+    } else {
+        m_loader = std::make_unique<ClassLoader>();
+    }
+    m_loader->Install();
+    if (m_options.platform) {
+        m_previousPlatform = tolm::InstalledPlatform();
+        tolm::InstallPlatform(m_options.platform);
+    }
+}
+
+Runtime::~Runtime() {
+    LogOut();
+    if (m_options.platform) tolm::InstallPlatform(m_previousPlatform);
+    tolm::ComponentRegistry::Instance().SetResolver(nullptr);
+    if (m_registryVariableSet) {
+        if (m_previousRegistryVariable) {
+            ::setenv(RegistryVariable, m_previousRegistryVariable->c_str(), 1);
+        } else {
+            ::unsetenv(RegistryVariable);
+        }
+    }
+}
+
+std::string Runtime::DatabaseName() const {
+    const std::optional<std::filesystem::path> file = EmbeddedDatabaseFile(m_options.database);
+    return file ? file->string() : m_options.database;
+}
+
+const std::shared_ptr<Session>& Runtime::OpenSession() {
+    if (m_session) return m_session;
+    const std::string& language = m_options.language;
+    const std::string name = DatabaseName();
+    std::shared_ptr<Database> database;
+    try {
+        database = OpenDatabase(m_options.database, OpenMode::Existing);
+    } catch (const tolm::HostError& error) {
+        // Opening would create an empty file: a mistyped location must not pass for
+        // a company without data.
+        if (error.Number() != tolm::err::FileNotFound) throw;
+        throw tolm::HostError(tolm::err::FileNotFound,
+                              TranslateFormat(language, "公司数据库 %1 不存在；请运行 tolm init 创建。", {name}), Source);
+    }
+    const int version = SchemaVersion(*database);
+    if (version == 0) {
+        throw tolm::HostError(
+            tolm::err::Database,
+            TranslateFormat(language, "公司数据库 %1 中没有公司数据；请运行 tolm init 创建公司。", {name}), Source);
+    }
+    if (version < CurrentSchemaVersion()) {
+        throw tolm::HostError(
+            tolm::err::Database,
+            TranslateFormat(language, "公司数据库 %1 的结构版本为%2，本程序需要版本%3；请运行 tolm init 升级。",
+                            {name, version, CurrentSchemaVersion()}),
+            Source);
+    }
+    return LogIn(std::move(database), m_options.user.empty() ? DefaultUser : m_options.user, language);
+}
+
+const std::shared_ptr<Session>& Runtime::LogIn(std::shared_ptr<Database> company, const std::string& user,
+                                               const std::string& language) {
+    LogOut();
+    std::shared_ptr<Session> session = Login(std::move(company), user, language);
+    RegisterServices(session);
+    m_session = std::move(session);
+    return m_session;
+}
+
+void Runtime::LogOut() {
+    if (!m_session) return;
+    UnregisterServices();
+    m_session.reset();
+}
+
+std::shared_ptr<Database> Runtime::OpenForSetup() const {
+    if (const std::optional<std::filesystem::path> file = EmbeddedDatabaseFile(m_options.database)) {
+        std::error_code ec;
+        if (file->has_parent_path()) std::filesystem::create_directories(file->parent_path(), ec);
+    }
+    return OpenDatabase(m_options.database, OpenMode::CreateIfMissing);
+}
+
+}  // namespace hub

@@ -1,0 +1,31 @@
+// What differs between the SQL of the database backends, for the SQL the host writes
+// and for the bridge that runs the plug-in's.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "tolm/variant.h"
+
+namespace hub {
+
+class Dialect {
+public:
+    virtual ~Dialect();
+
+    // The backend's name in lower-case letters: the folder of its migrations.
+    virtual std::string_view Name() const = 0;
+    // Parameter `index` (from 1) as the backend writes it. The host writes ?1, ?2,
+    // ... everywhere; a driver whose server writes them otherwise rewrites them.
+    virtual std::string Placeholder(int index) const = 0;
+    // The collation that compares text without regard to letter case, as written
+    // after an expression ("FName COLLATE NOCASE").
+    virtual std::string_view NoCaseCollation() const = 0;
+    // A day (or a moment, when it has a time of day) as a literal of a statement.
+    virtual std::string DateLiteral(tolm::DateTime value) const = 0;
+};
+
+// The embedded backend's dialect.
+const Dialect& SqliteDialect();
+
+}  // namespace hub

@@ -1,0 +1,116 @@
+#include "model/rate_store.h"
+
+#include <limits>
+
+#include "tolm/base_data.h"
+#include "tolm/host_error.h"
+
+namespace hub {
+
+using tolm::Variant;
+
+namespace {
+
+constexpr const char* RateQuery =
+    "SELECT e.FID, e.FNumber, e.FName, e.FCyTo, e.FExchangeRateType, e.FExchangeRate, e.FReverseExRate,"
+    " e.FBegDate, e.FEndDate, e.FChkUserID, e.FVersion,"
+    " c.FNumber AS FCurrencyNumber, c.FName AS FCurrencyName, t.FNumber AS FTypeNumber, t.FName AS FTypeName,"
+    " t.FDigits AS FTypeDigits, u.FName AS FAuditorName"
+    " FROM t_ExchangeRateEntry e"
+    " JOIN t_ExchangeRate h ON h.FID = e.FID AND h.FLevels = 2 AND h.FIsNativeRate <> 1"
+    " LEFT JOIN t_Currency c ON c.FCurrencyID = e.FCyTo"
+    " LEFT JOIN t_ExchangeRate t ON t.FID = e.FExchangeRateType"
+    " LEFT JOIN t_User u ON u.FUserID = e.FChkUserID AND e.FChkUserID <> 0";
+
+Variant Optional(const std::optional<double>& value) { return value ? Variant(*value) : Variant::Null(); }
+
+}  // namespace
+
+int64_t NewExchangeRateId(Database& db, bool forType) {
+    auto rows = db.Query(
+        "SELECT MAX(FMax) AS FMax FROM (SELECT MAX(FID) AS FMax FROM t_ExchangeRate "
+        "UNION ALL SELECT MAX(FID) FROM t_ExchangeRateEntry)");
+    const int64_t id =
+        rows->IsEOF() || rows->Field("FMax").IsNull() ? 1 : static_cast<int64_t>(rows->Field("FMax").ToDouble()) + 1;
+    return forType && id < tolm::FirstUserTypeId ? tolm::FirstUserTypeId : id;
+}
+
+int32_t InsertRate(Database& db, const RateValues& values) {
+    Transaction transaction(db);
+    const int64_t newId = NewExchangeRateId(db, false);
+    if (newId > std::numeric_limits<int32_t>::max()) {
+        throw tolm::HostError(tolm::err::Overflow, "No exchange-rate id is left", "TolmHost.Rates");
+    }
+    const auto id = static_cast<int32_t>(newId);
+    db.Execute(
+        "INSERT INTO t_ExchangeRate (FID, FNumber, FName, FDigits, FRemark, FLevels, FParentID, FIsNativeRate)"
+        " VALUES (?1, ?2, ?3, (SELECT FDigits FROM t_ExchangeRate WHERE FID = ?4 AND FLevels = 1), '', 2, ?4, 0)",
+        {Variant(id), Variant(values.number), Variant(values.name), Variant(values.typeId)});
+    db.Execute(
+        "INSERT INTO t_ExchangeRateEntry (FID, FCyTo, FExchangeRateType, FExchangeRate, FReverseExRate, FBegDate,"
+        " FEndDate, FNumber, FName, FChkUserID, FCheckDate) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)",
+        {Variant(id), Variant(values.currencyId), Variant(values.typeId), Variant(values.rate),
+         Optional(values.reverseRate), Variant(values.begin), Variant(values.end), Variant(values.number),
+         Variant(values.name), Variant(values.auditorId),
+         values.checkDate ? Variant(*values.checkDate) : Variant::Null()});
+    transaction.Commit();
+    return id;
+}
+
+RateUpdate UpdateRate(Database& db, int32_t rateId, const RateValues& values, int64_t loadedVersion) {
+    Transaction transaction(db);
+    const int64_t entries = db.Execute(
+        "UPDATE t_ExchangeRateEntry SET FCyTo = ?2, FExchangeRateType = ?3,"
+        " FReverseExRate = CASE WHEN FExchangeRate = ?4 THEN FReverseExRate ELSE NULL END,"
+        " FExchangeRate = ?4, FBegDate = ?5, FEndDate = ?6, FNumber = ?7, FName = ?8"
+        " WHERE FID = ?1 AND FVersion = ?9 AND FChkUserID = 0",
+        {Variant(rateId), Variant(values.currencyId), Variant(values.typeId), Variant(values.rate),
+         Variant(values.begin), Variant(values.end), Variant(values.number), Variant(values.name),
+         Variant(loadedVersion)});
+    if (entries == 0) {
+        const std::optional<RateAudit> stored = FindRateAudit(db, rateId);
+        if (!stored) return RateUpdate::Missing;
+        return stored->auditorId != 0 ? RateUpdate::Audited : RateUpdate::ChangedMeanwhile;
+    }
+    const int64_t headers = db.Execute(
+        "UPDATE t_ExchangeRate SET FNumber = ?2, FName = ?3,"
+        " FDigits = (SELECT FDigits FROM t_ExchangeRate WHERE FID = ?4 AND FLevels = 1), FParentID = ?4"
+        " WHERE FID = ?1 AND FLevels = 2",
+        {Variant(rateId), Variant(values.number), Variant(values.name), Variant(values.typeId)});
+    // An entry without its header is no rate the list shows: nothing is changed.
+    if (headers == 0) return RateUpdate::Missing;
+    transaction.Commit();
+    return RateUpdate::Saved;
+}
+
+std::shared_ptr<tolm::MemoryRecordset> RateRow(Database& db, int32_t rateId) {
+    return db.Query(std::string(RateQuery) + " WHERE e.FID = ?1", {Variant(rateId)});
+}
+
+std::shared_ptr<tolm::MemoryRecordset> RateRows(Database& db, std::optional<int32_t> typeId) {
+    const char* order = " ORDER BY t.FNumber, c.FNumber, e.FBegDate, e.FID";
+    if (!typeId) return db.Query(std::string(RateQuery) + order);
+    return db.Query(std::string(RateQuery) + " WHERE e.FExchangeRateType = ?1" + order, {Variant(*typeId)});
+}
+
+bool RateOverlaps(Database& db, int32_t typeId, int32_t currencyId, tolm::DateTime begin, tolm::DateTime end,
+                  int32_t exceptId) {
+    return !db.Query(
+                  "SELECT 1 FROM t_ExchangeRateEntry WHERE FExchangeRateType = ?1 AND FCyTo = ?2 AND FID <> ?5"
+                  " AND NOT (FBegDate > ?3 OR FEndDate < ?4)",
+                  {Variant(typeId), Variant(currencyId), Variant(end), Variant(begin), Variant(exceptId)})
+                ->IsEOF();
+}
+
+std::optional<RateAudit> FindRateAudit(Database& db, int32_t rateId) {
+    auto rows = db.Query("SELECT FNumber, FChkUserID FROM t_ExchangeRateEntry WHERE FID = ?1", {Variant(rateId)});
+    if (rows->IsEOF()) return std::nullopt;
+    return RateAudit{rows->Field("FNumber").ToText(), rows->Field("FChkUserID").ToLong()};
+}
+
+void SetRateAudit(Database& db, int32_t rateId, int32_t auditorId, std::optional<tolm::DateTime> day) {
+    db.Execute("UPDATE t_ExchangeRateEntry SET FChkUserID = ?1, FCheckDate = ?2 WHERE FID = ?3",
+               {Variant(auditorId), day ? Variant(*day) : Variant::Null(), Variant(rateId)});
+}
+
+}  // namespace hub

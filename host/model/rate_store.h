@@ -1,0 +1,81 @@
+// The exchange rates. A rate is two rows sharing one id: its header in
+// t_ExchangeRate (level 2, under its type) and its entry in t_ExchangeRateEntry
+// (currency, rate, validity, audit). Both are written here and nowhere else.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "db/database.h"
+#include "tolm/host_library.h"
+
+namespace hub {
+
+// What is stored of a rate.
+struct RateValues {
+    int32_t typeId = 0;
+    int32_t currencyId = 0;
+    double rate = 0;
+    // Units of the currency per unit of the home currency; nothing leaves it to be
+    // worked out later (the editor's follow-up writes it).
+    std::optional<double> reverseRate;
+    tolm::DateTime begin{};
+    tolm::DateTime end{};
+    std::string number;  // the code
+    std::string name;
+    int32_t auditorId = 0;  // 0 while not audited
+    std::optional<tolm::DateTime> checkDate;
+};
+
+// The id for a new row of t_ExchangeRate / t_ExchangeRateEntry: a rate's header and
+// entry share one id, so a new id is one above the highest of both tables; a type's
+// id is at least tolm::FirstUserTypeId. Call it inside the transaction that inserts
+// the row, so no other writer can take the same id in between.
+int64_t NewExchangeRateId(Database& db, bool forType);
+
+// Stores a new rate (header and entry, the header taking its type's precision) under
+// a new id, all or nothing; returns the id. Raises Overflow when no id is left.
+int32_t InsertRate(Database& db, const RateValues& values);
+
+enum class RateUpdate {
+    Saved,
+    Missing,          // the rate does not exist (any more)
+    Audited,          // it was audited since it was loaded
+    ChangedMeanwhile  // someone else saved it since it was loaded
+};
+
+// Overwrites what the editor changes of rate `rateId` (type, currency, rate,
+// validity, code, name), all or nothing, but only while its version is still
+// `loadedVersion` and it is not audited: a change made since by someone else is not
+// lost without a word. The auditor is not the editor's to write. A reverse rate
+// that no longer matches the rate is dropped rather than kept wrong.
+RateUpdate UpdateRate(Database& db, int32_t rateId, const RateValues& values, int64_t loadedVersion);
+
+// The rate with that id, as one row of RateRows (EOF when there is none).
+std::shared_ptr<tolm::MemoryRecordset> RateRow(Database& db, int32_t rateId);
+
+// The rates of every type, or of one, as the rate list shows them: the rows of the
+// types' records (not the home currency's native rates), ordered by type code,
+// currency code, first day and id. Columns: the stored FID, FNumber, FName, FCyTo,
+// FExchangeRateType, FExchangeRate, FReverseExRate, FBegDate, FEndDate, FChkUserID,
+// FVersion, and beside them FCurrencyNumber, FCurrencyName, FTypeNumber, FTypeName,
+// FTypeDigits and FAuditorName.
+std::shared_ptr<tolm::MemoryRecordset> RateRows(Database& db, std::optional<int32_t> typeId = std::nullopt);
+
+// Whether another rate of the type and currency (not `exceptId`) is valid on a day
+// between `begin` and `end`, both included.
+bool RateOverlaps(Database& db, int32_t typeId, int32_t currencyId, tolm::DateTime begin, tolm::DateTime end,
+                  int32_t exceptId = 0);
+
+// The audit state of a rate: its code and its auditor (0 while not audited).
+struct RateAudit {
+    std::string number;
+    int32_t auditorId = 0;
+};
+std::optional<RateAudit> FindRateAudit(Database& db, int32_t rateId);
+// Marks the rate audited by the user on that day, or (auditorId 0) not audited.
+void SetRateAudit(Database& db, int32_t rateId, int32_t auditorId, std::optional<tolm::DateTime> day);
+
+}  // namespace hub

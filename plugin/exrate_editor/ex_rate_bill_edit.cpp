@@ -6,6 +6,7 @@
 #include "frame/help_topics.h"
 #include "frame/language.h"
 #include "frame/session_context.h"
+#include "tolm/base_data.h"
 #include "tolm/variant.h"
 
 namespace qel {
@@ -177,7 +178,7 @@ void CExRateBillEdit::CheckBeforeSave(bool& bCancel) {
         bCancel = true;
     };
     if (lAuditor != 0) return refuse("该汇率已审核，不允许修改。");
-    if (lCurrencyID == HomeCurrencyId) return refuse("不允许录入本位币汇率，请选择其它币别。");
+    if (lCurrencyID == tolm::HomeCurrencyId) return refuse("不允许录入本位币汇率，请选择其它币别。");
     if (dblRate <= 0) return refuse("汇率值无效，请输入大于0的数值！");
     const tolm::DateTime dBegin = tolm::Variant(sBegin).ToDate();
     if (tolm::Variant(sEnd).ToDate() < dBegin) return refuse("生效日期不能后于失效日期！");

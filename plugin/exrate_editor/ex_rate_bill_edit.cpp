@@ -6,6 +6,7 @@
 #include "frame/help_topics.h"
 #include "frame/language.h"
 #include "frame/session_context.h"
+#include "tolm/base_data.h"
 #include "tolm/variant.h"
 
 namespace qel {
@@ -177,13 +178,13 @@ void CExRateBillEdit::CheckBeforeSave(bool& bCancel) {
         bCancel = true;
     };
     if (lAuditor != 0) return refuse("该汇率已审核，不允许修改。");
-    if (lCurrencyID == HomeCurrencyId) return refuse("不允许录入本位币汇率，请选择其它币别。");
+    if (lCurrencyID == tolm::HomeCurrencyId) return refuse("不允许录入本位币汇率，请选择其它币别。");
     if (dblRate <= 0) return refuse("汇率值无效，请输入大于0的数值！");
     const tolm::DateTime dBegin = tolm::Variant(sBegin).ToDate();
     if (tolm::Variant(sEnd).ToDate() < dBegin) return refuse("生效日期不能后于失效日期！");
 
-    const auto& filler = GetTemplateFiller();
-    const std::string sOverlap = filler.FillTemplate(
+    const auto filler = GetTemplateFiller();
+    const std::string sOverlap = filler->FillTemplate(
         std::string("select 1 from t_exchangerateEntry where FID<>%1 and FCyTo=%2 and FExchangeRateType=%3 ") +
             " and NOT (FBegDate>'%4' or FEndDate<'%5' )",
         {lRecordID, lCurrencyID, m_lParentID, sEnd, sBegin});
@@ -200,9 +201,9 @@ void CExRateBillEdit::CheckBeforeSave(bool& bCancel) {
         sTypeName = rsType->Field("FName").ToText();
     }
     const std::string sDateKey = tolm::FormatDate(dBegin, "yyyyMMdd");
-    bill.SetHeadValue("FNumber", tolm::Variant(filler.FillTemplate("%1.%2.%3", {sTypeNumber, sCurrencyText, sDateKey})),
-                      true);
-    bill.SetHeadValue("FName", tolm::Variant(filler.FillTemplate("%1.%2.%3", {sTypeName, sPropertyText, sDateKey})),
+    bill.SetHeadValue("FNumber",
+                      tolm::Variant(filler->FillTemplate("%1.%2.%3", {sTypeNumber, sCurrencyText, sDateKey})), true);
+    bill.SetHeadValue("FName", tolm::Variant(filler->FillTemplate("%1.%2.%3", {sTypeName, sPropertyText, sDateKey})),
                       true);
 }
 
@@ -218,14 +219,14 @@ void CExRateBillEdit::m_BillInterface_SaveBillSuccess(const std::shared_ptr<tolm
         if (dblRate == 0) throw tolm::HostError(tolm::err::DivisionByZero, "Division by zero");
         const double dblReverse = tolm::RoundHalfEven(1.0 / dblRate, m_lDigits);
 
-        const auto& filler = GetTemplateFiller();
-        const std::string sEntry = filler.FillTemplate(
+        const auto filler = GetTemplateFiller();
+        const std::string sEntry = filler->FillTemplate(
             std::string(
                 "update t_ExchangeRateEntry set FNumber='%1',FName='%2',FReverseExRate=%3,FExchangeRateType=%4 ") +
                 "where FID=%5",
             {QuoteSafe(sNumber), QuoteSafe(sName), dblReverse, m_lParentID, lRecordID});
-        const std::string sHeader =
-            filler.FillTemplate("update t_ExchangeRate set FLevels=2, FDigits=%1 where FID=%2", {m_lDigits, lRecordID});
+        const std::string sHeader = filler->FillTemplate("update t_ExchangeRate set FLevels=2, FDigits=%1 where FID=%2",
+                                                         {m_lDigits, lRecordID});
         tolm::Deref(bill.DataAccess()).Execute(sEntry + "\r\n" + sHeader + "\r\n" + TouchClassTypeSql);
 
         const int32_t lMode = bill.Mode();

@@ -1,21 +1,14 @@
-// Facts of the exchange-rate class shared by every subsystem.
+// Facts of the exchange-rate class shared by every subsystem of the plug-in. The facts
+// of the company data that the host relies on as well (the class-type id, the home
+// currency, the first user type id) are in tolm/base_data.h.
 #pragma once
 
 #include <cstdint>
 
 namespace qel {
 
-// The class-type id of exchange rates; also the number in every operation-log key.
-inline constexpr int32_t ExchangeRateClassTypeId = 1014002;
-
-// Types with an id below this are system presets.
-inline constexpr int32_t FirstUserTypeId = 1000;
-
 // The kind of every operation-log record the plug-in writes.
 inline constexpr int32_t LogOperationKind = 5;
-
-// The currency with this id is the home currency and gets no rate.
-inline constexpr int32_t HomeCurrencyId = 1;
 
 // Statement that touches the exchange-rate class-type record so the class registers as
 // changed; it changes no value.

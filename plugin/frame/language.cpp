@@ -20,9 +20,9 @@ int32_t DetectLanguageId() {
 }
 
 int32_t GetLanguageId() {
-    auto& state = State();
-    if (state.lLanguageId == 0) state.lLanguageId = DetectLanguageId();
-    return state.lLanguageId;
+    auto state = State();
+    if (state->lLanguageId == 0) state->lLanguageId = DetectLanguageId();
+    return state->lLanguageId;
 }
 
 std::string GetLanguageCode() {
@@ -36,38 +36,38 @@ std::string GetLanguageCode() {
 std::shared_ptr<tolm::IResLoader> GetStringLoader() {
     std::shared_ptr<tolm::IResLoader> oLoader;
     tolm::OnErrorSilent([&] {
-        auto& state = State();
-        if (!state.oStringLoader) {
-            state.oStringLoader = tolm::CreateObject<tolm::IResLoader>(tolm::classname::ResLoader);
-            state.oStringLoader->SetResDirectory("");
-            state.oStringLoader->SetResFileBaseName("TolmBase");
+        auto state = State();
+        if (!state->oStringLoader) {
+            state->oStringLoader = tolm::CreateObject<tolm::IResLoader>(tolm::classname::ResLoader);
+            state->oStringLoader->SetResDirectory("");
+            state->oStringLoader->SetResFileBaseName("TolmBase");
         }
-        state.oStringLoader->SetLanguageID(GetLanguageCode());
-        oLoader = state.oStringLoader;
+        state->oStringLoader->SetLanguageID(GetLanguageCode());
+        oLoader = state->oStringLoader;
     });
     return oLoader;
 }
 
 std::shared_ptr<tolm::IDlgResLoader> GetFormLoader() {
-    auto& state = State();
-    if (!state.oFormLoader) {
-        state.oFormLoader = tolm::CreateObject<tolm::IDlgResLoader>(tolm::classname::DlgResLoader);
+    auto state = State();
+    if (!state->oFormLoader) {
+        state->oFormLoader = tolm::CreateObject<tolm::IDlgResLoader>(tolm::classname::DlgResLoader);
     }
-    return state.oFormLoader;
+    return state->oFormLoader;
 }
 
-const tolm::TemplateFiller& GetTemplateFiller() {
-    auto& state = State();
-    if (!state.oTemplateFiller) state.oTemplateFiller = std::make_shared<tolm::TemplateFiller>();
-    return *state.oTemplateFiller;
+std::shared_ptr<const tolm::TemplateFiller> GetTemplateFiller() {
+    auto state = State();
+    if (!state->oTemplateFiller) state->oTemplateFiller = std::make_shared<tolm::TemplateFiller>();
+    return state->oTemplateFiller;
 }
 
 std::shared_ptr<tolm::IMessageService> GetMessageService() {
-    auto& state = State();
-    if (!state.oMessageService) {
-        state.oMessageService = tolm::CreateObject<tolm::IMessageService>(tolm::classname::MessageService);
+    auto state = State();
+    if (!state->oMessageService) {
+        state->oMessageService = tolm::CreateObject<tolm::IMessageService>(tolm::classname::MessageService);
     }
-    return state.oMessageService;
+    return state->oMessageService;
 }
 
 std::string TranslateText(const std::string& sText) {
@@ -91,7 +91,7 @@ std::string TranslateText(const std::string& sText) {
 }
 
 std::string FormatText(const std::string& sTemplate, const tolm::VariantArray& values) {
-    return tolm::Propagate([&] { return GetTemplateFiller().FillMessage(TranslateText(sTemplate), values); });
+    return tolm::Propagate([&] { return GetTemplateFiller()->FillMessage(TranslateText(sTemplate), values); });
 }
 
 std::string LoadFormResources(tolm::Form& dialog) {

@@ -1,8 +1,9 @@
 // Language of the session and translation of the plug-in's texts.
 //
 // Every user-visible text is written as a Simplified-Chinese literal and translated
-// when it is shown. The language is asked of the host once per thread; the loaders
-// and the template filler are created once per thread and kept.
+// when it is shown. The language is asked of the host once, and the loaders and the
+// template filler are created once, for as long as the host uses the library: they
+// live in its shared state (module_state.h).
 #pragma once
 
 #include <cstdint>
@@ -22,7 +23,7 @@ inline constexpr int32_t LangTraditionalChinese = 3;
 // Asks the host each time: exactly "cht" gives 3, exactly "en" gives 2, anything
 // else (including a failing or missing language service) gives 1.
 int32_t DetectLanguageId();
-// The id detected at the first call of this thread.
+// The id detected at the first call since the library's state was made.
 int32_t GetLanguageId();
 // "en" for 2, "cht" for 3, "chs" for anything else.
 std::string GetLanguageCode();
@@ -33,7 +34,7 @@ std::shared_ptr<tolm::IResLoader> GetStringLoader();
 // created.
 std::shared_ptr<tolm::IDlgResLoader> GetFormLoader();
 // The shared template filler.
-const tolm::TemplateFiller& GetTemplateFiller();
+std::shared_ptr<const tolm::TemplateFiller> GetTemplateFiller();
 // The shared message service (created on first use); raises when it cannot be created.
 std::shared_ptr<tolm::IMessageService> GetMessageService();
 

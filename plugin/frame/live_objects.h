@@ -1,4 +1,5 @@
-// The count of live objects that keeps the library loaded.
+// The count of live objects that keeps the library loaded. The plug-in's shared state
+// lasts while it is above zero (module_state.h).
 #pragma once
 
 #include <cstdint>

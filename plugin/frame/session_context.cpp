@@ -86,18 +86,18 @@ bool WriteOperationLog(const std::string& sOperationKey, int32_t lOperationKind,
     return bResult;
 }
 
-WaitCursor::WaitCursor() {
-    if (++State().lWaitCursors == 1) {
+WaitCursor::WaitCursor() : m_state(State()) {
+    if (++m_state->lWaitCursors == 1) {
         tolm::Step([] { tolm::Platform()->SetMousePointer(tolm::PointerHourglass); });
     }
 }
 
 WaitCursor::~WaitCursor() {
-    if (--State().lWaitCursors == 0) {
+    if (--m_state->lWaitCursors == 0) {
         tolm::Step([] { tolm::Platform()->SetMousePointer(tolm::PointerDefault); });
     }
 }
 
-int32_t WaitCursor::Count() { return State().lWaitCursors; }
+int32_t WaitCursor::Count() { return State()->lWaitCursors; }
 
 }  // namespace qel

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "tolm/variant.h"
@@ -29,8 +30,11 @@ std::string GetPropsValue(const std::string& sText, const std::string& sKey, con
 bool WriteOperationLog(const std::string& sOperationKey, int32_t lOperationKind, const std::string& sDescription,
                        const std::string& sMachineName, const std::string& sAddress);
 
+struct ModuleState;
+
 // Shows the hourglass for its life. Nested instances keep it until the outermost one
-// ends; the count is per thread.
+// ends; the count is the library's, kept in its shared state (module_state.h). Each
+// instance holds the state it counted itself in, so it ends in the count it began in.
 class WaitCursor {
 public:
     WaitCursor();
@@ -38,8 +42,11 @@ public:
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 
-    // The live WaitCursors of this thread.
+    // The live WaitCursors of the library.
     static int32_t Count();
+
+private:
+    std::shared_ptr<ModuleState> m_state;
 };
 
 }  // namespace qel

@@ -1,6 +1,10 @@
 // The plug-in frame against the real host components: the session property string,
 // the operation log, the wait cursor, language and translation, help. Fakes stand in
 // only where a component has to fail or count its calls.
+//
+// A scenario that uses the plug-in's shared state holds a qel::LiveObject, as a host
+// holds an object of the library: when the scenario ends, the last object is gone and
+// so is the state, and the next scenario starts afresh.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -9,6 +13,7 @@
 
 #include "frame/help.h"
 #include "frame/language.h"
+#include "frame/live_objects.h"
 #include "frame/session_context.h"
 #include "services/help_tool.h"
 #include "support/host_fixture.h"
@@ -18,7 +23,6 @@
 namespace {
 
 using qel::test::HostFixture;
-using qel::test::RunOnFreshThread;
 
 class FakeLangInfo : public tolm::ILangInfo {
 public:
@@ -72,28 +76,28 @@ TEST(Language, OnlyTheExactCodesSelectEnglishAndTraditionalChinese) {
     };
     for (const auto& [answer, expected] : cases) {
         tolm::ScopedComponent lang(tolm::classname::LangInfo, LangAnswering(answer));
-        RunOnFreshThread([&] {
-            EXPECT_EQ(qel::DetectLanguageId(), expected) << answer.ToText();
-            EXPECT_EQ(qel::GetLanguageCode(), expected == 2 ? "en" : expected == 3 ? "cht" : "chs");
-        });
+        const qel::LiveObject inUse;
+        EXPECT_EQ(qel::DetectLanguageId(), expected) << answer.ToText();
+        EXPECT_EQ(qel::GetLanguageCode(), expected == 2 ? "en" : expected == 3 ? "cht" : "chs");
     }
 }
 
 TEST(Language, AMissingLanguageServiceMeansSimplifiedChinese) {
     tolm::ScopedComponent lang(tolm::classname::LangInfo, Failing());
-    RunOnFreshThread([] { EXPECT_EQ(qel::GetLanguageId(), 1); });
+    const qel::LiveObject inUse;
+    EXPECT_EQ(qel::GetLanguageId(), 1);
 }
 
-TEST(Language, TheFirstAnswerOfAThreadIsKept) {
+TEST(Language, TheAnswerIsKeptWhileAnObjectLives) {
     auto answer = std::make_shared<tolm::Variant>("en");
-    tolm::ScopedComponent lang(tolm::classname::LangInfo,
-                               [answer] { return std::make_shared<FakeLangInfo>(*answer); });
-    RunOnFreshThread([&] {
-        EXPECT_EQ(qel::GetLanguageId(), 2);
-        *answer = tolm::Variant("cht");
-        EXPECT_EQ(qel::GetLanguageId(), 2) << "later changes are not seen";
-        EXPECT_EQ(qel::DetectLanguageId(), 3) << "detection itself asks each time";
-    });
+    tolm::ScopedComponent lang(tolm::classname::LangInfo, [answer] { return std::make_shared<FakeLangInfo>(*answer); });
+    EXPECT_EQ(qel::GetLanguageId(), 2) << "asked with no object alive";
+    *answer = tolm::Variant("cht");
+    const qel::LiveObject inUse;
+    EXPECT_EQ(qel::GetLanguageId(), 3) << "an answer from before the first object is not kept";
+    *answer = tolm::Variant("en");
+    EXPECT_EQ(qel::GetLanguageId(), 3) << "later changes are not seen";
+    EXPECT_EQ(qel::DetectLanguageId(), 2) << "detection itself asks each time";
 }
 
 // ---- translation ------------------------------------------------------------------
@@ -102,38 +106,35 @@ TEST(Translation, SimplifiedChineseNeverCreatesTheStringLoader) {
     HostFixture host("administrator", "chs");
     LoaderLog log;
     tolm::ScopedComponent loader(tolm::classname::ResLoader, [&] { return std::make_shared<FakeLoader>(log); });
-    RunOnFreshThread([&] {
-        EXPECT_EQ(qel::TranslateText("汇率"), "汇率");
-        EXPECT_EQ(qel::TranslateText("  审核 "), "  审核 ");
-        EXPECT_EQ(qel::FormatText("删除汇率类型[%1]完成", {"01"}), "删除汇率类型[01]完成");
-    });
+    const qel::LiveObject inUse;
+    EXPECT_EQ(qel::TranslateText("汇率"), "汇率");
+    EXPECT_EQ(qel::TranslateText("  审核 "), "  审核 ");
+    EXPECT_EQ(qel::FormatText("删除汇率类型[%1]完成", {"01"}), "删除汇率类型[01]完成");
     EXPECT_EQ(log.created, 0);
 }
 
 TEST(Translation, EnglishComesFromTheHostCatalogueWithTheBlanksKept) {
     HostFixture host("administrator", "en");
-    RunOnFreshThread([&] {
-        const std::string plain = qel::TranslateText("汇率");
-        EXPECT_FALSE(plain.empty());
-        EXPECT_NE(plain, "汇率");
-        EXPECT_EQ(qel::TranslateText("  汇率 "), "  " + plain + " ");
-        EXPECT_EQ(qel::TranslateText("不在目录里的文字"), "不在目录里的文字") << "unknown texts stay as written";
-    });
+    const qel::LiveObject inUse;
+    const std::string plain = qel::TranslateText("汇率");
+    EXPECT_FALSE(plain.empty());
+    EXPECT_NE(plain, "汇率");
+    EXPECT_EQ(qel::TranslateText("  汇率 "), "  " + plain + " ");
+    EXPECT_EQ(qel::TranslateText("不在目录里的文字"), "不在目录里的文字") << "unknown texts stay as written";
 }
 
 TEST(Translation, BlankTextsAreNotLookedUpAndPaddingIsStrippedForTheLookup) {
     tolm::ScopedComponent lang(tolm::classname::LangInfo, LangAnswering("en"));
     LoaderLog log;
     tolm::ScopedComponent loader(tolm::classname::ResLoader, [&] { return std::make_shared<FakeLoader>(log); });
-    RunOnFreshThread([&] {
-        EXPECT_EQ(qel::TranslateText("   "), "   ");
-        EXPECT_EQ(qel::TranslateText(""), "");
-        EXPECT_TRUE(log.lookups.empty());
-        EXPECT_EQ(qel::TranslateText("  汇率 "), "  [汇率] ");
-        ASSERT_EQ(log.lookups, std::vector<std::string>{"汇率"});
-        qel::TranslateText("审核");
-        EXPECT_EQ(log.created, 1) << "the loader is created once and reused";
-    });
+    const qel::LiveObject inUse;
+    EXPECT_EQ(qel::TranslateText("   "), "   ");
+    EXPECT_EQ(qel::TranslateText(""), "");
+    EXPECT_TRUE(log.lookups.empty());
+    EXPECT_EQ(qel::TranslateText("  汇率 "), "  [汇率] ");
+    ASSERT_EQ(log.lookups, std::vector<std::string>{"汇率"});
+    qel::TranslateText("审核");
+    EXPECT_EQ(log.created, 1) << "the loader is created once and reused";
 }
 
 TEST(Translation, APendingErrorSurvivesATranslationThatFails) {
@@ -141,51 +142,49 @@ TEST(Translation, APendingErrorSurvivesATranslationThatFails) {
     LoaderLog log;
     log.fail = true;
     tolm::ScopedComponent loader(tolm::classname::ResLoader, [&] { return std::make_shared<FakeLoader>(log); });
-    RunOnFreshThread([&] {
+    const qel::LiveObject inUse;
+    try {
         try {
-            try {
-                throw tolm::HostError(13, "Type mismatch", "CallerSource", "caller.hlp", 4711);
-            } catch (const tolm::HostError&) {
-                EXPECT_EQ(qel::TranslateText("汇率"), "汇率") << "a failed lookup gives the text as written";
-                const tolm::HostError pending = tolm::CurrentError();
-                EXPECT_EQ(pending.Number(), 13) << "the handler's error is still the one being handled";
-                EXPECT_EQ(pending.Source(), "CallerSource");
-                throw;
-            }
-        } catch (const tolm::HostError& error) {
-            EXPECT_EQ(error.Number(), 13);
-            EXPECT_EQ(error.Description(), "Type mismatch");
-            EXPECT_EQ(error.Source(), "CallerSource");
-            EXPECT_EQ(error.HelpFile(), "caller.hlp");
-            EXPECT_EQ(error.HelpContext(), 4711);
+            throw tolm::HostError(13, "Type mismatch", "CallerSource", "caller.hlp", 4711);
+        } catch (const tolm::HostError&) {
+            EXPECT_EQ(qel::TranslateText("汇率"), "汇率") << "a failed lookup gives the text as written";
+            const tolm::HostError pending = tolm::CurrentError();
+            EXPECT_EQ(pending.Number(), 13) << "the handler's error is still the one being handled";
+            EXPECT_EQ(pending.Source(), "CallerSource");
+            throw;
         }
-        EXPECT_EQ(log.lookups.size(), 1u);
-    });
+    } catch (const tolm::HostError& error) {
+        EXPECT_EQ(error.Number(), 13);
+        EXPECT_EQ(error.Description(), "Type mismatch");
+        EXPECT_EQ(error.Source(), "CallerSource");
+        EXPECT_EQ(error.HelpFile(), "caller.hlp");
+        EXPECT_EQ(error.HelpContext(), 4711);
+    }
+    EXPECT_EQ(log.lookups.size(), 1u);
 }
 
 TEST(Translation, FormatTextFillsTheTranslatedTemplate) {
     HostFixture host("administrator", "en");
-    RunOnFreshThread([&] {
-        const std::string text = qel::FormatText("确定要删除汇率类型[%1]吗？", {"Month end"});
-        EXPECT_NE(text.find("Month end"), std::string::npos) << text;
-        EXPECT_EQ(text.find("%1"), std::string::npos) << text;
-        EXPECT_EQ(text.find("确定"), std::string::npos) << "the template was translated: " << text;
-    });
+    const qel::LiveObject inUse;
+    const std::string text = qel::FormatText("确定要删除汇率类型[%1]吗？", {"Month end"});
+    EXPECT_NE(text.find("Month end"), std::string::npos) << text;
+    EXPECT_EQ(text.find("%1"), std::string::npos) << text;
+    EXPECT_EQ(text.find("确定"), std::string::npos) << "the template was translated: " << text;
 }
 
 TEST(Translation, FormResourcesComeFromTheHostOrReportWhyNot) {
     HostFixture host("administrator", "en");
-    RunOnFreshThread([&] {
+    {
+        const qel::LiveObject inUse;
         tolm::Form form("frmTest");
         form.SetFont("宋体", 9);
         qel::LoadFormResources(form);
         EXPECT_NE(form.FontName(), "宋体") << "the host applied the language's font";
-    });
+    }
     tolm::ScopedComponent off(tolm::classname::DlgResLoader, Failing());
-    RunOnFreshThread([&] {
-        tolm::Form form("frmTest");
-        EXPECT_NE(qel::LoadFormResources(form).find("switched off"), std::string::npos);
-    });
+    const qel::LiveObject inUse;
+    tolm::Form form("frmTest");
+    EXPECT_NE(qel::LoadFormResources(form).find("switched off"), std::string::npos);
 }
 
 // ---- session property string --------------------------------------------------------
@@ -201,27 +200,27 @@ private:
 
 TEST(SessionProperties, TheLanguageIsAddedOnlyWhenTheStringHasNone) {
     HostFixture host("administrator", "chs");
-    RunOnFreshThread([&] {
+    {
         const std::string props = qel::GetPropsString();
         EXPECT_NE(props.find("UserName=administrator"), std::string::npos) << props;
         EXPECT_TRUE(props.ends_with(";Language=chs")) << props;
-    });
+    }
     tolm::ScopedComponent lang(tolm::classname::LangInfo, LangAnswering("cht"));
     {
         tolm::ScopedComponent props(tolm::classname::SessionProps,
                                     [] { return std::make_shared<FakeSessionProps>("UserID=7;IP=10.0.0.2"); });
-        RunOnFreshThread([] { EXPECT_EQ(qel::GetPropsString(), "UserID=7;IP=10.0.0.2;Language=cht"); });
+        EXPECT_EQ(qel::GetPropsString(), "UserID=7;IP=10.0.0.2;Language=cht");
     }
     {
         tolm::ScopedComponent props(tolm::classname::SessionProps,
                                     [] { return std::make_shared<FakeSessionProps>("UserID=7;lAnGuAgE=en;"); });
-        RunOnFreshThread([] { EXPECT_EQ(qel::GetPropsString(), "UserID=7;lAnGuAgE=en;"); });
+        EXPECT_EQ(qel::GetPropsString(), "UserID=7;lAnGuAgE=en;");
     }
 }
 
 TEST(SessionProperties, AMissingSessionComponentIsTheCallersError) {
     tolm::ScopedComponent props(tolm::classname::SessionProps, Failing());
-    RunOnFreshThread([] { EXPECT_THROW(qel::GetPropsString(), tolm::HostError); });
+    EXPECT_THROW(qel::GetPropsString(), tolm::HostError);
 }
 
 TEST(SessionProperties, ValuesAreFoundByWholeEntryKey) {
@@ -242,11 +241,9 @@ TEST(SessionProperties, ValuesAreFoundByWholeEntryKey) {
 
 TEST(OperationLog, ARecordCarriesTheSessionsMachineAndAddress) {
     HostFixture host("administrator", "chs");
-    RunOnFreshThread([&] {
-        EXPECT_TRUE(qel::WriteOperationLog("QEL1014002_mnuCheck", 5, "汇率审核完成-汇率代码：01", "", ""));
-    });
-    auto rs = host.Db().Query(
-        "SELECT FUserName, FFunctionID, FDescription, FMachineName, FIPAddress FROM v_BASE_LogForQEL");
+    EXPECT_TRUE(qel::WriteOperationLog("QEL1014002_mnuCheck", 5, "汇率审核完成-汇率代码：01", "", ""));
+    auto rs =
+        host.Db().Query("SELECT FUserName, FFunctionID, FDescription, FMachineName, FIPAddress FROM v_BASE_LogForQEL");
     ASSERT_EQ(rs->RecordCount(), 1);
     EXPECT_EQ(rs->Field("FUserName").ToText(), "administrator");
     EXPECT_EQ(rs->Field("FFunctionID").ToText(), "QEL1014002_mnuCheck");
@@ -258,10 +255,8 @@ TEST(OperationLog, ARecordCarriesTheSessionsMachineAndAddress) {
 
 TEST(OperationLog, GivenMachineAndAddressAreKeptOnlyWhenBothAreGiven) {
     HostFixture host("administrator", "chs");
-    RunOnFreshThread([&] {
-        qel::WriteOperationLog("QEL1014002_mnuEditDel", 5, "a", "pc-7", "10.9.8.7");
-        qel::WriteOperationLog("QEL1014002_mnuEditDel", 5, "b", "pc-7", "");
-    });
+    qel::WriteOperationLog("QEL1014002_mnuEditDel", 5, "a", "pc-7", "10.9.8.7");
+    qel::WriteOperationLog("QEL1014002_mnuEditDel", 5, "b", "pc-7", "");
     auto rs = host.Db().Query("SELECT FMachineName, FIPAddress FROM v_BASE_LogForQEL ORDER BY FDescription");
     ASSERT_EQ(rs->RecordCount(), 2);
     EXPECT_EQ(rs->Field("FMachineName").ToText(), "pc-7");
@@ -274,7 +269,7 @@ TEST(OperationLog, GivenMachineAndAddressAreKeptOnlyWhenBothAreGiven) {
 TEST(OperationLog, AMissingLogServerGivesFalseAndNothingElse) {
     HostFixture host("administrator", "chs");
     tolm::ScopedComponent off(tolm::classname::LogServer, Failing());
-    RunOnFreshThread([&] { EXPECT_FALSE(qel::WriteOperationLog("QEL1014002_mnuCheck", 5, "x", "", "")); });
+    EXPECT_FALSE(qel::WriteOperationLog("QEL1014002_mnuCheck", 5, "x", "", ""));
     EXPECT_TRUE(host.Messages().empty());
     EXPECT_EQ(host.Db().Query("SELECT 1 FROM t_Log")->RecordCount(), 0);
 }
@@ -283,19 +278,18 @@ TEST(OperationLog, AMissingLogServerGivesFalseAndNothingElse) {
 
 TEST(WaitCursor, NestedCursorsKeepTheHourglassUntilTheOuterOneEnds) {
     HostFixture host;
-    RunOnFreshThread([&] {
+    const qel::LiveObject inUse;
+    {
+        qel::WaitCursor outer;
+        EXPECT_EQ(host.Platform().MousePointer(), tolm::PointerHourglass);
         {
-            qel::WaitCursor outer;
-            EXPECT_EQ(host.Platform().MousePointer(), tolm::PointerHourglass);
-            {
-                qel::WaitCursor inner;
-                EXPECT_EQ(qel::WaitCursor::Count(), 2);
-            }
-            EXPECT_EQ(host.Platform().MousePointer(), tolm::PointerHourglass) << "the outer one still lives";
+            qel::WaitCursor inner;
+            EXPECT_EQ(qel::WaitCursor::Count(), 2);
         }
-        EXPECT_EQ(host.Platform().MousePointer(), tolm::PointerDefault);
-        EXPECT_EQ(qel::WaitCursor::Count(), 0);
-    });
+        EXPECT_EQ(host.Platform().MousePointer(), tolm::PointerHourglass) << "the outer one still lives";
+    }
+    EXPECT_EQ(host.Platform().MousePointer(), tolm::PointerDefault);
+    EXPECT_EQ(qel::WaitCursor::Count(), 0);
     EXPECT_EQ(host.Platform().PointerHistory(), (std::vector<int32_t>{tolm::PointerHourglass, tolm::PointerDefault}));
 }
 
@@ -304,11 +298,10 @@ TEST(WaitCursor, NestedCursorsKeepTheHourglassUntilTheOuterOneEnds) {
 TEST(Help, F1OpensTheTopicOtherKeysDoNothing) {
     HostFixture host("administrator", "en");
     hub::ClearLastHelpRequest();
-    RunOnFreshThread([&] {
-        EXPECT_FALSE(qel::ShowHELP(13, 370142, "", 0, "", 0));
-        EXPECT_FALSE(hub::LastHelpRequest().has_value());
-        EXPECT_TRUE(qel::ShowHELP(112, 370142, "", 0, "", 0));
-    });
+    const qel::LiveObject inUse;
+    EXPECT_FALSE(qel::ShowHELP(13, 370142, "", 0, "", 0));
+    EXPECT_FALSE(hub::LastHelpRequest().has_value());
+    EXPECT_TRUE(qel::ShowHELP(112, 370142, "", 0, "", 0));
     ASSERT_TRUE(hub::LastHelpRequest().has_value());
     EXPECT_EQ(hub::LastHelpRequest()->topic, 370142);
     EXPECT_EQ(hub::LastHelpRequest()->page.filename(), "370142.html");
@@ -321,11 +314,10 @@ TEST(Help, CreationIsRetriedAfterAFailureAndTheKeyCountsAsHandled) {
         if (++attempts == 1) throw tolm::HostError(tolm::err::CannotCreateComponent, "not yet");
         return nullptr;  // still cannot be created
     });
-    RunOnFreshThread([&] {
-        EXPECT_TRUE(qel::ShowHELP(112, 370143, "", 0, "", 0)) << "true even when help could not be shown";
-        EXPECT_TRUE(qel::ShowHELP(112, 370143, "", 0, "", 0));
-        EXPECT_FALSE(qel::ShowHELP(27, 370143, "", 0, "", 0));
-    });
+    const qel::LiveObject inUse;
+    EXPECT_TRUE(qel::ShowHELP(112, 370143, "", 0, "", 0)) << "true even when help could not be shown";
+    EXPECT_TRUE(qel::ShowHELP(112, 370143, "", 0, "", 0));
+    EXPECT_FALSE(qel::ShowHELP(27, 370143, "", 0, "", 0));
     EXPECT_EQ(attempts, 2) << "created anew at each F1 until it works, never for other keys";
     EXPECT_TRUE(host.Messages().empty());
 }

@@ -1,10 +1,5 @@
 #include "host_fixture.h"
 
-#include <gtest/gtest.h>
-
-#include <exception>
-#include <thread>
-
 #include "model/company_setup.h"
 #include "support/test_runtime.h"
 
@@ -23,25 +18,6 @@ std::vector<std::string> HostFixture::Messages() const {
     std::vector<std::string> prompts;
     for (const auto& box : m_platform->MessageBoxes()) prompts.push_back(box.prompt);
     return prompts;
-}
-
-void RunOnFreshThread(const std::function<void()>& body) {
-    std::exception_ptr failure;
-    std::thread worker([&] {
-        try {
-            body();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-    });
-    worker.join();
-    if (failure) {
-        try {
-            std::rethrow_exception(failure);
-        } catch (const std::exception& e) {
-            ADD_FAILURE() << "exception escaped the scenario: " << e.what();
-        }
-    }
 }
 
 }  // namespace qel::test

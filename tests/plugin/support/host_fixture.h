@@ -2,7 +2,6 @@
 // logged-in user, the service components and a scripted platform.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -35,10 +34,5 @@ private:
     std::unique_ptr<hub::Runtime> m_runtime;
     std::shared_ptr<hub::Session> m_session;
 };
-
-// The plug-in keeps its language, loaders and counters per thread: a scenario that
-// needs them fresh runs on a thread of its own. Failures inside are reported as the
-// test's failures; an exception escaping the body fails the test.
-void RunOnFreshThread(const std::function<void()>& body);
 
 }  // namespace qel::test

@@ -99,7 +99,7 @@ protected:
     // Another company and login; the first is gone before the second registers its services.
     void UseHost(const std::string& user, bool demo, const std::string& language = "chs") {
         m_host.reset();
-        m_host = std::make_unique<HostFixture>(user, language, demo);
+        m_host = std::make_unique<HostFixture>(user, language, demo, m_hostRegistry);
     }
 
     hub::Database& Db() const { return m_host->Db(); }
@@ -152,6 +152,8 @@ protected:
             .ToLong();
     }
 
+    // The class registry of the hosts UseHost makes; empty for a test's own.
+    std::filesystem::path m_hostRegistry;
     std::unique_ptr<HostFixture> m_host = std::make_unique<HostFixture>();
 };
 
@@ -171,25 +173,12 @@ protected:
 class ExRateEditorLibrary : public ExRateEditorScenario {
 protected:
     void SetUp() override {
-        const char* previous = ::getenv("TOLM_REGISTRY");
-        if (previous != nullptr) m_previousRegistry = previous;
-        ::setenv("TOLM_REGISTRY", m_registry.c_str(), 1);
-        hub::ClassLoader loader(m_registry);
-        loader.RegisterLibrary(TOLM_PLUGIN_PATH);
-        loader.Install();
-    }
-    void TearDown() override {
-        tolm::ComponentRegistry::Instance().SetResolver({});
-        if (m_previousRegistry) {
-            ::setenv("TOLM_REGISTRY", m_previousRegistry->c_str(), 1);
-        } else {
-            ::unsetenv("TOLM_REGISTRY");
-        }
+        m_hostRegistry = m_dir / "classes.json";
+        UseHost("administrator", /*demo=*/false);
+        m_host->Loader().RegisterLibrary(TOLM_PLUGIN_PATH);
     }
 
     hub::test::TempDir m_dir;
-    std::string m_registry = (m_dir / "classes.json").string();
-    std::optional<std::string> m_previousRegistry;
 };
 
 TEST_F(ExRateEditorLibrary, ANewRateIsSavedEndToEndThroughThePlugInLibrary) {

@@ -5,10 +5,13 @@
 
 namespace qel::test {
 
-HostFixture::HostFixture(const std::string& userName, const std::string& language, bool demo)
+HostFixture::HostFixture(const std::string& userName, const std::string& language, bool demo,
+                         const std::filesystem::path& registry)
     : m_db(hub::OpenDatabase(":memory:")), m_platform(std::make_shared<hub::HeadlessPlatform>()) {
     hub::InitCompany(*m_db, demo);
-    m_runtime = std::make_unique<hub::Runtime>(hub::TestRuntimeOptions(m_platform));
+    hub::RuntimeOptions options = hub::TestRuntimeOptions(m_platform);
+    if (!registry.empty()) options.registry = registry;
+    m_runtime = std::make_unique<hub::Runtime>(std::move(options));
     m_session = m_runtime->LogIn(m_db, userName, language);
 }
 

@@ -2,6 +2,7 @@
 // logged-in user, the service components and a scripted platform.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -14,8 +15,10 @@ namespace qel::test {
 
 class HostFixture {
 public:
+    // `registry`, when given, is the class registry the host loads plug-in classes
+    // through; otherwise one of the test's own that holds nothing.
     explicit HostFixture(const std::string& userName = "administrator", const std::string& language = "chs",
-                         bool demo = false);
+                         bool demo = false, const std::filesystem::path& registry = {});
     ~HostFixture();
     HostFixture(const HostFixture&) = delete;
     HostFixture& operator=(const HostFixture&) = delete;
@@ -24,6 +27,7 @@ public:
     const std::shared_ptr<hub::Database>& DbRef() const { return m_db; }
     const std::shared_ptr<hub::Session>& Session() const { return m_session; }
     hub::HeadlessPlatform& Platform() const { return *m_platform; }
+    const hub::ClassLoader& Loader() const { return m_runtime->Loader(); }
 
     // The prompts of the message boxes shown so far.
     std::vector<std::string> Messages() const;

@@ -6,6 +6,7 @@
 #include "frame/help_topics.h"
 #include "frame/language.h"
 #include "frame/session_context.h"
+#include "tolm/rate_bill_menu.h"
 #include "tolm/base_data.h"
 #include "tolm/variant.h"
 
@@ -15,21 +16,6 @@ namespace {
 // Value kinds of a head field.
 constexpr int32_t FieldValue = 1;
 constexpr int32_t FieldText = 3;
-
-// Bands and tools that do not apply to a rate.
-constexpr const char* HiddenTools[][2] = {
-    {"Menu", "mnuCust"},
-    {"mnuFile", "mnuFileNotePrintSetup"},
-    {"mnuFile", "mnuFilePrintDesign"},
-    {"mnuFile", "mnuFilePreview"},
-    {"BandToolBar", "mnuFilePreview"},
-    {"mnuFile", "mnuFilePrint"},
-    {"mnuFile", "mnuFilePageSetup"},
-    {"mnuFile", "mnuFilePrintSetup"},
-    {"mnuEdit", "mnuManualSubmitMultiCheck"},
-    {"mnuData", "mnuDataAccessory"},
-    {"mnuData", "mnuDataAccessoryEntry"},
-};
 
 // A rate as the editor holds it: nothing entered counts as 0.
 double RateValue(const tolm::Variant& vRate) {
@@ -85,7 +71,7 @@ void CExRateBillEdit::HideTool(const std::shared_ptr<tolm::IMenuBar>& oMenuBar, 
 }
 
 void CExRateBillEdit::m_BillInterface_MenuBarInitialize(const std::shared_ptr<tolm::IMenuBar>& oMenuBar) {
-    for (const auto& tool : HiddenTools) HideTool(oMenuBar, tool[0], tool[1]);
+    for (const tolm::BandTool& tool : tolm::RateBillHiddenTools) HideTool(oMenuBar, tool.band, tool.tool);
 }
 
 void CExRateBillEdit::m_BillInterface_AfterNewBill() {

@@ -165,6 +165,13 @@ tolm::Variant BillWindow::SetHeadValue(const std::string& sKey, const tolm::Vari
 }
 
 void BillWindow::StoreValue(HeadField& field, const tolm::Variant& value) {
+    const tolm::Variant valueBefore = field.value;
+    const std::string textBefore = field.text;
+    Store(field, value);
+    if (field.value != valueBefore || field.text != textBefore) m_changes.Notify({WindowChangeKind::Field, field.key});
+}
+
+void BillWindow::Store(HeadField& field, const tolm::Variant& value) {
     Database& db = *m_session->Db();
     switch (field.kind) {
         case FieldKind::Id:
@@ -229,7 +236,10 @@ std::shared_ptr<tolm::IFieldControl> BillWindow::GetControl(const std::string& s
 }
 
 void BillWindow::LockControl(const std::shared_ptr<tolm::IFieldControl>& control, int32_t, bool bLock) {
-    FieldOfControl(control).control->SetLocked(bLock);
+    const HeadField& field = FieldOfControl(control);
+    if (field.control->Locked() == bLock) return;
+    field.control->SetLocked(bLock);
+    m_changes.Notify({WindowChangeKind::FieldLocked, field.key});
 }
 
 tolm::Variant BillWindow::SetControlDecimals(const std::shared_ptr<tolm::IFieldControl>& control, int32_t,
@@ -237,17 +247,26 @@ tolm::Variant BillWindow::SetControlDecimals(const std::shared_ptr<tolm::IFieldC
     const HeadField& field = FieldOfControl(control);
     const int32_t previous = field.control->Decimals();
     field.control->SetDecimals(lDecimals);
+    if (previous != field.control->Decimals()) m_changes.Notify({WindowChangeKind::FieldDecimals, field.key});
     return tolm::Variant(previous);
 }
 
 void BillWindow::SetStatusText(int32_t lPanel, const std::string& text) {
-    for (auto& [panel, current] : m_statusTexts) {
-        if (panel == lPanel) {
-            current = text;
-            return;
-        }
+    if (StatusText(lPanel) == text) return;
+    auto found = std::find_if(m_statusTexts.begin(), m_statusTexts.end(),
+                              [lPanel](const auto& entry) { return entry.first == lPanel; });
+    if (found != m_statusTexts.end()) {
+        found->second = text;
+    } else {
+        m_statusTexts.emplace_back(lPanel, text);
     }
-    m_statusTexts.emplace_back(lPanel, text);
+    m_changes.Notify({WindowChangeKind::Status, std::to_string(lPanel)});
+}
+
+void BillWindow::SetCaption(const std::string& text) {
+    if (m_caption == text) return;
+    m_caption = text;
+    m_changes.Notify({WindowChangeKind::Caption, {}});
 }
 
 std::string BillWindow::StatusText(int32_t lPanel) const {
@@ -297,6 +316,7 @@ void BillWindow::Open(const std::string& editorClass) {
     if (m_mode == ModeModify) Load(m_openedRateId);
     m_editor = tolm::CreateObject<tolm::IBillEventClass>(editorClass);
     m_open = true;
+    m_changes.Notify({WindowChangeKind::Open, {}});
     // The sinks the class connects while it attaches are the editor's: only they
     // make the checks a save depends on.
     m_events.Attach("Show", [&] { m_editor->Show(shared_from_this()); });
@@ -462,7 +482,10 @@ bool BillWindow::Save() {
     StoreValue(Field("FID"), tolm::Variant(id));
     m_events.Raise("SaveBillSuccess", [values = SavedValues()](tolm::IBillEvents& sink) { sink.SaveBillSuccess(values); });
 
-    m_mode = ModeModify;
+    if (m_mode != ModeModify) {
+        m_mode = ModeModify;
+        m_changes.Notify({WindowChangeKind::Mode, {}});
+    }
     m_openedRateId = id;
     // Show what is stored now, the follow-up of the save included. The rate is
     // saved whatever happens here.
@@ -485,10 +508,12 @@ void BillWindow::Close() {
     if (m_closed) return;
     // The editor holds the window: releasing it may release the last reference.
     const std::shared_ptr<BillWindow> keepAlive = shared_from_this();
+    const bool wasOpen = m_open;
     m_open = false;
     m_closed = true;
     std::shared_ptr<tolm::IBillEventClass> editor = std::move(m_editor);
     editor.reset();
+    if (wasOpen) m_changes.Notify({WindowChangeKind::Open, {}});
 }
 
 }  // namespace hub

@@ -25,6 +25,7 @@
 #include "windows/bill_window_parameter.h"
 #include "windows/event_source.h"
 #include "windows/menu_bar.h"
+#include "windows/window_change.h"
 
 namespace hub {
 
@@ -80,7 +81,7 @@ public:
     tolm::Variant SetControlDecimals(const std::shared_ptr<tolm::IFieldControl>& control, int32_t lRow,
                                      int32_t lDecimals) override;
     void SetStatusText(int32_t lPanel, const std::string& text) override;
-    void SetCaption(const std::string& text) override { m_caption = text; }
+    void SetCaption(const std::string& text) override;
     std::shared_ptr<tolm::IBillParameter> Parameter() const override { return m_parameter; }
 
     // ---- what the person at the screen does ---------------------------------------------
@@ -126,6 +127,9 @@ public:
     // The id in the FID field: the rate shown, 0 while a new rate is not saved. A
     // handler may overwrite it; a save still writes the rate the window opened.
     int32_t RecordId() const;
+    // Told of every change of caption, status, mode, fields and their controls, and
+    // of opening and closing.
+    WindowObservers& Changes() { return m_changes; }
     // Every event handler failure since the window was made, in order.
     const std::vector<EventFailure>& EventFailures() const { return m_events.Failures(); }
 
@@ -146,7 +150,9 @@ private:
     const HeadField& Field(const std::string& key) const;
     const HeadField& FieldOfControl(const std::shared_ptr<tolm::IFieldControl>& control) const;
     void RequireOpen(const char* operation) const;
+    // Stores the value as the field's kind and tells the observers when it changed.
     void StoreValue(HeadField& field, const tolm::Variant& value);
+    void Store(HeadField& field, const tolm::Variant& value);
     std::string DisplayText(const HeadField& field) const;
     void Load(int32_t rateId);
 
@@ -178,6 +184,7 @@ private:
     std::shared_ptr<tolm::IBillEventClass> m_editor;
     bool m_open = false;
     bool m_closed = false;
+    WindowObservers m_changes;
 };
 
 }  // namespace hub

@@ -87,6 +87,7 @@ void RateList::Fill(const std::shared_ptr<tolm::MemoryRecordset>& records) {
         rows.push_back(std::move(row));
     }
     m_rows = std::move(rows);
+    m_changes.Notify({WindowChangeKind::Rows, {}});
 }
 
 }  // namespace hub

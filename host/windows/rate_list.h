@@ -11,6 +11,7 @@
 
 #include "services/session.h"
 #include "tolm/variant.h"
+#include "windows/window_change.h"
 
 namespace hub {
 
@@ -43,12 +44,15 @@ public:
     void ShowRate(int32_t rateId);
 
     const std::vector<RateListRow>& Rows() const { return m_rows; }
+    // Told (Rows) whenever the rows shown are read anew.
+    WindowObservers& Changes() { return m_changes; }
 
 private:
     void Fill(const std::shared_ptr<tolm::MemoryRecordset>& records);
 
     std::shared_ptr<Session> m_session;
     std::vector<RateListRow> m_rows;
+    WindowObservers m_changes;
 };
 
 }  // namespace hub

@@ -38,7 +38,13 @@ void Tool::SetKey(const std::string& key) {
                                   "MenuBar");
         }
     }
+    if (m_key == key) return;
     m_key = key;
+    if (m_owner) m_owner->m_changes.Notify(nullptr);
+}
+
+void Tool::Changed() {
+    if (m_owner) m_owner->m_changes.Notify(this);
 }
 
 void Tool::SetPictureFromClipboard(int32_t index, int32_t maskColor) {
@@ -65,7 +71,7 @@ void Tool::SetPictureFromClipboard(int32_t index, int32_t maskColor) {
         const uint32_t rgb = pixel & 0xFFFFFFu;
         image.pixels.push_back(rgb == mask ? rgb : (0xFF000000u | rgb));
     }
-    m_images[index] = std::move(image);
+    SetImage(index, std::move(image));
 }
 
 const ToolImage* Tool::Image(int32_t index) const {
@@ -74,7 +80,10 @@ const ToolImage* Tool::Image(int32_t index) const {
 }
 
 void Tool::SetImage(int32_t index, ToolImage image) {
+    auto found = m_images.find(index);
+    if (found != m_images.end() && found->second == image) return;
     m_images[index] = std::move(image);
+    Changed();
 }
 
 }  // namespace hub

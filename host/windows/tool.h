@@ -35,22 +35,23 @@ public:
     // with the new key.
     std::string Key() const override { return m_key; }
     void SetKey(const std::string& key) override;
+    // Each setter tells the collection holding the tool when the value changes.
     std::string Caption() const override { return m_caption; }
-    void SetCaption(const std::string& text) override { m_caption = text; }
+    void SetCaption(const std::string& text) override { Change(m_caption, text); }
     std::string ToolTipText() const override { return m_toolTipText; }
-    void SetToolTipText(const std::string& text) override { m_toolTipText = text; }
+    void SetToolTipText(const std::string& text) override { Change(m_toolTipText, text); }
     std::string Description() const override { return m_description; }
-    void SetDescription(const std::string& text) override { m_description = text; }
+    void SetDescription(const std::string& text) override { Change(m_description, text); }
     int32_t Style() const override { return m_style; }
-    void SetStyle(int32_t style) override { m_style = style; }
+    void SetStyle(int32_t style) override { Change(m_style, style); }
     bool Visible() const override { return m_visible; }
-    void SetVisible(bool value) override { m_visible = value; }
+    void SetVisible(bool value) override { Change(m_visible, value); }
     bool Enabled() const override { return m_enabled; }
-    void SetEnabled(bool value) override { m_enabled = value; }
+    void SetEnabled(bool value) override { Change(m_enabled, value); }
     bool ShowCaption() const override { return m_showCaption; }
-    void SetShowCaption(bool value) override { m_showCaption = value; }
+    void SetShowCaption(bool value) override { Change(m_showCaption, value); }
     bool Checked() const override { return m_checked; }
-    void SetChecked(bool value) override { m_checked = value; }
+    void SetChecked(bool value) override { Change(m_checked, value); }
     // Reads tolm::Platform()->ClipboardBitmap(). Raises InvalidProcedureCall when the
     // clipboard holds no picture, when the picture is malformed or the slot negative.
     void SetPictureFromClipboard(int32_t index, int32_t maskColor) override;
@@ -65,6 +66,15 @@ public:
 
 private:
     friend class ToolCollection;
+
+    template <class T>
+    void Change(T& member, const T& value) {
+        if (member == value) return;
+        member = value;
+        Changed();
+    }
+    // Tells the collection holding the tool, if any.
+    void Changed();
 
     std::string m_key;
     std::string m_caption;

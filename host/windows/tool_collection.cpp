@@ -77,6 +77,7 @@ std::shared_ptr<Tool> ToolCollection::Append(std::shared_ptr<Tool> tool) {
     }
     Adopt(tool);
     m_tools.push_back(tool);
+    m_changes.Notify(nullptr);
     return tool;
 }
 
@@ -114,6 +115,7 @@ std::shared_ptr<tolm::ITool> ToolCollection::Insert(const std::string& atKey, co
         m_tools.insert(m_tools.begin() + at, copy);
     }
     Adopt(copy);
+    m_changes.Notify(nullptr);
     return copy;
 }
 

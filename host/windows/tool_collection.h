@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tolm/observers.h"
 #include "windows/tool.h"
 
 namespace hub {
@@ -34,6 +35,9 @@ public:
     // Adds a tool at the end while a menu is built; raises DuplicateKey.
     std::shared_ptr<Tool> Append(std::shared_ptr<Tool> tool);
     const std::vector<std::shared_ptr<Tool>>& All() const { return m_tools; }
+    // Told when a tool of the collection changes (the tool), and when tools are added
+    // or removed or a key changes (nullptr).
+    tolm::Observers<const Tool*>& Changes() { return m_changes; }
 
 private:
     friend class Tool;
@@ -46,6 +50,7 @@ private:
     Kind m_kind;
     std::string m_ownerKey;
     std::vector<std::shared_ptr<Tool>> m_tools;
+    tolm::Observers<const Tool*> m_changes;
 };
 
 // Compares keys the way the menu bar does: ASCII letters without regard to case.

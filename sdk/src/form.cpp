@@ -3,108 +3,18 @@
 #include <algorithm>
 #include <string_view>
 
-#include "ascii_text.h"
 #include "tolm/host_error.h"
+#include "tolm/text.h"
 
 namespace tolm {
 
 namespace {
 
-// ---- UTF-8 ----------------------------------------------------------------------------
 // Lengths and selections count characters, not bytes: a text box limited to 20
 // characters takes 20 Chinese characters.
-
-constexpr char32_t ReplacementCharacter = 0xFFFD;
-
-bool IsContinuation(unsigned char c) {
-    return (c & 0xC0) == 0x80;
-}
-
-struct DecodedCharacter {
-    char32_t codePoint = ReplacementCharacter;
-    size_t length = 1;
-    bool valid = false;
-};
-
-// The character at pos; a byte that does not start a well-formed sequence is one
-// invalid character on its own.
-DecodedCharacter DecodeAt(std::string_view text, size_t pos) {
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    if (lead < 0x80) return {lead, 1, true};
-    size_t length;
-    char32_t codePoint;
-    char32_t minimum;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, codePoint = lead & 0x1F, minimum = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, codePoint = lead & 0x0F, minimum = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, codePoint = lead & 0x07, minimum = 0x10000;
-    } else {
-        return {};
-    }
-    if (pos + length > text.size()) return {};
-    for (size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[pos + i]);
-        if (!IsContinuation(next)) return {};
-        codePoint = (codePoint << 6) | (next & 0x3F);
-    }
-    if (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) return {};
-    return {codePoint, length, true};
-}
-
-std::string EncodeUtf8(char32_t codePoint) {
-    std::string text;
-    if (codePoint < 0x80) {
-        text += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        text += static_cast<char>(0xC0 | (codePoint >> 6));
-        text += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        text += static_cast<char>(0xE0 | (codePoint >> 12));
-        text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        text += static_cast<char>(0xF0 | (codePoint >> 18));
-        text += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-        text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
-    return text;
-}
-
-// The text with every malformed byte replaced, so that counting characters and
-// cutting between them can rely on well-formed sequences.
-std::string ValidUtf8(std::string_view text) {
-    std::string result;
-    result.reserve(text.size());
-    for (size_t pos = 0; pos < text.size();) {
-        const DecodedCharacter character = DecodeAt(text, pos);
-        if (character.valid) {
-            result.append(text, pos, character.length);
-        } else {
-            result += EncodeUtf8(ReplacementCharacter);
-        }
-        pos += character.length;
-    }
-    return result;
-}
-
-size_t CharacterCount(std::string_view text) {
-    return static_cast<size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return !IsContinuation(static_cast<unsigned char>(c)); }));
-}
-
-// Byte offset of the character at `index` (the end when the text is shorter).
-size_t ByteOffset(std::string_view text, size_t index) {
-    size_t count = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (IsContinuation(static_cast<unsigned char>(text[i]))) continue;
-        if (count == index) return i;
-        ++count;
-    }
-    return text.size();
-}
+using text::ByteOffset;
+using text::CharacterCount;
+using text::EncodeUtf8;
 
 // The character a key code stands for. Codes below 0 carry a 16-bit character
 // unit; -1 stands for a character that does not fit and inserts nothing.
@@ -157,7 +67,7 @@ FormControl::FormControl(Form& owner, std::string name, ControlKind kind, TwipsR
     : m_owner(owner), m_name(std::move(name)), m_kind(kind), m_rect(rect), m_tabIndex(tabIndex) {}
 
 void FormControl::SetText(const std::string& text) {
-    std::string value = ValidUtf8(text);
+    std::string value = text::ToValidUtf8(text);
     if (m_maxLength > 0) value.resize(ByteOffset(value, static_cast<size_t>(m_maxLength)));
     if (value == m_text) return;
     m_text = std::move(value);
@@ -188,22 +98,19 @@ void FormControl::TypeKey(int16_t keyAscii) {
 }
 
 void FormControl::TypeText(const std::string& text) {
-    for (size_t pos = 0; pos < text.size();) {
-        const DecodedCharacter character = DecodeAt(text, pos);
-        std::string typed = character.valid ? text.substr(pos, character.length) : EncodeUtf8(ReplacementCharacter);
-        char32_t codePoint = character.codePoint;
-        pos += character.length;
+    const std::u32string characters = text::CodePoints(text);
+    for (size_t i = 0; i < characters.size(); ++i) {
+        char32_t codePoint = characters[i];
         // A line break in the text is the Return key, whichever way it is written.
         if (codePoint == '\n') {
-            if (pos >= 2 && text[pos - 2] == '\r') continue;
+            if (i > 0 && characters[i - 1] == '\r') continue;
             codePoint = KeyReturn;
-            typed = "\r";
         }
         const auto key = codePoint > 0x7FFF ? int16_t{-1} : static_cast<int16_t>(codePoint);
         const int16_t code = FilterKeyPress(*this, key);
         if (code == 0) continue;
         // A handler that changed the code typed a different character.
-        InsertTypedCharacter(code == key ? typed : CharacterFor(code));
+        InsertTypedCharacter(code == key ? EncodeUtf8(codePoint) : CharacterFor(code));
     }
 }
 
@@ -299,7 +206,7 @@ void Form::SetFont(const std::string& name, double size) {
 
 FormControl& Form::AddControl(const std::string& name, ControlKind kind, TwipsRect rect, int32_t tabIndex) {
     for (const auto& control : m_controls) {
-        if (detail::EqualsNoCase(control->Name(), name)) {
+        if (text::EqualsNoCase(control->Name(), name)) {
             throw HostError(err::DuplicateKey, "A control named " + name + " already exists on " + m_name);
         }
     }
@@ -309,7 +216,7 @@ FormControl& Form::AddControl(const std::string& name, ControlKind kind, TwipsRe
 
 FormControl& Form::Control(const std::string& name) const {
     for (const auto& control : m_controls) {
-        if (detail::EqualsNoCase(control->Name(), name)) return *control;
+        if (text::EqualsNoCase(control->Name(), name)) return *control;
     }
     throw HostError(err::ObjectNotFound, "No control named " + name + " on " + m_name);
 }

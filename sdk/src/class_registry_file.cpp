@@ -23,7 +23,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "ascii_text.h"
+#include "tolm/text.h"
 
 namespace tolm {
 namespace {
@@ -105,7 +105,7 @@ ClassRegistration ParseEntry(const std::filesystem::path& path, const Json& entr
 }
 
 std::vector<ClassRegistration> ParseDocument(const std::filesystem::path& path, const std::string& content) {
-    if (content.find_first_not_of(" \t\r\n") == std::string::npos) ThrowDamaged(path, "the file is empty");
+    if (text::IsBlank(content)) ThrowDamaged(path, "the file is empty");
     Json document = Json::parse(content, nullptr, /*allow_exceptions=*/false);
     if (document.is_discarded()) ThrowDamaged(path, "it is not a JSON document");
     if (!document.is_object()) ThrowDamaged(path, "the document is not an object");
@@ -124,7 +124,7 @@ std::vector<ClassRegistration> ParseDocument(const std::filesystem::path& path, 
     for (size_t i = 0; i < classes->size(); ++i) {
         ClassRegistration registration = ParseEntry(path, (*classes)[i], i);
         for (const auto& earlier : result) {
-            if (detail::EqualsNoCase(earlier.progId, registration.progId)) {
+            if (text::EqualsNoCase(earlier.progId, registration.progId)) {
                 // Two answers for one class name: which library would be loaded is
                 // anybody's guess, so nothing is loaded until someone fixes the file.
                 ThrowDamaged(path, "class " + registration.progId + " is registered twice");
@@ -309,7 +309,7 @@ void ClassRegistryFile::Register(const std::vector<ClassRegistration>& classes) 
     for (const auto& registration : classes) {
         bool replaced = false;
         for (auto& existing : current) {
-            if (detail::EqualsNoCase(existing.progId, registration.progId)) {
+            if (text::EqualsNoCase(existing.progId, registration.progId)) {
                 existing = registration;
                 replaced = true;
                 break;
@@ -330,7 +330,7 @@ int ClassRegistryFile::Unregister(const std::vector<std::string>& progIds) const
     for (auto& registration : current) {
         bool remove = false;
         for (const auto& progId : progIds) {
-            if (detail::EqualsNoCase(registration.progId, progId)) {
+            if (text::EqualsNoCase(registration.progId, progId)) {
                 remove = true;
                 break;
             }
@@ -344,7 +344,7 @@ int ClassRegistryFile::Unregister(const std::vector<std::string>& progIds) const
 
 std::optional<ClassRegistration> ClassRegistryFile::Find(const std::string& progId) const {
     for (auto& registration : Load()) {
-        if (detail::EqualsNoCase(registration.progId, progId)) return std::move(registration);
+        if (text::EqualsNoCase(registration.progId, progId)) return std::move(registration);
     }
     return std::nullopt;
 }

@@ -3,7 +3,7 @@
 #include <map>
 #include <mutex>
 
-#include "ascii_text.h"
+#include "tolm/text.h"
 
 namespace tolm {
 
@@ -30,7 +30,7 @@ ComponentRegistry::State& ComponentRegistry::Data() const {
 ComponentFactory ComponentRegistry::Register(const std::string& className, ComponentFactory factory) {
     State& state = Data();
     std::lock_guard lock(state.mutex);
-    const std::string key = detail::AsciiLower(className);
+    const std::string key = text::AsciiLower(className);
     ComponentFactory previous;
     auto found = state.classes.find(key);
     if (found != state.classes.end()) {
@@ -46,13 +46,13 @@ ComponentFactory ComponentRegistry::Register(const std::string& className, Compo
 void ComponentRegistry::Unregister(const std::string& className) {
     State& state = Data();
     std::lock_guard lock(state.mutex);
-    state.classes.erase(detail::AsciiLower(className));
+    state.classes.erase(text::AsciiLower(className));
 }
 
 bool ComponentRegistry::IsRegistered(const std::string& className) const {
     State& state = Data();
     std::lock_guard lock(state.mutex);
-    return state.classes.contains(detail::AsciiLower(className));
+    return state.classes.contains(text::AsciiLower(className));
 }
 
 void ComponentRegistry::SetResolver(ComponentResolver resolver) {
@@ -67,7 +67,7 @@ std::shared_ptr<Object> ComponentRegistry::Create(const std::string& className) 
     {
         State& state = Data();
         std::lock_guard lock(state.mutex);
-        auto found = state.classes.find(detail::AsciiLower(className));
+        auto found = state.classes.find(text::AsciiLower(className));
         if (found != state.classes.end()) factory = found->second.factory;
         resolver = state.resolver;
     }

@@ -2,152 +2,41 @@
 
 #include <algorithm>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 
-#include "ascii_text.h"
 #include "tolm/host_error.h"
+#include "tolm/text.h"
 
 namespace tolm {
 
 namespace {
 
-// ---- UTF-8 ----------------------------------------------------------------------------
 // Lengths and selections count characters, not bytes: a text box limited to 20
 // characters takes 20 Chinese characters.
-
-constexpr char32_t ReplacementCharacter = 0xFFFD;
-
-bool IsContinuation(unsigned char c) {
-    return (c & 0xC0) == 0x80;
+int32_t CharacterCount(std::string_view text) {
+    return static_cast<int32_t>(text::CharacterCount(text));
 }
 
-struct DecodedCharacter {
-    char32_t codePoint = ReplacementCharacter;
-    size_t length = 1;
-    bool valid = false;
-};
-
-// The character at pos; a byte that does not start a well-formed sequence is one
-// invalid character on its own.
-DecodedCharacter DecodeAt(std::string_view text, size_t pos) {
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    if (lead < 0x80) return {lead, 1, true};
-    size_t length;
-    char32_t codePoint;
-    char32_t minimum;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, codePoint = lead & 0x1F, minimum = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, codePoint = lead & 0x0F, minimum = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, codePoint = lead & 0x07, minimum = 0x10000;
-    } else {
-        return {};
-    }
-    if (pos + length > text.size()) return {};
-    for (size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[pos + i]);
-        if (!IsContinuation(next)) return {};
-        codePoint = (codePoint << 6) | (next & 0x3F);
-    }
-    if (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) return {};
-    return {codePoint, length, true};
-}
-
-std::string EncodeUtf8(char32_t codePoint) {
-    std::string text;
-    if (codePoint < 0x80) {
-        text += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        text += static_cast<char>(0xC0 | (codePoint >> 6));
-        text += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        text += static_cast<char>(0xE0 | (codePoint >> 12));
-        text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        text += static_cast<char>(0xF0 | (codePoint >> 18));
-        text += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-        text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
-    return text;
-}
-
-// The text with every malformed byte replaced, so that counting characters and
-// cutting between them can rely on well-formed sequences.
-std::string ValidUtf8(std::string_view text) {
-    std::string result;
-    result.reserve(text.size());
-    for (size_t pos = 0; pos < text.size();) {
-        const DecodedCharacter character = DecodeAt(text, pos);
-        if (character.valid) {
-            result.append(text, pos, character.length);
-        } else {
-            result += EncodeUtf8(ReplacementCharacter);
-        }
-        pos += character.length;
-    }
-    return result;
-}
-
-size_t CharacterCount(std::string_view text) {
-    return static_cast<size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return !IsContinuation(static_cast<unsigned char>(c)); }));
-}
-
-// Byte offset of the character at `index` (the end when the text is shorter).
-size_t ByteOffset(std::string_view text, size_t index) {
-    size_t count = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (IsContinuation(static_cast<unsigned char>(text[i]))) continue;
-        if (count == index) return i;
-        ++count;
-    }
-    return text.size();
-}
-
-// The character a key code stands for. Codes below 0 carry a 16-bit character
-// unit; -1 stands for a character that does not fit and inserts nothing.
-std::string CharacterFor(int16_t code) {
-    if (code >= 0) return EncodeUtf8(static_cast<char32_t>(code));
-    const char32_t unit = static_cast<uint16_t>(code);
-    if (unit == 0xFFFF || (unit >= 0xD800 && unit <= 0xDFFF)) return {};
-    return EncodeUtf8(unit);
+size_t ByteOffset(std::string_view text, int32_t index) {
+    return text::ByteOffset(text, static_cast<size_t>(std::max(index, 0)));
 }
 
 // Handlers are copied before they run: a handler may replace itself.
-template <class... Args>
-void Raise(const std::function<void(Args...)>& handler, Args... args) {
+template <class... Params, class... Args>
+void Raise(const std::function<void(Params...)>& handler, Args&&... args) {
     if (!handler) return;
     auto call = handler;
     call(std::forward<Args>(args)...);
 }
 
-void RaiseKey(const std::function<void(int16_t&)>& handler, int16_t& code) {
-    if (!handler) return;
-    auto call = handler;
-    call(code);
+// Sets a property; true when the value changed, so that it is worth telling.
+template <class T>
+bool Assign(T& property, const std::type_identity_t<T>& value) {
+    if (property == value) return false;
+    property = value;
+    return true;
 }
-
-void RaiseKeyDown(const std::function<void(int16_t&, int16_t)>& handler, int16_t& code, int16_t shift) {
-    if (!handler) return;
-    auto call = handler;
-    call(code, shift);
-}
-
-// KeyPress as the form (with KeyPreview) and then the control see it; 0 when one
-// of them swallowed the key.
-int16_t FilterKeyPress(FormControl& control, int16_t code) {
-    Form& form = control.Owner();
-    if (form.KeyPreview()) {
-        RaiseKey(form.KeyPress, code);
-        if (code == 0) return 0;
-    }
-    RaiseKey(control.KeyPress, code);
-    return code;
-}
-
-constexpr int16_t ShiftMask = 1;
 
 }  // namespace
 
@@ -156,21 +45,55 @@ constexpr int16_t ShiftMask = 1;
 FormControl::FormControl(Form& owner, std::string name, ControlKind kind, TwipsRect rect, int32_t tabIndex)
     : m_owner(owner), m_name(std::move(name)), m_kind(kind), m_rect(rect), m_tabIndex(tabIndex) {}
 
+void FormControl::Announce(FormChange change) {
+    m_owner.m_changes.Notify(this, change);
+}
+
+bool FormControl::MoveCaret(int32_t position) {
+    const bool startMoved = Assign(m_selStart, position);
+    const bool lengthChanged = Assign(m_selLength, 0);
+    return startMoved || lengthChanged;
+}
+
 void FormControl::SetText(const std::string& text) {
-    std::string value = ValidUtf8(text);
-    if (m_maxLength > 0) value.resize(ByteOffset(value, static_cast<size_t>(m_maxLength)));
+    std::string value = text::ToValidUtf8(text);
+    if (m_maxLength > 0) value.resize(ByteOffset(value, m_maxLength));
     if (value == m_text) return;
     m_text = std::move(value);
     // The caret goes to the end, where typing continues.
-    m_selStart = static_cast<int32_t>(CharacterCount(m_text));
-    m_selLength = 0;
+    const bool selectionMoved = MoveCaret(CharacterCount(m_text));
+    Announce(FormChange::Text);
+    if (selectionMoved) Announce(FormChange::Selection);
     Raise(Change);
 }
 
+void FormControl::SetVisible(bool value) {
+    if (Assign(m_visible, value)) Announce(FormChange::Visible);
+}
+
+void FormControl::SetEnabled(bool value) {
+    if (Assign(m_enabled, value)) Announce(FormChange::Enabled);
+}
+
+void FormControl::SetLocked(bool value) {
+    if (Assign(m_locked, value)) Announce(FormChange::Locked);
+}
+
+void FormControl::SetMaxLength(int32_t value) {
+    if (Assign(m_maxLength, value)) Announce(FormChange::MaxLength);
+}
+
+void FormControl::SetMultiLine(bool value) {
+    if (Assign(m_multiLine, value)) Announce(FormChange::MultiLine);
+}
+
 void FormControl::SetSelection(int32_t start, int32_t length) {
-    const auto count = static_cast<int32_t>(CharacterCount(m_text));
-    m_selStart = std::clamp(start, 0, count);
-    m_selLength = std::clamp(length, 0, count - m_selStart);
+    const int32_t count = CharacterCount(m_text);
+    const int32_t clampedStart = std::clamp(start, 0, count);
+    const int32_t clampedLength = std::clamp(length, 0, count - clampedStart);
+    const bool startMoved = Assign(m_selStart, clampedStart);
+    const bool lengthChanged = Assign(m_selLength, clampedLength);
+    if (startMoved || lengthChanged) Announce(FormChange::Selection);
 }
 
 bool FormControl::HasFocus() const {
@@ -181,44 +104,46 @@ void FormControl::SetFocus() {
     m_owner.MoveFocus(this);
 }
 
-void FormControl::TypeKey(int16_t keyAscii) {
-    const int16_t code = FilterKeyPress(*this, keyAscii);
-    if (code == 0) return;
-    InsertTypedCharacter(CharacterFor(code));
-}
-
-void FormControl::TypeText(const std::string& text) {
-    for (size_t pos = 0; pos < text.size();) {
-        const DecodedCharacter character = DecodeAt(text, pos);
-        std::string typed = character.valid ? text.substr(pos, character.length) : EncodeUtf8(ReplacementCharacter);
-        char32_t codePoint = character.codePoint;
-        pos += character.length;
-        // A line break in the text is the Return key, whichever way it is written.
-        if (codePoint == '\n') {
-            if (pos >= 2 && text[pos - 2] == '\r') continue;
-            codePoint = KeyReturn;
-            typed = "\r";
-        }
-        const auto key = codePoint > 0x7FFF ? int16_t{-1} : static_cast<int16_t>(codePoint);
-        const int16_t code = FilterKeyPress(*this, key);
-        if (code == 0) continue;
-        // A handler that changed the code typed a different character.
-        InsertTypedCharacter(code == key ? typed : CharacterFor(code));
+int16_t FormControl::RaiseKeyDown(int16_t keyCode, int16_t shift) {
+    if (m_owner.KeyPreview()) {
+        Raise(m_owner.KeyDown, keyCode, shift);
+        if (keyCode == 0) return 0;
     }
+    Raise(KeyDown, keyCode, shift);
+    return keyCode;
 }
 
-void FormControl::InsertTypedCharacter(const std::string& utf8) {
-    if (utf8.empty() || m_kind != ControlKind::TextBox || !m_enabled || m_locked) return;
+int16_t FormControl::RaiseKeyPress(int16_t keyAscii) {
+    if (m_owner.KeyPreview()) {
+        Raise(m_owner.KeyPress, keyAscii);
+        if (keyAscii == 0) return 0;
+    }
+    Raise(KeyPress, keyAscii);
+    return keyAscii;
+}
 
-    const size_t count = CharacterCount(m_text);
-    const size_t selStart = std::min(static_cast<size_t>(m_selStart), count);
-    const size_t selLength = std::min(static_cast<size_t>(m_selLength), count - selStart);
+void FormControl::HandleCharacter(char32_t character) {
+    const int16_t key = KeyAsciiOf(character);
+    const int16_t code = RaiseKeyPress(key);
+    if (code == 0) return;
+    // The code of a character above 0x7FFF says only that there was one; unchanged,
+    // the character itself goes in. A handler that changed the code typed another.
+    const std::optional<char32_t> typed = code == key ? character : CharacterOfKeyAscii(code);
+    if (typed) ApplyCharacter(*typed);
+}
+
+void FormControl::ApplyCharacter(char32_t character) {
+    if (m_kind != ControlKind::TextBox || !m_enabled || m_locked) return;
+
+    const int32_t count = CharacterCount(m_text);
+    const int32_t selStart = std::clamp(m_selStart, 0, count);
+    const int32_t selLength = std::clamp(m_selLength, 0, count - selStart);
     const size_t from = ByteOffset(m_text, selStart);
     const size_t to = ByteOffset(m_text, selStart + selLength);
 
     std::string text = m_text;
-    size_t caret;
-    if (utf8 == "\b") {
+    int32_t caret;
+    if (character == static_cast<char32_t>(KeyBackspace)) {
         if (selLength > 0) {
             text.erase(from, to - from);
             caret = selStart;
@@ -230,45 +155,29 @@ void FormControl::InsertTypedCharacter(const std::string& utf8) {
             return;
         }
     } else {
-        std::string insert = utf8;
-        if (static_cast<unsigned char>(utf8[0]) < 0x20) {
+        std::string insert;
+        if (character < 0x20) {
             // Control characters type nothing, except Return in a multi-line box,
             // which breaks the line.
-            if (utf8 != "\r" || !m_multiLine) return;
+            if (character != static_cast<char32_t>(KeyReturn) || !m_multiLine) return;
             insert = "\r\n";
+        } else {
+            insert = text::EncodeUtf8(character);
         }
-        const size_t insertCount = CharacterCount(insert);
-        if (m_maxLength > 0 && count - selLength + insertCount > static_cast<size_t>(m_maxLength)) return;
+        const int32_t insertCount = CharacterCount(insert);
+        if (m_maxLength > 0 && count - selLength + insertCount > m_maxLength) return;
         text.replace(from, to - from, insert);
         caret = selStart + insertCount;
     }
-    m_selStart = static_cast<int32_t>(caret);
-    m_selLength = 0;
-    if (text == m_text) return;
-    m_text = std::move(text);
-    Raise(Change);
+    const bool selectionMoved = MoveCaret(caret);
+    const bool textChanged = text != m_text;
+    if (textChanged) m_text = std::move(text);
+    if (textChanged) Announce(FormChange::Text);
+    if (selectionMoved) Announce(FormChange::Selection);
+    if (textChanged) Raise(Change);
 }
 
-void FormControl::PressKey(int16_t keyCode, int16_t shift) {
-    int16_t code = keyCode;
-    if (m_owner.KeyPreview()) {
-        RaiseKeyDown(m_owner.KeyDown, code, shift);
-        if (code == 0) return;
-    }
-    RaiseKeyDown(KeyDown, code, shift);
-    if (code != KeyTab) return;
-    if ((shift & ShiftMask) == 0) {
-        m_owner.FocusNext();
-        return;
-    }
-    const std::vector<FormControl*> order = m_owner.TabOrder();
-    if (order.empty()) return;
-    auto current = std::find(order.begin(), order.end(), m_owner.ActiveControl());
-    FormControl* target = (current == order.end() || current == order.begin()) ? order.back() : *(current - 1);
-    m_owner.MoveFocus(target);
-}
-
-void FormControl::PerformClick() {
+void FormControl::HandleClick() {
     if (!m_visible || !m_enabled) return;
     // A click takes the focus first, as the mouse does: the control that had it
     // sees LostFocus before the Click runs.
@@ -283,23 +192,29 @@ Form::Form(std::string name) : m_name(std::move(name)) {}
 
 Form::~Form() = default;
 
+void Form::SetCaption(const std::string& text) {
+    if (Assign(m_caption, text)) Announce(FormChange::Caption);
+}
+
 void Form::SetClientSize(int32_t width, int32_t height) {
     if (width < 0 || height < 0) {
         throw HostError(err::InvalidProcedureCall, "Invalid procedure call or argument: negative form size");
     }
-    m_clientWidth = width;
-    m_clientHeight = height;
+    const bool widthChanged = Assign(m_clientWidth, width);
+    const bool heightChanged = Assign(m_clientHeight, height);
+    if (widthChanged || heightChanged) Announce(FormChange::ClientSize);
 }
 
 void Form::SetFont(const std::string& name, double size) {
     if (!(size > 0)) throw HostError(err::InvalidProcedureCall, "Invalid procedure call or argument: font size");
-    m_fontName = name;
-    m_fontSize = size;
+    const bool nameChanged = Assign(m_fontName, name);
+    const bool sizeChanged = Assign(m_fontSize, size);
+    if (nameChanged || sizeChanged) Announce(FormChange::Font);
 }
 
 FormControl& Form::AddControl(const std::string& name, ControlKind kind, TwipsRect rect, int32_t tabIndex) {
     for (const auto& control : m_controls) {
-        if (detail::EqualsNoCase(control->Name(), name)) {
+        if (text::EqualsNoCase(control->Name(), name)) {
             throw HostError(err::DuplicateKey, "A control named " + name + " already exists on " + m_name);
         }
     }
@@ -309,7 +224,7 @@ FormControl& Form::AddControl(const std::string& name, ControlKind kind, TwipsRe
 
 FormControl& Form::Control(const std::string& name) const {
     for (const auto& control : m_controls) {
-        if (detail::EqualsNoCase(control->Name(), name)) return *control;
+        if (text::EqualsNoCase(control->Name(), name)) return *control;
     }
     throw HostError(err::ObjectNotFound, "No control named " + name + " on " + m_name);
 }
@@ -327,8 +242,9 @@ std::vector<FormControl*> Form::TabOrder() const {
 }
 
 void Form::BeginModal() {
-    m_loaded = true;
+    const bool wasLoaded = std::exchange(m_loaded, true);
     m_unloaded = false;
+    if (!wasLoaded) Announce(FormChange::Loaded);
     Raise(Load);
     if (m_unloaded) return;  // Load closed the form again
     Raise(Activate);
@@ -341,7 +257,9 @@ void Form::Unload() {
     if (m_unloaded) return;
     m_unloaded = true;
     m_loaded = false;
-    m_active = nullptr;
+    const bool hadFocus = std::exchange(m_active, nullptr) != nullptr;
+    if (hadFocus) Announce(FormChange::Focus);
+    Announce(FormChange::Unloaded);
     Raise(Unloaded);
 }
 
@@ -349,8 +267,14 @@ void Form::FocusNext() {
     const std::vector<FormControl*> order = TabOrder();
     if (order.empty()) return;
     auto current = std::find(order.begin(), order.end(), m_active);
-    FormControl* target = (current == order.end() || current + 1 == order.end()) ? order.front() : *(current + 1);
-    MoveFocus(target);
+    MoveFocus((current == order.end() || current + 1 == order.end()) ? order.front() : *(current + 1));
+}
+
+void Form::FocusPrevious() {
+    const std::vector<FormControl*> order = TabOrder();
+    if (order.empty()) return;
+    auto current = std::find(order.begin(), order.end(), m_active);
+    MoveFocus((current == order.end() || current == order.begin()) ? order.back() : *(current - 1));
 }
 
 void Form::MoveFocus(FormControl* target) {
@@ -363,6 +287,7 @@ void Form::MoveFocus(FormControl* target) {
     // The focus belongs to the target from here on; a LostFocus handler that moves it
     // elsewhere wins, and the target then gets no GotFocus.
     m_active = target;
+    Announce(FormChange::Focus);
     if (previous) Raise(previous->LostFocus);
     if (m_active == target) Raise(target->GotFocus);
 }

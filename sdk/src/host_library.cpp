@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ascii_text.h"
+#include "tolm/text.h"
 
 namespace tolm {
 
@@ -76,7 +76,7 @@ namespace {
 template <class Entries>
 auto FindName(Entries& entries, const std::string& name) {
     return std::find_if(entries.begin(), entries.end(),
-                        [&](const auto& entry) { return detail::EqualsNoCase(entry.first, name); });
+                        [&](const auto& entry) { return text::EqualsNoCase(entry.first, name); });
 }
 
 }  // namespace
@@ -125,7 +125,7 @@ bool MemoryRecordset::IsEOF() const {
 
 Variant MemoryRecordset::Field(const std::string& name) const {
     auto column = std::find_if(m_columns.begin(), m_columns.end(),
-                               [&](const std::string& candidate) { return detail::EqualsNoCase(candidate, name); });
+                               [&](const std::string& candidate) { return text::EqualsNoCase(candidate, name); });
     if (column == m_columns.end()) {
         throw HostError(err::FieldNotFound, "Item cannot be found in the collection: " + name);
     }

@@ -7,7 +7,7 @@
 #include <limits>
 #include <system_error>
 
-#include "ascii_text.h"
+#include "tolm/text.h"
 
 namespace tolm {
 
@@ -452,8 +452,8 @@ bool Variant::ToBool() const {
             return std::get<bool>(m_value);
         case VarType::String: {
             std::string_view text = TrimBlanks(std::get<std::string>(m_value));
-            if (detail::EqualsNoCase(text, "True")) return true;
-            if (detail::EqualsNoCase(text, "False")) return false;
+            if (text::EqualsNoCase(text, "True")) return true;
+            if (text::EqualsNoCase(text, "False")) return false;
             return NumericTextToDouble(text) != 0.0;
         }
         default:

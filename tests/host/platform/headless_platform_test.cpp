@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "driver/form_driver.h"
 #include "tolm/host_error.h"
 
 namespace {
@@ -156,10 +157,10 @@ TEST_F(HeadlessPlatformTest, ModalFormsAreDrivenByTheScriptAndClosedWhenLeftOpen
     TypeForm leftOpen;
     TypeForm undriven;
     m_platform.QueueFormDriver([](tolm::Form& form) {
-        form.Control("txtNumber").TypeText("USD");
-        form.Control("cmdOK").PerformClick();
+        hub::driver::TypeText(form.Control("txtNumber"), "USD");
+        hub::driver::Click(form.Control("cmdOK"));
     });
-    m_platform.QueueFormDriver([](tolm::Form& form) { form.Control("txtNumber").TypeText("EUR"); });
+    m_platform.QueueFormDriver([](tolm::Form& form) { hub::driver::TypeText(form.Control("txtNumber"), "EUR"); });
 
     m_platform.ShowModal(saved);
     EXPECT_EQ(saved.m_saved, "USD");
@@ -192,8 +193,8 @@ TEST_F(HeadlessPlatformTest, AFormOpenedFromAFormTakesTheNextDriver) {
     });
     m_platform.QueueFormDriver([&](tolm::Form& form) {
         order.push_back("inner");
-        form.Control("txtNumber").TypeText("JPY");
-        form.Control("cmdOK").PerformClick();
+        hub::driver::TypeText(form.Control("txtNumber"), "JPY");
+        hub::driver::Click(form.Control("cmdOK"));
     });
 
     m_platform.ShowModal(outer);

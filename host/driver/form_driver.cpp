@@ -1,0 +1,40 @@
+#include "driver/form_driver.h"
+
+#include "tolm/text.h"
+
+namespace hub::driver {
+
+void TypeText(tolm::FormControl& control, std::string_view text) {
+    const std::u32string characters = tolm::text::CodePoints(text);
+    for (size_t i = 0; i < characters.size(); ++i) {
+        char32_t character = characters[i];
+        // A line break is the Return key, whichever way the text writes it.
+        if (character == U'\n') {
+            if (i > 0 && characters[i - 1] == U'\r') continue;
+            character = static_cast<char32_t>(tolm::KeyReturn);
+        }
+        control.HandleCharacter(character);
+    }
+}
+
+void TypeKey(tolm::FormControl& control, int16_t keyAscii) {
+    const int16_t code = control.RaiseKeyPress(keyAscii);
+    if (code == 0) return;
+    if (const auto character = tolm::CharacterOfKeyAscii(code)) control.ApplyCharacter(*character);
+}
+
+void PressKey(tolm::FormControl& control, int16_t keyCode, int16_t shift) {
+    if (control.RaiseKeyDown(keyCode, shift) != tolm::KeyTab) return;
+    tolm::Form& form = control.Owner();
+    if ((shift & tolm::ShiftMask) != 0) {
+        form.FocusPrevious();
+    } else {
+        form.FocusNext();
+    }
+}
+
+void Click(tolm::FormControl& control) {
+    control.HandleClick();
+}
+
+}  // namespace hub::driver

@@ -4,7 +4,6 @@
 #include <iterator>
 #include <ostream>
 
-#include "base/date_text.h"
 
 namespace hub::cli {
 namespace {
@@ -79,7 +78,7 @@ nlohmann::ordered_json ValueToJson(const tolm::Variant& value) {
         case tolm::VarType::Double:
             return value.ToDouble();
         case tolm::VarType::Date:
-            return FormatDateText(value.ToDate());
+            return tolm::FormatDateText(value.ToDate());
         case tolm::VarType::String:
             return value.ToString();
     }
@@ -93,7 +92,7 @@ nlohmann::ordered_json RowToJson(const tolm::IRecordset& rows, const std::vector
 }
 
 std::string ValueToText(const tolm::Variant& value) {
-    if (value.Type() == tolm::VarType::Date) return FormatDateText(value.ToDate());
+    if (value.Type() == tolm::VarType::Date) return tolm::FormatDateText(value.ToDate());
     return value.ToText();
 }
 

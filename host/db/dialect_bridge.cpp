@@ -4,7 +4,6 @@
 #include <array>
 #include <optional>
 
-#include "base/date_text.h"
 #include "sql_lexer.h"
 #include "base/text_util.h"
 #include "tolm/host_error.h"
@@ -212,7 +211,7 @@ std::string TranslateStatement(std::string_view statement, const Dialect& dialec
             TranslateTop(statement, tokens, nesting, i, edits);
         } else if (token.kind == SqlTokenKind::String) {
             std::string text = UnquoteString(token.text);
-            if (auto date = ParseLooseDateText(text)) {
+            if (auto date = tolm::ParseDate(text, tolm::DateForm::Written)) {
                 std::string literal = dialect.DateLiteral(*date);
                 if (literal != token.text) edits.push_back({token.offset, token.text.size(), std::move(literal)});
             }

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "base/date_text.h"
+#include "base/clock.h"
 #include "embedded_migrations.h"
 #include "procedure_registry.h"
 

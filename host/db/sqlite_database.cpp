@@ -8,7 +8,6 @@
 #include <system_error>
 
 #include "database.h"
-#include "base/date_text.h"
 #include "sqlite_database.h"
 #include "sql_lexer.h"
 #include "base/text_util.h"
@@ -261,7 +260,7 @@ private:
                 rc = sqlite3_bind_double(stmt, index, value.ToDouble());
                 break;
             case tolm::VarType::Date: {
-                std::string text = FormatDateText(value.ToDate());
+                std::string text = tolm::FormatDateText(value.ToDate());
                 rc = sqlite3_bind_text(stmt, index, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
                 break;
             }
@@ -290,7 +289,7 @@ private:
                 const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
                 std::string text(bytes != nullptr ? bytes : "", static_cast<size_t>(sqlite3_column_bytes(stmt, i)));
                 if (dateColumn) {
-                    if (auto date = ParseDateText(text)) return tolm::Variant(*date);
+                    if (auto date = tolm::ParseDate(text, tolm::DateForm::Stored)) return tolm::Variant(*date);
                 }
                 return tolm::Variant(std::move(text));
             }
@@ -339,7 +338,7 @@ public:
     std::string Placeholder(int index) const override { return "?" + std::to_string(index); }
     std::string_view NoCaseCollation() const override { return "COLLATE NOCASE"; }
     // Dates are stored as text in the form that sorts in time order.
-    std::string DateLiteral(tolm::DateTime value) const override { return "'" + FormatDateText(value) + "'"; }
+    std::string DateLiteral(tolm::DateTime value) const override { return "'" + tolm::FormatDateText(value) + "'"; }
 };
 
 }  // namespace

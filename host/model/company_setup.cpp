@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "base/date_text.h"
+#include "base/clock.h"
 #include "db/migrations.h"
 #include "model/currency_store.h"
 #include "model/log_store.h"

@@ -8,7 +8,7 @@
 #include <set>
 #include <vector>
 
-#include "base/date_text.h"
+#include "base/clock.h"
 #include "base/text_util.h"
 #include "model/profile_store.h"
 #include "model/rate_store.h"

@@ -1,6 +1,6 @@
 #include "services/log_server.h"
 
-#include "base/date_text.h"
+#include "base/clock.h"
 #include "base/text_util.h"
 #include "model/log_store.h"
 #include "model/user_store.h"

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <limits>
 
-#include "base/date_text.h"
 #include "base/text_util.h"
 #include "model/currency_store.h"
 #include "model/type_store.h"
@@ -358,7 +357,7 @@ void BillWindow::Enter(const std::string& key, const std::string& text) {
                 break;
             }
             case FieldKind::Date: {
-                std::optional<tolm::DateTime> day = ParseDateText(typed);
+                std::optional<tolm::DateTime> day = tolm::ParseDate(typed, tolm::DateForm::Stored);
                 if (!day || DayOf(*day) != *day) {
                     throw Error(tolm::err::TypeMismatch, TranslateFormat(m_session->Language(), "“%1”不是yyyy-MM-dd格式的日期。", {typed}));
                 }

@@ -1,6 +1,5 @@
 #include "windows/rate_list.h"
 
-#include "base/date_text.h"
 #include "i18n/catalogue.h"
 #include "model/rate_store.h"
 #include "model/type_store.h"
@@ -14,7 +13,7 @@ namespace {
 constexpr const char* Source = "RateList";
 
 std::string DateText(const tolm::Variant& value) {
-    return value.Type() == tolm::VarType::Date ? FormatDateText(value.ToDate()) : value.ToText();
+    return value.Type() == tolm::VarType::Date ? tolm::FormatDateText(value.ToDate()) : value.ToText();
 }
 
 }  // namespace

@@ -316,9 +316,12 @@ bool ReadDigits(std::string_view text, size_t& pos, size_t minDigits, size_t max
     return pos - start >= minDigits && !(pos < text.size() && IsDigit(text[pos]));
 }
 
-// "yyyy-MM-dd", "yyyy/M/d" or "yyyyMMdd", optionally followed by " HH:mm[:ss]".
-bool ParseDateText(std::string_view text, DateTime& result) {
-    text = TrimBlanks(text);
+}  // namespace
+
+std::optional<DateTime> ParseDate(std::string_view text, DateForm form) {
+    const bool stored = form == DateForm::Stored;
+    if (form == DateForm::Any) text = TrimBlanks(text);
+    const size_t partDigits = stored ? 2 : 1;
     size_t pos = 0;
     unsigned year = 0, month = 0, day = 0;
     size_t digitRun = 0;
@@ -328,7 +331,7 @@ bool ParseDateText(std::string_view text, DateTime& result) {
         for (size_t i = start; i < start + count; ++i) value = value * 10 + static_cast<unsigned>(text[i] - '0');
         return value;
     };
-    if (digitRun == 8) {
+    if (digitRun == 8 && form == DateForm::Any) {
         year = digitsAt(0, 4);
         month = digitsAt(4, 2);
         day = digitsAt(6, 2);
@@ -336,36 +339,51 @@ bool ParseDateText(std::string_view text, DateTime& result) {
     } else if (digitRun == 4) {
         year = digitsAt(0, 4);
         pos = 4;
-        if (pos >= text.size() || (text[pos] != '-' && text[pos] != '/')) return false;
+        if (pos >= text.size() || (text[pos] != '-' && (stored || text[pos] != '/'))) return std::nullopt;
         const char separator = text[pos++];
-        if (!ReadDigits(text, pos, 1, 2, month)) return false;
-        if (pos >= text.size() || text[pos] != separator) return false;
+        if (!ReadDigits(text, pos, partDigits, 2, month)) return std::nullopt;
+        if (pos >= text.size() || text[pos] != separator) return std::nullopt;
         ++pos;
-        if (!ReadDigits(text, pos, 1, 2, day)) return false;
+        if (!ReadDigits(text, pos, partDigits, 2, day)) return std::nullopt;
     } else {
-        return false;
+        return std::nullopt;
     }
     const chr::year_month_day date{chr::year{static_cast<int>(year)}, chr::month{month}, chr::day{day}};
-    if (!date.ok() || !YearInRange(date.year())) return false;
+    if (!date.ok() || !YearInRange(date.year())) return std::nullopt;
 
     unsigned hours = 0, minutes = 0, seconds = 0;
     if (pos < text.size()) {
-        if (!IsBlank(text[pos])) return false;
-        while (pos < text.size() && IsBlank(text[pos])) ++pos;
-        if (!ReadDigits(text, pos, 1, 2, hours)) return false;
-        if (pos >= text.size() || text[pos] != ':') return false;
-        ++pos;
-        if (!ReadDigits(text, pos, 2, 2, minutes)) return false;
-        if (pos < text.size()) {
-            if (text[pos] != ':') return false;
+        // The stored form puts one blank (or a 'T') before the time, a written date
+        // one blank; a date read loosely any number of blanks.
+        if (form == DateForm::Any) {
+            if (!IsBlank(text[pos])) return std::nullopt;
+            while (pos < text.size() && IsBlank(text[pos])) ++pos;
+        } else if (text[pos] == ' ' || (stored && text[pos] == 'T')) {
             ++pos;
-            if (!ReadDigits(text, pos, 2, 2, seconds)) return false;
+        } else {
+            return std::nullopt;
         }
-        if (pos != text.size() || hours > 23 || minutes > 59 || seconds > 59) return false;
+        if (!ReadDigits(text, pos, partDigits, 2, hours)) return std::nullopt;
+        if (pos >= text.size() || text[pos] != ':') return std::nullopt;
+        ++pos;
+        if (!ReadDigits(text, pos, 2, 2, minutes)) return std::nullopt;
+        // The stored form always carries the seconds.
+        if (pos < text.size() || stored) {
+            if (pos >= text.size() || text[pos] != ':') return std::nullopt;
+            ++pos;
+            if (!ReadDigits(text, pos, 2, 2, seconds)) return std::nullopt;
+        }
+        if (pos != text.size() || hours > 23 || minutes > 59 || seconds > 59) return std::nullopt;
     }
-    result = DateTime(chr::sys_days(date)) + chr::hours(hours) + chr::minutes(minutes) + chr::seconds(seconds);
-    return true;
+    return DateTime(chr::sys_days(date)) + chr::hours(hours) + chr::minutes(minutes) + chr::seconds(seconds);
 }
+
+std::string FormatDateText(DateTime value) {
+    const bool hasTime = value != DateTime(chr::floor<chr::days>(value));
+    return FormatDate(value, hasTime ? "yyyy-MM-dd HH:mm:ss" : "yyyy-MM-dd");
+}
+
+namespace {
 
 // Serial numbers of the host's calendar: from 100-01-01 to the end of 9999-12-31.
 constexpr double MinSerial = static_cast<double>((chr::sys_days{chr::year{MinYear} / 1 / 1} - SerialEpoch).count());
@@ -477,8 +495,7 @@ std::string Variant::ToString() const {
             return DoubleToText(std::get<double>(m_value));
         case VarType::Date: {
             const DateTime value = std::get<DateTime>(m_value);
-            const bool hasTime = value != chr::floor<chr::days>(value);
-            return FormatDate(value, hasTime ? "yyyy-MM-dd HH:mm:ss" : "yyyy-MM-dd");
+            return FormatDateText(value);
         }
         case VarType::String:
             return std::get<std::string>(m_value);
@@ -500,9 +517,9 @@ DateTime Variant::ToDate() const {
         case VarType::Date:
             return std::get<DateTime>(m_value);
         case VarType::String: {
-            DateTime result;
-            if (!ParseDateText(std::get<std::string>(m_value), result)) RaiseTypeMismatch();
-            return result;
+            const std::optional<DateTime> result = ParseDate(std::get<std::string>(m_value), DateForm::Any);
+            if (!result) RaiseTypeMismatch();
+            return *result;
         }
         case VarType::Object:
             RaiseTypeMismatch();

@@ -203,6 +203,33 @@ TEST(Dates, ParseTheTextFormsAndRefuseOthers) {
     EXPECT_EQ(ErrorOf([] { Variant::Null().ToDate(); }), err::InvalidUseOfNull);
 }
 
+TEST(Dates, EachFormReadsOnlyWhatItAllows) {
+    struct Case {
+        const char* text;
+        bool stored, written, any;
+    };
+    const Case cases[] = {
+        {"2024-03-01", true, true, true},
+        {"2024-03-01 08:30:05", true, true, true},
+        {"2024-03-01T08:30:05", true, false, false},
+        {"2024-03-01 08:30", false, true, true},
+        {"2024-3-1", false, true, true},
+        {"2024/03/01", false, true, true},
+        {"20240301", false, false, true},
+        {" 2024-03-01 ", false, false, true},
+        {"2024-03-01  8:30", false, false, true},
+        {"2024-02-30", false, false, false},
+        {"0099-01-01", false, false, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParseDate(c.text, DateForm::Stored).has_value(), c.stored) << c.text;
+        EXPECT_EQ(ParseDate(c.text, DateForm::Written).has_value(), c.written) << c.text;
+        EXPECT_EQ(ParseDate(c.text, DateForm::Any).has_value(), c.any) << c.text;
+    }
+    EXPECT_EQ(FormatDateText(*ParseDate("2024-3-1 8:30", DateForm::Written)), "2024-03-01 08:30:00");
+    EXPECT_EQ(FormatDateText(*ParseDate("20240301", DateForm::Any)), "2024-03-01");
+}
+
 TEST(Dates, SerialNumbersCountDaysFromTheEpochWithTheTimeAsFraction) {
     EXPECT_EQ(DateToSerial(MakeDate(1899, 12, 30)), 0.0);
     EXPECT_EQ(DateToSerial(MakeDate(1900, 1, 1)), 2.0);

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -133,6 +134,28 @@ TOLM_SDK_API DateTime MakeDate(int year, unsigned month, unsigned day);
 // The date written with a pattern of the tokens yyyy, MM, dd, HH, mm, ss and
 // literal characters: "yyyy-MM-dd" gives 2024-03-01, "yyyyMMdd" gives 20240301.
 TOLM_SDK_API std::string FormatDate(DateTime value, std::string_view pattern);
+
+// How strictly ParseDate reads a date.
+enum class DateForm {
+    // As the database stores it: "yyyy-MM-dd", or "yyyy-MM-dd HH:mm:ss" (a 'T' may
+    // stand for the blank).
+    Stored,
+    // As people and regional settings write it: year first, '-' or '/' between the
+    // parts, month and day with or without a leading zero, optionally followed by
+    // one blank and "H:mm" or "H:mm:ss".
+    Written,
+    // What ToDate reads: a written date or "yyyyMMdd", blanks around it and any
+    // number of blanks before the time.
+    Any,
+};
+
+// The date (with its time of day) the text holds in that form; nothing for other
+// text, for a day that does not exist and for a year outside 100..9999.
+TOLM_SDK_API std::optional<DateTime> ParseDate(std::string_view text, DateForm form);
+
+// A date as it is stored and shown as text: "yyyy-MM-dd", with " HH:mm:ss" when the
+// time of day is not 0. Text in that form sorts in time order.
+TOLM_SDK_API std::string FormatDateText(DateTime value);
 
 // Days since 1899-12-30 with the time as a fraction, and back.
 TOLM_SDK_API double DateToSerial(DateTime value);

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <filesystem>
 
-#include "base/date_text.h"
+#include "base/clock.h"
 #include "model/user_store.h"
 #include "services/services_fixture.h"
 #include "support/temp_dir.h"

@@ -1,7 +1,7 @@
 // The ledger's period and currencies, which the rate list's filter is built from.
 #include <chrono>
 
-#include "base/date_text.h"
+#include "base/clock.h"
 #include "services/services_fixture.h"
 #include "tolm/host_error.h"
 

@@ -1,6 +1,6 @@
 // The operation log: writing records, and deleting those a filter selects without
 // letting the filter do anything else.
-#include "base/date_text.h"
+#include "base/clock.h"
 #include "model/user_store.h"
 #include "services/services_fixture.h"
 #include "services/sql_condition.h"

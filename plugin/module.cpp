@@ -18,6 +18,7 @@
 #include "oplog_viewer/log_list_event.h"
 #include "tolm/plugin_abi.h"
 #include "tolm/registry.h"
+#include "tolm/text.h"
 
 #define QEL_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -74,9 +75,7 @@ std::string OwnLibraryPath() {
 }
 
 bool SameClassId(const std::string& sLeft, const std::string& sRight) {
-    return std::equal(sLeft.begin(), sLeft.end(), sRight.begin(), sRight.end(),
-                      [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) ==
-                                                  std::toupper(static_cast<unsigned char>(b)); });
+    return tolm::text::EqualsNoCase(sLeft, sRight);
 }
 
 }  // namespace

@@ -1,42 +1,11 @@
 #include "text_util.h"
 
+#include <utf8proc.h>
+
 #include <charconv>
 #include <cmath>
 
 namespace hub {
-
-namespace {
-constexpr std::string_view Blanks = " \t\r\n\f\v";
-}  // namespace
-
-bool IsBlankCharacter(char c) { return Blanks.find(c) != std::string_view::npos; }
-
-bool IsBlank(std::string_view text) { return text.find_first_not_of(Blanks) == std::string_view::npos; }
-
-std::string_view Trim(std::string_view text) {
-    const size_t first = text.find_first_not_of(Blanks);
-    if (first == std::string_view::npos) return {};
-    const size_t last = text.find_last_not_of(Blanks);
-    return text.substr(first, last - first + 1);
-}
-
-std::string Trimmed(std::string_view text) { return std::string(Trim(text)); }
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string AsciiLower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) c = AsciiLower(c);
-    return lower;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-    }
-    return true;
-}
 
 std::optional<double> ParseTypedNumber(std::string_view text) {
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
@@ -45,6 +14,27 @@ std::optional<double> ParseTypedNumber(std::string_view text) {
     auto [stop, ec] = std::from_chars(text.data(), end, value);
     if (ec != std::errc() || stop != end || !std::isfinite(value)) return std::nullopt;
     return value;
+}
+
+std::size_t DisplayWidth(std::string_view text) {
+    std::size_t width = 0;
+    const auto* bytes = reinterpret_cast<const utf8proc_uint8_t*>(text.data());
+    auto left = static_cast<utf8proc_ssize_t>(text.size());
+    while (left > 0) {
+        utf8proc_int32_t codePoint = 0;
+        const utf8proc_ssize_t length = utf8proc_iterate(bytes, left, &codePoint);
+        if (length <= 0) {
+            // A byte that does not start a well-formed character takes one column.
+            ++width;
+            ++bytes;
+            --left;
+            continue;
+        }
+        width += static_cast<std::size_t>(std::max(0, utf8proc_charwidth(codePoint)));
+        bytes += length;
+        left -= length;
+    }
+    return width;
 }
 
 }  // namespace hub

@@ -1,30 +1,32 @@
-// Text helpers shared by the whole host. Letter case folds for ASCII letters only:
-// the texts compared are names and keywords, and folding other scripts (or bytes of
-// a multi-byte character) would make the answer depend on the process's locale.
+// Text helpers of the host. Letter case, blanks and UTF-8 are the contract's
+// (tolm/text.h), named here so the host reads them as its own; what only the host
+// needs is added.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "tolm/text.h"
+
 namespace hub {
 
-// Blanks are spaces, tabs, line breaks, form feeds and vertical tabs.
-bool IsBlankCharacter(char c);
-bool IsBlank(std::string_view text);
+using tolm::text::AsciiLower;
+using tolm::text::EqualsNoCase;
+using tolm::text::IsBlank;
+using tolm::text::Trim;
 
-// `text` without leading and trailing blanks, as a view into `text`: keep the text
-// alive as long as the view (use Trimmed for a temporary).
-std::string_view Trim(std::string_view text);
-// The same as a string of its own.
-std::string Trimmed(std::string_view text);
-
-char AsciiLower(char c);
-std::string AsciiLower(std::string_view text);
-bool EqualsNoCase(std::string_view a, std::string_view b);
+// The text without leading and trailing blanks, as a string of its own.
+inline std::string Trimmed(std::string_view text) { return std::string(Trim(text)); }
 
 // A number as a person types it: the whole text is the number (decimal, an
 // optional sign, an exponent); nothing for other text and for infinities.
 std::optional<double> ParseTypedNumber(std::string_view text);
+
+// The columns a terminal gives a text: two for wide East Asian characters, none
+// for combining marks, one for anything else, including each byte that is not part
+// of valid UTF-8.
+std::size_t DisplayWidth(std::string_view text);
 
 }  // namespace hub

@@ -29,11 +29,6 @@ std::string ValueToText(const tolm::Variant& value);
 // Indented JSON and a line break; text that is not UTF-8 is replaced, not refused.
 void PrintJson(std::ostream& out, const nlohmann::ordered_json& value);
 
-// The columns a terminal gives a text: two for wide East Asian characters (Han,
-// kana, Hangul, full-width forms), none for combining marks, one for anything
-// else, including each byte that is not part of valid UTF-8.
-size_t DisplayWidth(std::string_view text);
-
 // The text followed by spaces up to `width` columns; as it is when already as wide.
 std::string PadToWidth(const std::string& text, size_t width);
 

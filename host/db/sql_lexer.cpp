@@ -44,10 +44,10 @@ std::vector<SqlToken> LexSql(std::string_view sql) {
         SqlTokenKind kind;
         size_t end;
         bool unterminated = false;
-        if (IsBlankCharacter(c)) {
+        if (IsBlank(c)) {
             kind = SqlTokenKind::Space;
             end = pos;
-            while (end < sql.size() && IsBlankCharacter(sql[end])) ++end;
+            while (end < sql.size() && IsBlank(sql[end])) ++end;
         } else if (c == '-' && next == '-') {
             kind = SqlTokenKind::Comment;
             end = sql.find('\n', pos);

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "tolm/host_error.h"
+#include "tolm/text.h"
 
 namespace hub {
 namespace {
@@ -69,12 +70,6 @@ char Lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-std::string Trim(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
 
 bool IsButtonWord(const std::string& reply, std::string_view word) {
     if (reply.size() != word.size()) return false;
@@ -177,7 +172,7 @@ int32_t HeadlessPlatform::AskOnTerminal(const std::string& prompt, int32_t flags
 
         std::string line;
         if (!std::getline(in, line)) break;
-        const std::string reply = Trim(line);
+        const std::string reply(tolm::text::Trim(line));
         if (reply.empty()) return defaultButton;
         for (int32_t button : set.buttons) {
             const ButtonName& name = NameOf(button);

@@ -24,13 +24,7 @@ namespace {
 constexpr const char* Source = "HubBaseData.CExRateUpdate";
 
 // Characters, not bytes: the limits are what a person can type.
-int CharacterCount(const std::string& text) {
-    int count = 0;
-    for (unsigned char c : text) {
-        if ((c & 0xC0) != 0x80) ++count;
-    }
-    return count;
-}
+int CharacterCount(const std::string& text) { return static_cast<int>(tolm::text::CharacterCount(text)); }
 
 bool IsCodeCharacter(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-';

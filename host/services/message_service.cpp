@@ -1,5 +1,7 @@
 #include "services/message_service.h"
 
+#include "tolm/text.h"
+
 #include "tolm/form.h"
 #include "tolm/host_library.h"
 #include "tolm/platform.h"
@@ -27,11 +29,7 @@ void MessageService::ReportError(const tolm::HostError& error, const tolm::Varia
 }
 
 void MessageService::SelectAllText(tolm::FormControl& textBox) {
-    int32_t characters = 0;
-    for (unsigned char c : textBox.Text()) {
-        if ((c & 0xC0) != 0x80) ++characters;
-    }
-    textBox.SetSelection(0, characters);
+    textBox.SetSelection(0, static_cast<int32_t>(tolm::text::CharacterCount(textBox.Text())));
 }
 
 }  // namespace hub

@@ -16,6 +16,7 @@
 #include "windows/rate_display.h"
 #include "windows/standard_menu_bars.h"
 #include "windows/tool_collection.h"
+#include "tolm/text.h"
 
 namespace hub {
 namespace {
@@ -124,7 +125,7 @@ BillWindow::HeadField& BillWindow::Field(const std::string& key) {
 
 const BillWindow::HeadField& BillWindow::Field(const std::string& key) const {
     for (const HeadField& field : m_fields) {
-        if (SameKey(field.key, key)) return field;
+        if (tolm::text::EqualsNoCase(field.key, key)) return field;
     }
     throw Error(tolm::err::ObjectNotFound, "The exchange-rate editor has no field " + key);
 }

@@ -1,6 +1,7 @@
 #include "windows/menu_bar.h"
 
 #include "tolm/host_error.h"
+#include "tolm/text.h"
 
 namespace hub {
 
@@ -10,7 +11,7 @@ MenuBar::~MenuBar() = default;
 
 std::shared_ptr<hub::Band> MenuBar::FindBand(const std::string& key) const {
     for (const auto& band : m_bands) {
-        if (SameKey(band->Key(), key)) return band;
+        if (tolm::text::EqualsNoCase(band->Key(), key)) return band;
     }
     return nullptr;
 }

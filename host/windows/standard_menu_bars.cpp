@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "tolm/host_error.h"
+#include "tolm/text.h"
 
 namespace hub {
 namespace {
@@ -185,7 +186,7 @@ std::shared_ptr<Tool> NewStandardTool(std::string_view key) {
 
 std::string StandardCaption(const std::string& key) {
     for (const auto& entry : Captions) {
-        if (SameKey(std::string(entry.key), key)) return std::string(entry.caption);
+        if (tolm::text::EqualsNoCase(std::string(entry.key), key)) return std::string(entry.caption);
     }
     return {};
 }

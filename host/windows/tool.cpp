@@ -3,6 +3,7 @@
 #include "tolm/host_error.h"
 #include "tolm/platform.h"
 #include "windows/tool_collection.h"
+#include "tolm/text.h"
 
 namespace hub {
 
@@ -31,7 +32,7 @@ void Tool::SetKey(const std::string& key) {
     if (key.empty()) {
         throw tolm::HostError(tolm::err::InvalidProcedureCall, "A tool needs a key", "MenuBar");
     }
-    if (m_owner && !SameKey(key, m_key)) {
+    if (m_owner && !tolm::text::EqualsNoCase(key, m_key)) {
         // Two tools of one key would make every look-up by key ambiguous.
         if (m_owner->IndexOf(key) >= 0) {
             throw tolm::HostError(tolm::err::DuplicateKey, "A tool with the key " + key + " already exists",

@@ -1,5 +1,7 @@
 #include "windows/tool_collection.h"
 
+#include "tolm/text.h"
+
 #include "tolm/host_error.h"
 
 namespace hub {
@@ -7,19 +9,7 @@ namespace {
 
 constexpr const char* Source = "MenuBar";
 
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 }  // namespace
-
-bool SameKey(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    }
-    return true;
-}
 
 ToolCollection::ToolCollection(Kind kind, std::string ownerKey) : m_kind(kind), m_ownerKey(std::move(ownerKey)) {}
 
@@ -30,7 +20,7 @@ ToolCollection::~ToolCollection() {
 
 std::ptrdiff_t ToolCollection::IndexOf(const std::string& key) const {
     for (size_t i = 0; i < m_tools.size(); ++i) {
-        if (SameKey(m_tools[i]->m_key, key)) return static_cast<std::ptrdiff_t>(i);
+        if (tolm::text::EqualsNoCase(m_tools[i]->m_key, key)) return static_cast<std::ptrdiff_t>(i);
     }
     return -1;
 }

@@ -54,6 +54,4 @@ private:
 };
 
 // Compares keys the way the menu bar does: ASCII letters without regard to case.
-bool SameKey(const std::string& a, const std::string& b);
-
 }  // namespace hub

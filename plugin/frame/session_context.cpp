@@ -1,7 +1,5 @@
 #include "frame/session_context.h"
 
-#include <algorithm>
-#include <cctype>
 #include <memory>
 
 #include "frame/language.h"
@@ -9,25 +7,16 @@
 #include "tolm/components.h"
 #include "tolm/platform.h"
 #include "tolm/registry.h"
+#include "tolm/text.h"
 
 namespace qel {
-namespace {
-
-std::string UpperAscii(std::string sText) {
-    std::transform(sText.begin(), sText.end(), sText.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return sText;
-}
-
-}  // namespace
-
 tolm::Variant GetSharedProperty(const std::string& sName) {
     return tolm::Propagate([&] {
         int32_t lProcessId = tolm::Platform()->CurrentProcessId();
         auto oProps = tolm::CreateObject<tolm::ISessionProps>(tolm::classname::SessionProps);
         std::string sPropertyName = sName;
         tolm::Variant vAnswer = oProps->GetProperty(lProcessId, sPropertyName);
-        if (sName == "PropsString" && UpperAscii(vAnswer.ToText()).find("LANGUAGE") == std::string::npos) {
+        if (sName == "PropsString" && tolm::text::AsciiUpper(vAnswer.ToText()).find("LANGUAGE") == std::string::npos) {
             static constexpr const char* Codes[] = {"", "chs", "en", "cht"};
             vAnswer = vAnswer.ToText() + ";Language=" + Codes[DetectLanguageId()];
         }
@@ -48,8 +37,8 @@ std::string GetPropsValue(const std::string& sText, const std::string& sKey, con
         }
         // A key counts only as a whole entry key: asked for "IP", an entry "ServerIP"
         // must not answer.
-        const std::string sUpperText = UpperAscii(sFull);
-        const std::string sWanted = UpperAscii(sKey) + "=";
+        const std::string sUpperText = tolm::text::AsciiUpper(sFull);
+        const std::string sWanted = tolm::text::AsciiUpper(sKey) + "=";
         size_t lPos = 0;
         while ((lPos = sUpperText.find(sWanted, lPos)) != std::string::npos) {
             const bool bAtEntryStart =

@@ -1,29 +1,28 @@
-// The host's shared text helpers: what counts as blank, and which letters fold.
+// The columns a terminal gives text that mixes Latin and East Asian characters.
 #include <gtest/gtest.h>
 
 #include "base/text_util.h"
 
-namespace hub {
 namespace {
 
-TEST(TextUtil, TrimRemovesEveryKindOfBlankAtBothEndsOnly) {
-    EXPECT_EQ(Trim(" \t\r\n\f\vCUS - 2 \r\n"), "CUS - 2");
-    EXPECT_EQ(Trimmed("\t\t"), "");
-    EXPECT_TRUE(IsBlank(" \r\n\t"));
-    EXPECT_FALSE(IsBlank(" x "));
-    EXPECT_EQ(Trimmed("\xE3\x80\x80汇率\xE3\x80\x80"), "\xE3\x80\x80汇率\xE3\x80\x80")
-        << "a full-width space is text, and its bytes are never split";
+using hub::DisplayWidth;
+
+TEST(DisplayWidth, CountsTheColumnsATerminalGivesEachCharacter) {
+    EXPECT_EQ(DisplayWidth(""), 0u);
+    EXPECT_EQ(DisplayWidth("USD 7.1"), 7u);
+    EXPECT_EQ(DisplayWidth("汇率"), 4u) << "Han characters are two columns wide";
+    EXPECT_EQ(DisplayWidth("匯率：（）"), 10u) << "so is full-width punctuation";
+    EXPECT_EQ(DisplayWidth("カナ한글"), 8u) << "kana and Hangul too";
+    EXPECT_EQ(DisplayWidth("€—é"), 3u) << "multi-byte is not wide: the euro sign, a dash and é take one column";
+    EXPECT_EQ(DisplayWidth("e\u0301"), 1u) << "a combining accent takes none";
+    EXPECT_EQ(DisplayWidth("😀"), 2u);
 }
 
-TEST(TextUtil, OnlyAsciiLettersFold) {
-    // Folding bytes beyond ASCII (as tolower does under a single-byte locale) would
-    // corrupt UTF-8 names and make two different names equal.
-    EXPECT_EQ(AsciiLower("HubBase.SecurityInfo"), "hubbase.securityinfo");
-    EXPECT_EQ(AsciiLower("ÄÖÜ 汇率"), "ÄÖÜ 汇率");
-    EXPECT_TRUE(EqualsNoCase("UserID", "userid"));
-    EXPECT_FALSE(EqualsNoCase("Ä", "ä")) << "letters beyond ASCII are compared as they are";
-    EXPECT_FALSE(EqualsNoCase("user", "users"));
+TEST(DisplayWidth, CountsEachByteOfTextThatIsNotUtf8AsOneColumn) {
+    EXPECT_EQ(DisplayWidth("\xFF"), 1u);
+    EXPECT_EQ(DisplayWidth("\xE6\xB1"), 2u) << "a cut-off character";
+    EXPECT_EQ(DisplayWidth("a\xC0\xAF"), 3u) << "an overlong slash";
+    EXPECT_EQ(DisplayWidth("\xE6\xB1\xC7\x87"), 3u) << "a broken sequence does not swallow the character after it";
 }
 
 }  // namespace
-}  // namespace hub

@@ -1,6 +1,9 @@
 // The exchange rates. A rate is two rows sharing one id: its header in
 // t_ExchangeRate (level 2, under its type) and its entry in t_ExchangeRateEntry
 // (currency, rate, validity, audit). Both are written here and nowhere else.
+//
+// Layer: model (host/model), above db. The stores own the SQL the host itself
+// writes; windows, services, the command line and the company set-up call them.
 #pragma once
 
 #include <cstdint>

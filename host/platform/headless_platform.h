@@ -1,5 +1,7 @@
 // The platform without a screen: answers from a script, records what a person
 // would have seen.
+//
+// Layer: platform, on the contract alone; the runtime installs it for a front end.
 #pragma once
 
 #include <cstdint>

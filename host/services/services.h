@@ -1,5 +1,7 @@
 // The service components of the host, registered under their class names for a
 // logged-in session.
+//
+// Layer: services, above model, i18n and db; the windows and the runtime use it.
 #pragma once
 
 #include <memory>

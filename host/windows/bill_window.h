@@ -7,6 +7,11 @@
 // same model through its person-side operations (Open, Enter, Save, Close).
 //
 // Single-threaded, like the user-interface thread it stands for.
+//
+// Layer: windows, above services, model and db. The window's events reach the
+// plug-in through an EventSource (event_source.h); what changes is told to
+// Changes() observers (window_change.h), so a front end follows without polling.
+//
 #pragma once
 
 #include <cstdint>

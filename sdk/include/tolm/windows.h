@@ -3,6 +3,9 @@
 // A plug-in class receives a window in Show, connects an event sink with Advise and
 // disconnects it with Unadvise (or simply by releasing the sink: windows hold sinks
 // weakly). Event arguments marked "out" are references the handler may write.
+//
+// The contract (sdk/) is the only thing the plug-in and the host share: the plug-in
+// depends on it alone, and the host implements it in its windows layer.
 #pragma once
 
 #include <cstdint>

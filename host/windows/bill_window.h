@@ -11,7 +11,6 @@
 // Layer: windows, above services, model and db. The window's events reach the
 // plug-in through an EventSource (event_source.h); what changes is told to
 // Changes() observers (window_change.h), so a front end follows without polling.
-//
 #pragma once
 
 #include <cstdint>

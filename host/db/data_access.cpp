@@ -59,15 +59,20 @@ void DataAccess::Execute(const std::string& sql) {
     for (const std::string& text : SplitBatch(sql)) statements.push_back(ParseStatement(text, m_db->SqlDialect()));
     if (statements.empty()) return;
 
-    Transaction transaction(*m_db);
-    for (const BridgeStatement& statement : statements) {
-        if (statement.kind == BridgeStatement::Kind::Procedure) {
-            m_procedures.Call(*m_db, statement.procedure, statement.args);
-        } else {
-            m_db->Execute(statement.sql);
+    try {
+        Transaction transaction(*m_db);
+        for (const BridgeStatement& statement : statements) {
+            if (statement.kind == BridgeStatement::Kind::Procedure) {
+                m_procedures.Call(*m_db, statement.procedure, statement.args);
+            } else {
+                m_db->Execute(statement.sql);
+            }
         }
+        transaction.Commit();
+    } catch (const tolm::HostError& error) {
+        if (m_hooks.writeFailed) m_hooks.writeFailed(error);
+        throw;
     }
-    transaction.Commit();
 }
 
 std::string DataAccess::LookupText(const std::string& text, std::string& extra) {

@@ -22,6 +22,9 @@ struct DataAccessHooks {
                        const std::string& rightName)>
         checkRight;
     std::function<std::string()> sessionText;
+    // Told of every batch that failed and was rolled back, before the error is raised
+    // to the caller (who may trap it).
+    std::function<void(const tolm::HostError& error)> writeFailed;
 };
 
 // Runs the plug-in's SQL through the dialect bridge (dialect_bridge.h).
@@ -30,10 +33,9 @@ struct DataAccessHooks {
 // batch in one transaction: every statement is stored or none is. Both raise
 // HostError(err::Database) for a failing statement, naming it; an unknown procedure
 // in "exec" fails the same way. Execute joins a transaction the caller already has
-// open (then only the caller's commit stores the batch). The bill window does not
-// do that: it raises BeforeSave before its save transaction begins and
-// SaveBillSuccess after it has committed, so a batch the plug-in runs from either is
-// a transaction of its own, and a follow-up that fails leaves the saved rate stored.
+// open (then only the caller's commit stores the batch): the bill window raises
+// SaveBillSuccess inside its save transaction, so the follow-up is stored with the
+// rate or not at all.
 class DataAccess : public tolm::IDataAccess {
 public:
     explicit DataAccess(std::shared_ptr<Database> db, DataAccessHooks hooks = {},

@@ -83,6 +83,14 @@ RateUpdate UpdateRate(Database& db, int32_t rateId, const RateValues& values, in
     return RateUpdate::Saved;
 }
 
+bool RateIsComplete(Database& db, int32_t rateId) {
+    return !db.Query(
+                  "SELECT 1 FROM t_ExchangeRateEntry e JOIN t_ExchangeRate h ON h.FID = e.FID AND h.FLevels = 2"
+                  " WHERE e.FID = ?1 AND e.FReverseExRate IS NOT NULL",
+                  {Variant(rateId)})
+                ->IsEOF();
+}
+
 std::shared_ptr<tolm::MemoryRecordset> RateRow(Database& db, int32_t rateId) {
     return db.Query(std::string(RateQuery) + " WHERE e.FID = ?1", {Variant(rateId)});
 }

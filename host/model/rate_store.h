@@ -56,6 +56,10 @@ enum class RateUpdate {
 // that no longer matches the rate is dropped rather than kept wrong.
 RateUpdate UpdateRate(Database& db, int32_t rateId, const RateValues& values, int64_t loadedVersion);
 
+// Whether the rate is whole: its header and its entry exist and the entry has its
+// reverse rate (what the editor's follow-up writes after a save).
+bool RateIsComplete(Database& db, int32_t rateId);
+
 // The rate with that id, as one row of RateRows (EOF when there is none).
 std::shared_ptr<tolm::MemoryRecordset> RateRow(Database& db, int32_t rateId);
 

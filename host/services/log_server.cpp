@@ -24,8 +24,14 @@ tolm::Variant LogServer::WriteLog(const std::string& props, const std::string& o
     // Each is filled on its own: a caller that knows only the machine keeps it.
     const std::string& machine = machineName.empty() ? CurrentLogin().MachineName() : machineName;
     const std::string& ipAddress = address.empty() ? CurrentLogin().IpAddress() : address;
-    WriteLogRecord(Db(), LogRecord{LocalNow(), CurrentLogin().UserId(), operationKey, operationKind, description,
-                                   machine, ipAddress});
+    try {
+        WriteLogRecord(Db(), LogRecord{LocalNow(), CurrentLogin().UserId(), operationKey, operationKind,
+                                       description, machine, ipAddress});
+    } catch (const tolm::HostError& error) {
+        // A caller that traps the failure must not leave a change without its record.
+        CurrentLogin().NoteWriteFailure(error);
+        throw;
+    }
     return tolm::Variant(true);
 }
 

@@ -81,6 +81,16 @@ std::shared_ptr<Session> Login(std::shared_ptr<Database> database, const std::st
     return std::make_shared<Session>(std::move(database), std::move(identity));
 }
 
+void Session::NoteWriteFailure(const tolm::HostError& error) const {
+    if (m_watch != nullptr && !m_watch->m_failure) m_watch->m_failure = error;
+}
+
+WriteWatch::WriteWatch(const Session& session) : m_session(session), m_previous(session.m_watch) {
+    m_session.m_watch = this;
+}
+
+WriteWatch::~WriteWatch() { m_session.m_watch = m_previous; }
+
 std::string PropsValue(const std::string& props, const std::string& key) {
     std::string_view rest = props;
     while (!rest.empty()) {

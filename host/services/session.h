@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "db/database.h"
+#include "tolm/host_error.h"
 
 namespace hub {
 
@@ -43,7 +45,15 @@ public:
     // the one it detected.
     std::string PropsString() const;
 
+    // A write made for this session failed (a statement of the plug-in's, a log
+    // record), whether or not the caller went on as if nothing happened: the
+    // WriteWatch running now, if any, keeps the first failure.
+    void NoteWriteFailure(const tolm::HostError& error) const;
+
 private:
+    friend class WriteWatch;
+    mutable class WriteWatch* m_watch = nullptr;
+
     std::shared_ptr<Database> m_database;
     Identity m_identity;
     std::string m_machineName;
@@ -52,6 +62,27 @@ private:
     std::string m_databaseName;
     std::string m_serverAddress;
     int32_t m_processId = 0;
+};
+
+// Watches the writes of a session while a window event that writes runs (a save
+// and its follow-up): the data-access object and the log server note each failure,
+// even one the plug-in traps silently, so the window can undo the whole event
+// rather than report half of it as done. Watches nest; the innermost one hears.
+class WriteWatch {
+public:
+    explicit WriteWatch(const Session& session);
+    ~WriteWatch();
+    WriteWatch(const WriteWatch&) = delete;
+    WriteWatch& operator=(const WriteWatch&) = delete;
+
+    // The first write that failed while watching.
+    const std::optional<tolm::HostError>& FirstFailure() const { return m_failure; }
+
+private:
+    friend class Session;
+    const Session& m_session;
+    WriteWatch* m_previous;
+    std::optional<tolm::HostError> m_failure;
 };
 
 // Logs a user in: the user must exist in t_User (name compared without regard to

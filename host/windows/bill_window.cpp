@@ -75,6 +75,7 @@ BillWindow::BillWindow(std::shared_ptr<Session> session, int32_t mode, int32_t r
     };
     // The data-access object asks (object, right, sub-object); the rights are
     // stored per (subsystem, object), so the first number names the subsystem.
+    hooks.writeFailed = [session_](const tolm::HostError& error) { session_->NoteWriteFailure(error); };
     hooks.checkRight = [session_](int32_t objectNumber, int32_t accessType, int32_t subObject, bool showMessage,
                                   const std::string& rightName) {
         auto security = tolm::CreateObject<tolm::ISecurityInfo>(tolm::classname::SecurityInfo);
@@ -471,16 +472,31 @@ bool BillWindow::Save() {
 
     std::optional<RateValues> row = CollectRow();
     if (!row) return false;
+    // The rate, and everything the editor's follow-up writes (its statements, the log
+    // record), are stored together or not at all: the follow-up traps its own
+    // errors, so the host watches what it writes, checks that the rate came out
+    // whole, and undoes the whole save otherwise. The person is told only once the write lock is released.
+    const tolm::Variant idBefore = Field("FID").value;
     int32_t id = 0;
     try {
+        Transaction transaction(*m_session->Db());
         id = Write(*row, mode);
+        WriteWatch watch(*m_session);
+        StoreValue(Field("FID"), tolm::Variant(id));
+        const bool followedUp = m_events.Raise(
+            "SaveBillSuccess", [values = SavedValues()](tolm::IBillEvents& sink) { sink.SaveBillSuccess(values); });
+        // A follow-up that stopped before writing anything shows in the rate itself.
+        if (!followedUp || watch.FirstFailure() || !RateIsComplete(*m_session->Db(), id)) {
+            throw Error(tolm::err::Refused,
+                        Translate(m_session->Language(), "保存汇率后的处理没有完成，汇率未保存，数据没有任何改动。"));
+        }
+        transaction.Commit();
     } catch (...) {
-        Report(tolm::CurrentError());
+        const tolm::HostError error = tolm::CurrentError();
+        StoreValue(Field("FID"), idBefore);
+        Report(error);
         return false;
     }
-
-    StoreValue(Field("FID"), tolm::Variant(id));
-    m_events.Raise("SaveBillSuccess", [values = SavedValues()](tolm::IBillEvents& sink) { sink.SaveBillSuccess(values); });
 
     if (m_mode != ModeModify) {
         m_mode = ModeModify;
@@ -488,7 +504,7 @@ bool BillWindow::Save() {
     }
     m_openedRateId = id;
     // Show what is stored now, the follow-up of the save included. The rate is
-    // saved whatever happens here.
+    // stored whatever happens here.
     tolm::OnErrorReport([this](const tolm::HostError& error) { Report(error); }, [&] { Load(id); });
     return true;
 }

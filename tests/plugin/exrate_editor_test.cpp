@@ -494,6 +494,38 @@ TEST_F(ExRateEditor, AQuoteInTheTypesCodeOrNameDoesNotBreakTheFollowUp) {
               "新增汇率完成-代码：[O'B.USD.20240301] 汇率：[6.8000]");
 }
 
+TEST_F(ExRateEditor, ASaveWhoseFollowUpFailsLeavesNothingBehind) {
+    const std::string notSaved = "保存汇率后的处理没有完成，汇率未保存，数据没有任何改动。";
+    const auto logRecords = [&] { return Row("SELECT COUNT(*) AS n FROM t_Log")->Field("n").ToLong(); };
+    const auto toldNotSaved = [&] {
+        return Messages().size() == 1 && Messages().back().rfind(notSaved, 0) == 0;
+    };
+    // A rate whose reverse rate does not fit a number: the follow-up's statement
+    // fails inside the editor's silent trap.
+    {
+        OpenBill bill(NewRateWindow(CompanyType));
+        bill.Fill("USD", "4.9e-324", "2024-03-01", "2024-03-31");
+        EXPECT_FALSE(bill->Save());
+        EXPECT_TRUE(toldNotSaved()) << ::testing::PrintToString(Messages());
+        EXPECT_EQ(bill->RecordId(), 0) << "the window still shows a new rate";
+        EXPECT_EQ(RateCount(), 0);
+    }
+    // A log record the database refuses.
+    Db().ExecuteScript("CREATE TRIGGER refuse_log BEFORE INSERT ON t_Log BEGIN SELECT RAISE(ABORT, 'full'); END");
+    Screen().ClearRecords();
+    OpenBill bill(NewRateWindow(CompanyType));
+    bill.Fill("USD", "6.8", "2024-03-01", "2024-03-31");
+    EXPECT_FALSE(bill->Save());
+    EXPECT_TRUE(toldNotSaved()) << ::testing::PrintToString(Messages());
+    EXPECT_EQ(RateCount(), 0);
+    EXPECT_EQ(logRecords(), 0);
+
+    Db().ExecuteScript("DROP TRIGGER refuse_log");
+    EXPECT_TRUE(bill->Save()) << "the same window saves once the log takes records again";
+    EXPECT_EQ(RateCount(), 1);
+    EXPECT_EQ(logRecords(), 1);
+}
+
 TEST_F(ExRateEditor, TheTypeIdIsReadAtTheVeryEndOfTheFilter) {
     const int32_t monthEnd = AddType("03", "月末汇率", 6);
     const std::string filter =

@@ -5,6 +5,7 @@
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,8 @@ namespace hub::cli {
 // The options every subcommand understands, given before the subcommand.
 struct GlobalOptions {
     std::string database = "tolm.db";
-    std::string user;
+    // Nothing when --user was not given (the administrator); given, it must name a user.
+    std::optional<std::string> user;
     std::string language = "chs";
     bool yes = false;
     bool no = false;

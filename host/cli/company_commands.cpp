@@ -10,6 +10,8 @@
 #include "db/database.h"
 #include "db/migrations.h"
 #include "model/company_setup.h"
+#include "model/user_store.h"
+#include "tolm/host_error.h"
 #include "i18n/catalogue.h"
 
 namespace hub::cli {
@@ -34,6 +36,25 @@ int Init(CommandContext& context, bool demo) {
     std::shared_ptr<Database> db = context.Host().OpenForSetup();
     const int versionBefore = SchemaVersion(*db);
     const CompanyCounts before = CountCompany(*db);
+    const std::string user = context.Host().UserName();
+    if (versionBefore > 0) {
+        // A company in use is upgraded or completed by an administrator only.
+        const std::shared_ptr<Session>& session = context.Host().LogIn(db, user, context.Language());
+        if (!UserIsAdministrator(*db, session->UserId())) {
+            throw tolm::HostError(
+                tolm::err::AccessDenied,
+                TranslateFormat(context.Language(), "用户 %1 不是系统管理员，不能初始化或升级公司数据库。",
+                                {session->UserName()}),
+                "tolm");
+        }
+    }
+    if (demo && !before.HoldsOnlyBaseData()) {
+        throw tolm::HostError(
+            tolm::err::Refused,
+            TranslateFormat(context.Language(), "公司数据库 %1 中已有数据；演示数据只能添加到新建的或空的公司中。",
+                            {name}),
+            "tolm");
+    }
     InitCompany(*db, demo);
     const int versionAfter = SchemaVersion(*db);
     const CompanyCounts after = CountCompany(*db);

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "base/text_util.h"
 #include "db/migrations.h"
 #include "i18n/catalogue.h"
 #include "services/services.h"
@@ -81,7 +82,15 @@ const std::shared_ptr<Session>& Runtime::OpenSession() {
                             {name, version, CurrentSchemaVersion()}),
             Source);
     }
-    return LogIn(std::move(database), m_options.user.empty() ? DefaultUser : m_options.user, language);
+    return LogIn(std::move(database), UserName(), language);
+}
+
+std::string Runtime::UserName() const {
+    if (!m_options.user) return DefaultUser;
+    if (IsBlank(*m_options.user)) {
+        throw tolm::HostError(tolm::err::AccessDenied, Translate(m_options.language, "用户名不能为空。"), Source);
+    }
+    return *m_options.user;
 }
 
 const std::shared_ptr<Session>& Runtime::LogIn(std::shared_ptr<Database> company, const std::string& user,

@@ -35,8 +35,9 @@ struct RuntimeOptions {
     // The company database: an SQLite file (":memory:" for a private one) or a
     // server location (see OpenDatabase).
     std::string database = "tolm.db";
-    // The user the session runs as; "administrator" when empty.
-    std::string user;
+    // The user the session runs as; "administrator" when none is given. A name that
+    // is given must not be blank.
+    std::optional<std::string> user;
     // "chs", "en" or "cht": the session's language, and that of the runtime's own
     // messages before anybody has logged in.
     std::string language = "chs";
@@ -86,6 +87,10 @@ public:
     // The company database opened for setting it up or upgrading it, without a
     // login: a database file that does not exist is created, with its folder.
     std::shared_ptr<Database> OpenForSetup() const;
+
+    // The options' user, as OpenSession logs in: "administrator" when none is given.
+    // Raises AccessDenied, in the options' language, for a blank name.
+    std::string UserName() const;
 
 private:
     RuntimeOptions m_options;

@@ -24,6 +24,10 @@ struct CompanyCounts {
     int rates = 0;
     int users = 0;
     int logRecords = 0;
+
+    // Nothing but what InitCompany puts into every company: no rates, no log, no
+    // user but the administrator, no type but the presets.
+    bool HoldsOnlyBaseData() const { return rates == 0 && logRecords == 0 && users <= 1 && types <= 2; }
 };
 CompanyCounts CountCompany(Database& db);
 

@@ -68,11 +68,14 @@ std::shared_ptr<Session> Login(std::shared_ptr<Database> database, const std::st
     if (!database) throw tolm::HostError(tolm::err::ObjectNotSet, "Login needs a database", Source);
 
     const std::optional<UserRecord> user = FindUserByName(*database, Trimmed(userName));
-    // A forbidden user is refused exactly as an unknown one: the login screen does
-    // not tell which accounts exist.
-    if (!user || user->forbidden) {
+    if (!user) {
         throw tolm::HostError(tolm::err::AccessDenied,
                               TranslateFormat(code, "用户 %1 不存在。", {tolm::Variant(userName)}), Source);
+    }
+    if (user->forbidden) {
+        throw tolm::HostError(tolm::err::AccessDenied,
+                              TranslateFormat(code, "用户 %1 已被禁用，不能登录。", {tolm::Variant(user->name)}),
+                              Source);
     }
     Session::Identity identity;
     identity.userId = user->id;

@@ -87,8 +87,8 @@ private:
 
 // Logs a user in: the user must exist in t_User (name compared without regard to
 // letter case) and not be forbidden. Raises HostError(AccessDenied) with the
-// message "用户 %1 不存在。" in the requested language for an unknown or forbidden
-// user (the two are not told apart), and HostError(InvalidProcedureCall) for a
+// message "用户 %1 不存在。" in the requested language for an unknown user and
+// "用户 %1 已被禁用，不能登录。" for a forbidden one, and HostError(InvalidProcedureCall) for a
 // language other than "chs", "en" or "cht" (letter case ignored).
 std::shared_ptr<Session> Login(std::shared_ptr<Database> database, const std::string& userName,
                                const std::string& language);

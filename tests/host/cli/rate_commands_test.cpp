@@ -32,12 +32,36 @@ TEST_F(TolmRates, InitCreatesTheCompanyOnceAndThenFindsItUpToDate) {
         << created.out;
     EXPECT_NE(created.out.find("96 rates and 4 users"), std::string::npos) << created.out;
 
-    json again = TolmJson({"init", "--demo"});
+    json again = TolmJson({"init"});
     EXPECT_EQ(again.at("created"), false);
     EXPECT_EQ(again.at("schemaVersionBefore"), again.at("schemaVersion"));
     EXPECT_EQ(again.at("addedRates"), 0) << "running it again adds nothing";
     EXPECT_EQ(again.at("rates"), 96);
     EXPECT_EQ(TolmJson({"rates"}).size(), 96u);
+}
+
+TEST_F(TolmRates, OnlyAnAdministratorSetsUpACompanyInUseAndDemonstrationDataNeedsAnEmptyOne) {
+    Init(true);
+    struct Case {
+        std::vector<std::string> arguments;
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {{"--user", "clerk", "init"}, "User clerk is not an administrator"},
+        {{"--user", "nobody", "init"}, "User nobody does not exist."},
+        {{"--user", "", "init"}, "The user name must not be empty."},
+        {{"--user", " ", "rates"}, "The user name must not be empty."},
+        {{"init", "--demo"}, "already holds data"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments{"--lang", "en"};
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        ProcessResult result = Tolm(arguments);
+        EXPECT_EQ(result.exitCode, 1) << c.refusal;
+        EXPECT_NE(result.err.find(c.refusal), std::string::npos) << result.err;
+    }
+    EXPECT_EQ(TolmJson({"init"}).at("addedRates"), 0) << "the administrator may run it again";
+    EXPECT_EQ(TolmJson({"rates"}).size(), 96u) << "no refused run added anything";
 }
 
 TEST_F(TolmRates, WithoutADatabaseEveryCommandButInitSaysToRunInit) {

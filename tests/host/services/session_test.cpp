@@ -38,13 +38,14 @@ TEST_F(ServicesTest, LoginNamesTheDatabaseFileItWorksOn) {
 
 TEST_F(ServicesTest, UnknownOrForbiddenUsersAreRefusedInTheirLanguage) {
     m_db->Execute("UPDATE t_User SET FForbidden = 1 WHERE FName = 'clerk'");
-    for (const char* user : {"nobody", "clerk"}) {
+    for (const auto& [user, refusal] : {std::pair{"nobody", "User nobody does not exist."},
+                                        std::pair{"clerk", "User clerk is disabled and cannot log in."}}) {
         try {
             hub::Login(m_db, user, "en");
             ADD_FAILURE() << user << " logged in";
         } catch (const tolm::HostError& error) {
             EXPECT_EQ(error.Number(), tolm::err::AccessDenied);
-            EXPECT_EQ(error.Description(), std::string("User ") + user + " does not exist.");
+            EXPECT_EQ(error.Description(), refusal);
         }
     }
     try {

@@ -2,10 +2,16 @@
 
 namespace hub::cli {
 
+void AddInspectionCommands(CommandSet& commands) {
+    AddWindowCommands(commands, {{"types", "The list of exchange-rate types", nullptr, &OpenTypeListForInspection}});
+}
+
 void AddAllCommands(CommandSet& commands) {
     AddCompanyCommands(commands);
     AddRateCommands(commands);
+    AddTypeCommands(commands);
     AddLogCommands(commands);
+    AddInspectionCommands(commands);
     AddClassCommands(commands);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "cli/command_set.h"
+#include "cli/window_commands.h"
 
 namespace hub::cli {
 
@@ -13,8 +14,15 @@ void AddClassCommands(CommandSet& commands);
 void AddCompanyCommands(CommandSet& commands);
 // rate new, rate modify, rate show, rates
 void AddRateCommands(CommandSet& commands);
+// type new, type modify, type delete, types
+void AddTypeCommands(CommandSet& commands);
 // log
 void AddLogCommands(CommandSet& commands);
+// menu <window>, help <window>, for the windows the command files offer
+void AddInspectionCommands(CommandSet& commands);
+
+// The type list opened for menu and help.
+OpenedWindow OpenTypeListForInspection(CommandContext& context);
 
 // All of the above, in the order `tolm --help` lists them.
 void AddAllCommands(CommandSet& commands);

@@ -12,6 +12,7 @@
 
 #include "cli/command_registry.h"
 #include "cli/command_rights.h"
+#include "cli/plugin_classes.h"
 #include "cli/record_output.h"
 #include "model/user_store.h"
 #include "i18n/catalogue.h"
@@ -23,50 +24,6 @@
 
 namespace hub::cli {
 namespace {
-
-constexpr const char* PluginLibraryName = "libTolmBaseQelPlugin.so";
-
-// ---- the editor class ------------------------------------------------------------------------
-
-// The editor class must be registered for the editor to work. A registry without it
-// (or naming a library that is gone) gets the plug-in built beside this program.
-void EnsureEditorRegistered(CommandContext& context) {
-    const tolm::ClassRegistryFile registry(context.Loader().RegistryPath());
-    const auto found = registry.Find(RateBillEditClass);
-    std::error_code ec;
-    if (found && std::filesystem::exists(found->library, ec)) return;
-
-    const std::filesystem::path library = ProgramDirectory() / PluginLibraryName;
-    const std::string& language = context.Language();
-    const std::string missing =
-        found ? TranslateFormat(language, "汇率编辑器 %1 注册的组件库 %2 已不存在", {RateBillEditClass, found->library})
-              : TranslateFormat(language, "汇率编辑器 %1 未在注册表 %2 中注册",
-                                {RateBillEditClass, registry.Path().string()});
-    if (!std::filesystem::exists(library, ec)) {
-        throw tolm::HostError(
-            tolm::err::CannotCreateComponent,
-            TranslateFormat(language, "%1，tolm 所在目录中也没有 %2；请用 tolm register <%2 的路径> 注册插件。",
-                            {missing, PluginLibraryName}),
-            "tolm");
-    }
-    try {
-        context.Loader().RegisterLibrary(library);
-    } catch (const tolm::HostError& error) {
-        throw tolm::HostError(
-            error.Number(),
-            TranslateFormat(language, "%1，注册 %2 也失败了：%3；请用 tolm register <%4 的路径> 注册插件。",
-                            {missing, library.string(), error.Description(), PluginLibraryName}),
-            "tolm");
-    }
-    if (!registry.Find(RateBillEditClass)) {
-        throw tolm::HostError(
-            tolm::err::CannotCreateComponent,
-            TranslateFormat(language, "%1，%2 中也没有该类；请用 tolm register <%3 的路径> 注册插件。",
-                            {missing, library.string(), PluginLibraryName}),
-            "tolm");
-    }
-    context.Err() << "tolm: " << TranslateFormat(language, "%1；已注册 %2。", {missing, library.string()}) << "\n";
-}
 
 // The window open for the life of a command; closing it releases the editor class.
 class OpenEditor {
@@ -153,7 +110,7 @@ int EditAndSave(CommandContext& context, const std::shared_ptr<BillWindow>& wind
 
 int NewRate(CommandContext& context, const RateInput& input) {
     const auto& session = context.OpenSession();
-    EnsureEditorRegistered(context);
+    EnsureClassRegistered(context, RateBillEditClass);
     return EditAndSave(context, BillWindow::ForNewRate(session, RateListFilter(input.typeId)), input);
 }
 
@@ -161,7 +118,7 @@ int ModifyRate(CommandContext& context, const RateInput& input) {
     const auto& session = context.OpenSession();
     RateList list(session);
     list.ShowRate(input.rateId);
-    EnsureEditorRegistered(context);
+    EnsureClassRegistered(context, RateBillEditClass);
     // Opened from the list of the rate's own type, as a person would open it.
     const int32_t typeId = list.Rows().front().typeId;
     return EditAndSave(context, BillWindow::ForRate(session, input.rateId, RateListFilter(typeId)), input);

@@ -7,6 +7,7 @@
 #include "db/migrations.h"
 #include "i18n/catalogue.h"
 #include "services/services.h"
+#include "windows/class_lookup.h"
 #include "tolm/host_error.h"
 #include "tolm/registry.h"
 
@@ -98,12 +99,14 @@ const std::shared_ptr<Session>& Runtime::LogIn(std::shared_ptr<Database> company
     LogOut();
     std::shared_ptr<Session> session = Login(std::move(company), user, language);
     RegisterServices(session);
+    RegisterWindowComponents(session);
     m_session = std::move(session);
     return m_session;
 }
 
 void Runtime::LogOut() {
     if (!m_session) return;
+    UnregisterWindowComponents();
     UnregisterServices();
     m_session.reset();
 }

@@ -17,6 +17,17 @@ void TypeText(tolm::FormControl& control, std::string_view text) {
     }
 }
 
+bool TypeCharacter(tolm::FormControl& control, char32_t character) {
+    const int16_t code = control.RaiseKeyPress(tolm::KeyAsciiOf(character));
+    if (code == 0) return false;
+    if (code == tolm::KeyAsciiOf(character)) {
+        control.ApplyCharacter(character);
+    } else if (const auto changed = tolm::CharacterOfKeyAscii(code)) {
+        control.ApplyCharacter(*changed);
+    }
+    return true;
+}
+
 void TypeKey(tolm::FormControl& control, int16_t keyAscii) {
     const int16_t code = control.RaiseKeyPress(keyAscii);
     if (code == 0) return;

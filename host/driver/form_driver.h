@@ -20,6 +20,10 @@ namespace hub::driver {
 // malformed byte types U+FFFD.
 void TypeText(tolm::FormControl& control, std::string_view text);
 
+// Types one character as TypeText does; false when a KeyPress handler swallowed it
+// (the dialog refused the character), true when it went on to the control.
+bool TypeCharacter(tolm::FormControl& control, char32_t character);
+
 // Types one key code as KeyPress handlers see it (a character code, KeyBackspace,
 // KeyReturn; codes below 0 as tolm::CharacterOfKeyAscii reads them).
 void TypeKey(tolm::FormControl& control, int16_t keyAscii);

@@ -10,6 +10,19 @@ namespace hub {
 
 using tolm::Variant;
 
+std::vector<TypeRow> ListTypes(Database& db) {
+    auto rows = db.Query(
+        "SELECT FID, FNumber, FName, FDigits, FRemark FROM t_ExchangeRate WHERE FLevels = 1 ORDER BY FNumber, FID");
+    std::vector<TypeRow> types;
+    for (; !rows->IsEOF(); rows->MoveNext()) {
+        const Variant remark = rows->Field("FRemark");
+        types.push_back(TypeRow{rows->Field("FID").ToLong(), rows->Field("FNumber").ToText(),
+                                rows->Field("FName").ToText(), rows->Field("FDigits"),
+                                remark.IsNull() ? std::string() : remark.ToText()});
+    }
+    return types;
+}
+
 std::optional<TypeValues> FindType(Database& db, int32_t typeId, int32_t nullDigits) {
     auto rows = db.Query("SELECT FNumber, FName, FDigits, FRemark FROM t_ExchangeRate WHERE FID = ?1 AND FLevels = 1",
                          {Variant(typeId)});

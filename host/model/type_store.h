@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "db/database.h"
+#include "tolm/variant.h"
 
 namespace hub {
 
@@ -16,6 +18,18 @@ struct TypeValues {
     int32_t digits = 0;  // the precision of its rates, in decimals
     std::string remark;
 };
+
+// A type as the type list shows it; the precision as stored (Null when none is).
+struct TypeRow {
+    int32_t id = 0;
+    std::string number;
+    std::string name;
+    tolm::Variant digits;
+    std::string remark;
+};
+
+// Every type, ordered by code and id.
+std::vector<TypeRow> ListTypes(Database& db);
 
 // The type with that id; nothing when there is none. A precision stored as NULL
 // reads as `nullDigits`.

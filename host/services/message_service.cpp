@@ -19,13 +19,10 @@ bool MessageService::AskQuestion(const std::string& text, bool&) {
 }
 
 void MessageService::ReportError(const tolm::HostError& error, const tolm::VariantArray& values) {
+    // The description is what the person needs; the error's number is the program's.
     const std::string description =
         values.empty() ? error.Description() : tolm::TemplateFiller().FillMessage(error.Description(), values);
-    std::string label = Text("错误号：");
-    // A Western colon is followed by a blank; the full-width one has its own space.
-    if (label.ends_with(':')) label += ' ';
-    tolm::Platform()->MessageBox(description + "\n" + label + std::to_string(error.Number()), tolm::mb::Critical,
-                                Text("错误"));
+    tolm::Platform()->MessageBox(description, tolm::mb::Critical, Text("错误"));
 }
 
 void MessageService::SelectAllText(tolm::FormControl& textBox) {

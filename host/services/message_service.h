@@ -15,8 +15,8 @@ public:
     // A Yes/No question titled "提示"; true when the answer is Yes. The flag is not
     // used.
     bool AskQuestion(const std::string& text, bool& flag) override;
-    // A critical box titled "错误": the description (its %1..%n filled from the
-    // values when there are any), a line break and "错误号：" with the number.
+    // A critical box titled "错误" showing the description (its %1..%n filled from
+    // the values when there are any); the error's number is not shown.
     void ReportError(const tolm::HostError& error, const tolm::VariantArray& values) override;
     // Selects the whole text of the box (its length in characters).
     void SelectAllText(tolm::FormControl& textBox) override;

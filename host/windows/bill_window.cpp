@@ -16,6 +16,7 @@
 #include "windows/rate_display.h"
 #include "windows/standard_menu_bars.h"
 #include "windows/tool_collection.h"
+#include "windows/window_data_access.h"
 #include "tolm/text.h"
 
 namespace hub {
@@ -68,21 +69,7 @@ BillWindow::BillWindow(std::shared_ptr<Session> session, int32_t mode, int32_t r
       m_events([this](const tolm::HostError& error) { Report(error); }) {
     if (!m_session) throw Error(tolm::err::ObjectNotSet, "A bill window needs a logged-in session");
 
-    DataAccessHooks hooks;
-    const std::shared_ptr<Session> session_ = m_session;
-    hooks.lookupText = [session_](const std::string& text, std::string&) {
-        return Translate(session_->Language(), text);
-    };
-    // The data-access object asks (object, right, sub-object); the rights are
-    // stored per (subsystem, object), so the first number names the subsystem.
-    hooks.writeFailed = [session_](const tolm::HostError& error) { session_->NoteWriteFailure(error); };
-    hooks.checkRight = [session_](int32_t objectNumber, int32_t accessType, int32_t subObject, bool showMessage,
-                                  const std::string& rightName) {
-        auto security = tolm::CreateObject<tolm::ISecurityInfo>(tolm::classname::SecurityInfo);
-        return security->AccessCheck(session_->PropsString(), objectNumber, subObject, accessType, showMessage,
-                                     rightName);
-    };
-    m_dataAccess = std::make_shared<hub::DataAccess>(m_session->Db(), std::move(hooks));
+    m_dataAccess = WindowDataAccess(m_session);
 
     struct Layout {
         const char* key;

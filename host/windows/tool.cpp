@@ -57,10 +57,19 @@ void Tool::SetPictureFromClipboard(int32_t index, int32_t maskColor) {
     if (!bitmap) {
         throw tolm::HostError(tolm::err::InvalidProcedureCall, "The clipboard holds no picture", "MenuBar");
     }
+    SetPicture(index, *bitmap, maskColor);
+}
+
+void Tool::SetPicture(int32_t index, const tolm::Bitmap& picture, int32_t maskColor) {
+    if (index < 0) {
+        throw tolm::HostError(tolm::err::InvalidProcedureCall, "Image slot " + std::to_string(index) + " is invalid",
+                              "MenuBar");
+    }
+    const tolm::Bitmap* bitmap = &picture;
     if (bitmap->width <= 0 || bitmap->height <= 0 ||
         bitmap->pixels.size() != static_cast<size_t>(bitmap->width) * static_cast<size_t>(bitmap->height)) {
         throw tolm::HostError(tolm::err::InvalidProcedureCall,
-                              "The picture on the clipboard is malformed (" + std::to_string(bitmap->width) + " x " +
+                              "The picture is malformed (" + std::to_string(bitmap->width) + " x " +
                                   std::to_string(bitmap->height) + " pixels, " +
                                   std::to_string(bitmap->pixels.size()) + " given)",
                               "MenuBar");

@@ -55,6 +55,7 @@ public:
     // Reads tolm::Platform()->ClipboardBitmap(). Raises InvalidProcedureCall when the
     // clipboard holds no picture, when the picture is malformed or the slot negative.
     void SetPictureFromClipboard(int32_t index, int32_t maskColor) override;
+    void SetPicture(int32_t index, const tolm::Bitmap& picture, int32_t maskColor) override;
 
     // The picture in a slot; nullptr when the slot is empty.
     const ToolImage* Image(int32_t index) const;

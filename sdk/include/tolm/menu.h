@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "tolm/bitmap.h"
 #include "tolm/export.h"
 #include "tolm/object.h"
 
@@ -44,6 +45,10 @@ public:
     // of `maskColor` become transparent. Raises InvalidProcedureCall when the
     // clipboard holds no bitmap.
     virtual void SetPictureFromClipboard(int32_t index, int32_t maskColor) = 0;
+    // Takes the tool's image (slot `index`) from `picture` itself, leaving the
+    // clipboard alone; pixels of `maskColor` become transparent. Raises
+    // InvalidProcedureCall for a malformed picture or a negative slot.
+    virtual void SetPicture(int32_t index, const Bitmap& picture, int32_t maskColor) = 0;
 };
 
 // The tools of a band, or the menu bar's global tools. Keys are compared without

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tolm/bitmap.h"
 #include "tolm/export.h"
 #include "tolm/form.h"
 #include "tolm/object.h"
@@ -37,14 +38,6 @@ inline constexpr int32_t IdYes = 6;
 inline constexpr int32_t IdNo = 7;
 }  // namespace mb
 
-// A picture of width x height pixels, each 0xRRGGBB, rows from the top.
-struct Bitmap {
-    int32_t width = 0;
-    int32_t height = 0;
-    int32_t bitsPerPixel = 24;
-    std::vector<uint32_t> pixels;
-    bool operator==(const Bitmap&) const = default;
-};
 
 enum class FileDialogKind { Open, Save };
 

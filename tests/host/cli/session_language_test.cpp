@@ -108,7 +108,7 @@ TEST_F(TolmLanguage, InitAndARefusedRateSpeakSimplifiedChineseByDefaultAndTradit
                                             "--rate", "0",   "--from", "2024-03-01", "--to",       "2024-03-31"};
     ProcessResult refused = Tolm(zeroRate);
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_NE(refused.err.find("tolm: 汇率编辑器 TolmBaseQelPlugin.CExRateBillEdit 未在注册表 " + m_registry.string() +
+    EXPECT_NE(refused.err.find("tolm: 插件类 TolmBaseQelPlugin.CExRateBillEdit 未在注册表 " + m_registry.string() +
                                " 中注册；已注册 "),
               std::string::npos)
         << refused.err;

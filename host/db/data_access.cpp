@@ -59,15 +59,16 @@ void DataAccess::Execute(const std::string& sql) {
     for (const std::string& text : SplitBatch(sql)) statements.push_back(ParseStatement(text, m_db->SqlDialect()));
     if (statements.empty()) return;
 
-    Transaction transaction(*m_db);
-    for (const BridgeStatement& statement : statements) {
-        if (statement.kind == BridgeStatement::Kind::Procedure) {
-            m_procedures.Call(*m_db, statement.procedure, statement.args);
-        } else {
-            m_db->Execute(statement.sql);
+    // A batch the server gave up for another client's sake runs again as a whole.
+    RunTransaction(*m_db, [&] {
+        for (const BridgeStatement& statement : statements) {
+            if (statement.kind == BridgeStatement::Kind::Procedure) {
+                m_procedures.Call(*m_db, statement.procedure, statement.args);
+            } else {
+                m_db->Execute(statement.sql);
+            }
         }
-    }
-    transaction.Commit();
+    });
 }
 
 std::string DataAccess::LookupText(const std::string& text, std::string& extra) {

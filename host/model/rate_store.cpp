@@ -29,14 +29,16 @@ Variant Optional(const std::optional<double>& value) { return value ? Variant(*v
 int64_t NewExchangeRateId(Database& db, bool forType) {
     auto rows = db.Query(
         "SELECT MAX(FMax) AS FMax FROM (SELECT MAX(FID) AS FMax FROM t_ExchangeRate "
-        "UNION ALL SELECT MAX(FID) FROM t_ExchangeRateEntry)");
+        "UNION ALL SELECT MAX(FID) FROM t_ExchangeRateEntry) AS ids");
     const int64_t id =
         rows->IsEOF() || rows->Field("FMax").IsNull() ? 1 : static_cast<int64_t>(rows->Field("FMax").ToDouble()) + 1;
     return forType && id < tolm::FirstUserTypeId ? tolm::FirstUserTypeId : id;
 }
 
-int32_t InsertRate(Database& db, const RateValues& values) {
-    Transaction transaction(db);
+namespace {
+
+// The header and the entry of a new rate, inside the caller's transaction.
+int32_t InsertRateRows(Database& db, const RateValues& values) {
     const int64_t newId = NewExchangeRateId(db, false);
     if (newId > std::numeric_limits<int32_t>::max()) {
         throw tolm::HostError(tolm::err::Overflow, "No exchange-rate id is left", "TolmHost.Rates");
@@ -53,7 +55,14 @@ int32_t InsertRate(Database& db, const RateValues& values) {
          Optional(values.reverseRate), Variant(values.begin), Variant(values.end), Variant(values.number),
          Variant(values.name), Variant(values.auditorId),
          values.checkDate ? Variant(*values.checkDate) : Variant::Null()});
-    transaction.Commit();
+    return id;
+}
+
+}  // namespace
+
+int32_t InsertRate(Database& db, const RateValues& values) {
+    int32_t id = 0;
+    RunTransaction(db, [&] { id = InsertRateRows(db, values); });
     return id;
 }
 

@@ -102,17 +102,47 @@ DatabaseError ErrorOf(const PGresult* result, PGconn* conn) {
     return DatabaseError(DatabaseFault::Other, message);
 }
 
-// lower-case name -> the spelling the schema gives it, from the server's migrations.
+// lower-case name -> the spelling the schema gives it, from the server's migrations:
+// every word written in mixed case (t_ExchangeRate, FUserName), and the first word
+// of each column definition of a table (FID, which keywords cannot be told from by
+// its case alone).
 const std::map<std::string, std::string>& SchemaSpelling() {
     static const std::map<std::string, std::string> spelling = [] {
         std::map<std::string, std::string> names;
         for (const EmbeddedMigration& migration : EmbeddedMigrations(PostgresDialect().Name())) {
-            for (const SqlToken& token : LexSql(migration.sql)) {
-                if (token.kind != SqlTokenKind::Word) continue;
+            const std::vector<SqlToken> tokens = LexSql(migration.sql);
+            int depth = 0;
+            bool inTable = false;
+            bool itemStart = false;
+            for (size_t i = 0; i < tokens.size(); ++i) {
+                const SqlToken& token = tokens[i];
+                if (!IsSignificant(token)) continue;
+                if (IsWord(token, "table")) inTable = true;
+                if (IsSymbol(token, '(')) {
+                    ++depth;
+                    itemStart = inTable && depth == 1;
+                    continue;
+                }
+                if (IsSymbol(token, ')')) {
+                    if (--depth == 0) inTable = false;
+                    continue;
+                }
+                if (IsSymbol(token, ',')) {
+                    itemStart = inTable && depth == 1;
+                    continue;
+                }
+                if (token.kind != SqlTokenKind::Word) {
+                    itemStart = false;
+                    continue;
+                }
                 const std::string word(token.text);
-                // Mixed-case words are names; keywords are written in capitals.
-                if (AsciiLower(word) == word || tolm::text::AsciiUpper(word) == word) continue;
-                names.emplace(AsciiLower(word), word);
+                const std::string lower = AsciiLower(word);
+                const bool mixed = lower != word && tolm::text::AsciiUpper(word) != word;
+                const bool column = itemStart && !IsWord(token, "check") && !IsWord(token, "constraint") &&
+                                    !IsWord(token, "primary") && !IsWord(token, "unique") &&
+                                    !IsWord(token, "foreign") && !IsWord(token, "exclude");
+                itemStart = false;
+                if (mixed || column) names.emplace(lower, word);
             }
         }
         return names;
@@ -238,8 +268,9 @@ public:
         const int rowCount = PQntuples(result.get());
         std::vector<std::string> columns;
         columns.reserve(static_cast<size_t>(columnCount));
-        std::map<std::string, std::string> asked;
-        for (int i = 0; i < columnCount; ++i) columns.push_back(Spelled(PQfname(result.get(), i), sql, asked));
+        std::map<std::string, std::string> aliases;
+        std::map<std::string, std::string> words;
+        for (int i = 0; i < columnCount; ++i) columns.push_back(Spelled(PQfname(result.get(), i), sql, aliases, words));
         std::vector<std::vector<tolm::Variant>> rows;
         rows.reserve(static_cast<size_t>(rowCount));
         for (int r = 0; r < rowCount; ++r) {
@@ -368,19 +399,31 @@ private:
         return result;
     }
 
-    // A folded column name spelled as the statement wrote it, or else as the schema does.
-    static std::string Spelled(const char* folded, const std::string& sql, std::map<std::string, std::string>& asked) {
+    // A folded column name spelled as the embedded backend reports it: an alias as the
+    // statement wrote it ("AS fName"), a column as the schema spells it, anything
+    // else (an expression's name) as the statement wrote it.
+    static std::string Spelled(const char* folded, const std::string& sql, std::map<std::string, std::string>& aliases,
+                               std::map<std::string, std::string>& words) {
         const std::string name = folded != nullptr ? folded : "";
-        if (name != AsciiLower(name)) return name;  // quoted in the statement: kept as it is
-        if (asked.empty()) {
-            for (const SqlToken& token : LexSql(sql)) {
-                if (token.kind == SqlTokenKind::Word) asked.emplace(AsciiLower(token.text), std::string(token.text));
+        if (name.empty() || name != AsciiLower(name)) return name;  // quoted in the statement: kept as it is
+        if (words.empty()) {
+            const std::vector<SqlToken> tokens = LexSql(sql);
+            bool afterAs = false;
+            for (const SqlToken& token : tokens) {
+                if (!IsSignificant(token)) continue;
+                if (token.kind == SqlTokenKind::Word) {
+                    const std::string lower = AsciiLower(token.text);
+                    if (afterAs) aliases.emplace(lower, std::string(token.text));
+                    words.emplace(lower, std::string(token.text));
+                }
+                afterAs = IsWord(token, "as");
             }
-            asked.emplace("", "");  // marks the statement as read
+            words.emplace("", "");  // marks the statement as read
         }
-        if (auto found = asked.find(name); found != asked.end() && !name.empty()) return found->second;
+        if (auto found = aliases.find(name); found != aliases.end()) return found->second;
         const auto& schema = SchemaSpelling();
         if (auto found = schema.find(name); found != schema.end()) return found->second;
+        if (auto found = words.find(name); found != words.end()) return found->second;
         return name;
     }
 

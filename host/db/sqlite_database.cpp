@@ -180,8 +180,9 @@ public:
             // transaction open; end it so the connection is usable and the caller's
             // all-or-nothing promise holds.
             std::string message = sqlite3_errmsg(m_db);
+            const DatabaseFault fault = FaultOf(sqlite3_extended_errcode(m_db), message);
             if (!sqlite3_get_autocommit(m_db)) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-            Fail(message);
+            throw DatabaseError(fault, message);
         }
     }
 

@@ -7,6 +7,7 @@ void AddAllCommands(CommandSet& commands) {
     AddRateCommands(commands);
     AddLogCommands(commands);
     AddClassCommands(commands);
+    AddDatabaseCommands(commands);
 }
 
 }  // namespace hub::cli

@@ -17,6 +17,9 @@ void AddRateCommands(CommandSet& commands);
 void AddLogCommands(CommandSet& commands);
 
 // All of the above, in the order `tolm --help` lists them.
+// db copy: a company moved between databases.
+void AddDatabaseCommands(CommandSet& commands);
+
 void AddAllCommands(CommandSet& commands);
 
 }  // namespace hub::cli

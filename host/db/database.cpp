@@ -81,6 +81,12 @@ std::optional<std::filesystem::path> EmbeddedDatabaseFile(const std::string& loc
     return std::filesystem::absolute(location).lexically_normal();
 }
 
+std::string DatabaseDisplayName(const std::string& location) {
+    if (IsServerLocation(location)) return PostgresDisplayName(location);
+    const std::optional<std::filesystem::path> file = EmbeddedDatabaseFile(location);
+    return file ? file->string() : location;
+}
+
 std::shared_ptr<Database> OpenDatabase(const std::string& location, OpenMode mode) {
     if (IsServerLocation(location)) return OpenPostgres(location, mode == OpenMode::CreateIfMissing);
     if (Trim(location).empty()) {

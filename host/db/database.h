@@ -169,6 +169,10 @@ enum class OpenMode {
 // One connection, for one thread at a time.
 std::shared_ptr<Database> OpenDatabase(const std::string& location, OpenMode mode = OpenMode::CreateIfMissing);
 
+// The location as a person may see it: the absolute file of an embedded database,
+// or a server's database as "dbname on host" without any password it carries.
+std::string DatabaseDisplayName(const std::string& location);
+
 // The file an embedded database at `location` lives in, absolute and normalised;
 // nothing for a server location and for ":memory:". Reads nothing.
 std::optional<std::filesystem::path> EmbeddedDatabaseFile(const std::string& location);

@@ -459,6 +459,20 @@ Connection Connect(const std::string& location, const char* databaseOverride) {
     return Connection(PQconnectdbParams(keys.data(), values.data(), 1));
 }
 
+// The value of one key of a location, as libpq reads it; "" when not given.
+std::string ConnectionValue(const std::string& location, std::string_view key) {
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(location.c_str(), &error);
+    PQfreemem(error);
+    if (options == nullptr) return {};
+    std::string value;
+    for (PQconninfoOption* option = options; option->keyword != nullptr; ++option) {
+        if (option->val != nullptr && key == option->keyword) value = option->val;
+    }
+    PQconninfoFree(options);
+    return value;
+}
+
 // The database a location names, as libpq would choose it.
 std::string DatabaseNameOf(const std::string& location) {
     char* error = nullptr;
@@ -512,6 +526,16 @@ void CheckOwnership(Database& db) {
 }
 
 }  // namespace
+
+std::string PostgresDisplayName(const std::string& location) {
+    std::string name = DatabaseNameOf(location);
+    if (name.empty()) name = "(default database)";
+    const std::string host = ConnectionValue(location, "host");
+    if (!host.empty() && host.front() != '/') name += " on " + host;
+    const std::string port = ConnectionValue(location, "port");
+    if (!host.empty() && host.front() != '/' && !port.empty()) name += ":" + port;
+    return name;
+}
 
 const Dialect& PostgresDialect() {
     static const PostgresDialectImpl dialect;

@@ -13,4 +13,8 @@ namespace hub {
 // not exist on a reachable server is created first.
 std::shared_ptr<Database> OpenPostgres(const std::string& location, bool createIfMissing);
 
+// "dbname on host" (or "dbname" for the local socket), read from the location
+// without connecting; a password in it is never part of the name.
+std::string PostgresDisplayName(const std::string& location);
+
 }  // namespace hub

@@ -7,6 +7,7 @@
 #include <barrier>
 #include <thread>
 
+#include "db/company_copy.h"
 #include "db/data_access.h"
 #include "db/migrations.h"
 #include "model/company_setup.h"
@@ -260,6 +261,34 @@ TEST_P(Conformance, TwoClientsAuditingTheSameRatesLeaveOneLogRecordPerStoredBatc
     EXPECT_EQ(Scalar("SELECT count(DISTINCT FChkUserID) AS n FROM t_ExchangeRateEntry"), 1)
         << "each rate audited by whoever came first, both by the same";
     EXPECT_EQ(Scalar("SELECT count(*) AS n FROM t_Log WHERE FFunctionID = 'QEL1014002_mnuCheck'"), 2);
+}
+
+// A company moved to the other backend and back arrives whole, ids kept.
+TEST_P(Conformance, ACompanyCopiedToTheOtherBackendAndBackArrivesWhole) {
+    InitCompany(*m_db, true);
+    const Backend other = GetParam() == Backend::Sqlite ? Backend::Postgres : Backend::Sqlite;
+    test::ScratchDatabase there(other);
+    auto destination = there.Open();
+    for (const CopiedTable& table : CopyCompany(*m_db, *destination, false)) {
+        EXPECT_EQ(table.destinationRows, table.sourceRows) << table.table;
+    }
+    auto before = RateRows(*m_db);
+    auto after = RateRows(*destination);
+    ASSERT_EQ(after->RecordCount(), before->RecordCount());
+    EXPECT_EQ(after->Rows(), before->Rows());
+    EXPECT_EQ(m_db->Query("SELECT * FROM v_BASE_LogForQEL ORDER BY FID")->Rows(),
+              destination->Query("SELECT * FROM v_BASE_LogForQEL ORDER BY FID")->Rows());
+
+    // The destination goes on giving ids above the copied ones.
+    const int64_t highest = static_cast<int64_t>(
+        destination->Query("SELECT MAX(FID) AS n FROM t_Log")->Field("n").ToDouble());
+    WriteLogRecord(*destination, LogRecord{tolm::MakeDate(2024, 1, 1), 1, "QEL1014002_mnuCheck", 5, "x", "", ""});
+    EXPECT_EQ(static_cast<int64_t>(destination->Query("SELECT MAX(FID) AS n FROM t_Log")->Field("n").ToDouble()),
+              highest + 1);
+
+    EXPECT_THROW(CopyCompany(*m_db, *destination, false), tolm::HostError) << "a company is never overwritten unasked";
+    CopyCompany(*m_db, *destination, true);
+    EXPECT_EQ(CountCompany(*destination).logRecords, CountCompany(*m_db).logRecords);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Conformance, ::testing::Values(Backend::Sqlite, Backend::Postgres), NameOf);

@@ -104,9 +104,13 @@ std::shared_ptr<tolm::MemoryRecordset> RateRows(Database& db, std::optional<int3
 
 bool RateOverlaps(Database& db, int32_t typeId, int32_t currencyId, tolm::DateTime begin, tolm::DateTime end,
                   int32_t exceptId) {
+    // The stored periods of one type and currency never overlap each other, so the
+    // only one that can meet [begin, end] is the last to begin on or before `end`:
+    // one step down the period index, however many rates the pair has.
     return !db.Query(
-                  "SELECT 1 FROM t_ExchangeRateEntry WHERE FExchangeRateType = ?1 AND FCyTo = ?2 AND FID <> ?5"
-                  " AND NOT (FBegDate > ?3 OR FEndDate < ?4)",
+                  "SELECT 1 FROM (SELECT FEndDate FROM t_ExchangeRateEntry"
+                  " WHERE FExchangeRateType = ?1 AND FCyTo = ?2 AND FID <> ?5 AND FBegDate <= ?3"
+                  " ORDER BY FBegDate DESC LIMIT 1) AS latest WHERE FEndDate >= ?4",
                   {Variant(typeId), Variant(currencyId), Variant(end), Variant(begin), Variant(exceptId)})
                 ->IsEOF();
 }

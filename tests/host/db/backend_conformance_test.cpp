@@ -131,6 +131,11 @@ TEST_P(Conformance, TheDatabaseRefusesOverlappingValidity) {
             EXPECT_EQ(error.Fault(), DatabaseFault::Overlap);
         }
     }
+    // A rate may move within its own period, but not grow into its neighbour.
+    const Params april = {Variant(tolm::MakeDate(2024, 4, 1))};
+    EXPECT_EQ(m_db->Execute("UPDATE t_ExchangeRateEntry SET FEndDate = '2024-04-29' WHERE FBegDate = ?1", april), 1);
+    EXPECT_THROW(m_db->Execute("UPDATE t_ExchangeRateEntry SET FBegDate = '2024-03-31' WHERE FBegDate = ?1", april),
+                 DatabaseError);
     EXPECT_EQ(Scalar("SELECT count(*) AS n FROM t_ExchangeRate WHERE FLevels = 2"), 4) << "no header without its entry";
     EXPECT_EQ(Scalar("SELECT count(*) AS n FROM t_ExchangeRateEntry"), 4);
 }

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libsqlite3-dev
+  libpq-dev postgresql
   libcli11-dev nlohmann-json3-dev libutfcpp-dev libutf8proc-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   python3

@@ -13,6 +13,7 @@ void AddAllCommands(CommandSet& commands) {
     AddLogCommands(commands);
     AddInspectionCommands(commands);
     AddClassCommands(commands);
+    AddDatabaseCommands(commands);
 }
 
 }  // namespace hub::cli

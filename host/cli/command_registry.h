@@ -25,6 +25,9 @@ void AddInspectionCommands(CommandSet& commands);
 OpenedWindow OpenTypeListForInspection(CommandContext& context);
 
 // All of the above, in the order `tolm --help` lists them.
+// db copy: a company moved between databases.
+void AddDatabaseCommands(CommandSet& commands);
+
 void AddAllCommands(CommandSet& commands);
 
 }  // namespace hub::cli

@@ -17,7 +17,8 @@ int main(int argc, char** argv) {
     app.set_version_flag("--version", "tolm 0.1.0");
 
     hub::cli::GlobalOptions options;
-    app.add_option("--db", options.database, "The database file")->capture_default_str();
+    app.add_option("--db", options.database,
+                   "The company database: an SQLite file, or a PostgreSQL URI (postgresql://...) or key=value string")->capture_default_str();
     app.add_option("--user", options.user, "The user the session runs as (administrator when not given)");
     app.add_option("--lang", options.language, "The session's language")
         ->check(CLI::IsMember({"chs", "en", "cht"}))

@@ -52,8 +52,8 @@ Runtime::~Runtime() {
 }
 
 std::string Runtime::DatabaseName() const {
-    const std::optional<std::filesystem::path> file = EmbeddedDatabaseFile(m_options.database);
-    return file ? file->string() : m_options.database;
+    // Never the location as given: a server's may carry a password.
+    return DatabaseDisplayName(m_options.database);
 }
 
 const std::shared_ptr<Session>& Runtime::OpenSession() {

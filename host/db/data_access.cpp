@@ -60,15 +60,16 @@ void DataAccess::Execute(const std::string& sql) {
     if (statements.empty()) return;
 
     try {
-        Transaction transaction(*m_db);
-        for (const BridgeStatement& statement : statements) {
-            if (statement.kind == BridgeStatement::Kind::Procedure) {
-                m_procedures.Call(*m_db, statement.procedure, statement.args);
-            } else {
-                m_db->Execute(statement.sql);
+        // A batch the server gave up for another client's sake runs again as a whole.
+        RunTransaction(*m_db, [&] {
+            for (const BridgeStatement& statement : statements) {
+                if (statement.kind == BridgeStatement::Kind::Procedure) {
+                    m_procedures.Call(*m_db, statement.procedure, statement.args);
+                } else {
+                    m_db->Execute(statement.sql);
+                }
             }
-        }
-        transaction.Commit();
+        });
     } catch (const tolm::HostError& error) {
         if (m_hooks.writeFailed) m_hooks.writeFailed(error);
         throw;

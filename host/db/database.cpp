@@ -1,7 +1,10 @@
 #include "database.h"
 
+#include <chrono>
 #include <system_error>
+#include <thread>
 
+#include "postgres_database.h"
 #include "sqlite_database.h"
 #include "base/text_util.h"
 
@@ -26,6 +29,9 @@ bool IsServerLocation(std::string_view location) {
 
 }  // namespace
 
+DatabaseError::DatabaseError(DatabaseFault fault, const std::string& description)
+    : tolm::HostError(tolm::err::Database, description, ErrorSource), m_fault(fault) {}
+
 Database::~Database() = default;
 Dialect::~Dialect() = default;
 
@@ -48,17 +54,41 @@ void Transaction::Commit() {
     m_db.Commit();
 }
 
+void RunTransaction(Database& db, const std::function<void()>& work) {
+    const bool outermost = !db.InTransaction();
+    for (int attempt = 1;; ++attempt) {
+        try {
+            Transaction transaction(db);
+            work();
+            transaction.Commit();
+            return;
+        } catch (const DatabaseError& error) {
+            if (!outermost || error.Fault() != DatabaseFault::Retryable) throw;
+            if (attempt == MaxTransactionAttempts) {
+                throw DatabaseError(DatabaseFault::Retryable,
+                                    "The database kept giving the change up for other users' changes made at the "
+                                    "same time (" + std::to_string(attempt) +
+                                        " attempts); nothing was stored. Try again.");
+            }
+        }
+        // The transaction was rolled back by the Transaction's destructor.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20 * attempt));
+    }
+}
+
 std::optional<std::filesystem::path> EmbeddedDatabaseFile(const std::string& location) {
     if (location == ":memory:" || IsServerLocation(location)) return std::nullopt;
     return std::filesystem::absolute(location).lexically_normal();
 }
 
+std::string DatabaseDisplayName(const std::string& location) {
+    if (IsServerLocation(location)) return PostgresDisplayName(location);
+    const std::optional<std::filesystem::path> file = EmbeddedDatabaseFile(location);
+    return file ? file->string() : location;
+}
+
 std::shared_ptr<Database> OpenDatabase(const std::string& location, OpenMode mode) {
-    if (IsServerLocation(location)) {
-        throw tolm::HostError(tolm::err::Database,
-                              "This build of the host has no PostgreSQL backend; use an SQLite database file",
-                              ErrorSource);
-    }
+    if (IsServerLocation(location)) return OpenPostgres(location, mode == OpenMode::CreateIfMissing);
     if (Trim(location).empty()) {
         throw tolm::HostError(tolm::err::Database, "No database was given", ErrorSource);
     }

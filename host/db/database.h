@@ -39,6 +39,38 @@ struct DatabaseLocation {
     std::string server = "127.0.0.1";
 };
 
+// What kind of refusal a failed statement met, for callers that answer some of them
+// in their own words (an overlapping rate is the editor's message, not the server's).
+enum class DatabaseFault {
+    Other,
+    // Two rates of one type and currency valid on the same day.
+    Overlap,
+    // A unique key or index already holds the value.
+    Duplicate,
+    // A row refers to one that does not exist, or one still referred to was deleted.
+    Reference,
+    // A check of the schema (a rule on a column, a preset that may not change).
+    Rule,
+    // The server gave the transaction up for another's sake (a serialization failure
+    // or a deadlock): running the same work again may well succeed.
+    Retryable,
+    // Another writer held the company longer than the wait allowed.
+    Busy,
+    // The connection to the server is gone.
+    ConnectionLost,
+};
+
+// A statement or transaction the database refused: HostError(err::Database) with the
+// kind of refusal. The description is a sentence about the data, never the SQL.
+class DatabaseError : public tolm::HostError {
+public:
+    DatabaseError(DatabaseFault fault, const std::string& description);
+    DatabaseFault Fault() const { return m_fault; }
+
+private:
+    DatabaseFault m_fault;
+};
+
 class Database {
 public:
     virtual ~Database();
@@ -64,18 +96,24 @@ public:
     virtual void ExecuteScript(const std::string& sql) = 0;
     // The id the last insert generated.
     virtual int64_t LastInsertId() = 0;
+    // After rows were stored with explicit ids (a company copied in), makes the ids
+    // the database generates itself continue above the highest stored one.
+    virtual void AdvanceIdGenerators() = 0;
 
     // Transactions nest: only the outermost one commits, and only then is anything
     // stored. An inner level is a savepoint: its Rollback undoes only the work done
     // since its Begin, and the outer level goes on. A Commit the database refuses
     // (a deferred foreign key) rolls the transaction back and raises HostError.
-    // Begin takes the write lock at once, so writers of other processes wait (up to
-    // the busy timeout) instead of failing halfway. When the database ends the
+    // Begin takes the company's write lock at once, so writers of other processes
+    // and machines take turns (each waits up to the busy timeout) instead of failing
+    // halfway or allocating the same id. When the database ends the
     // transaction by itself after an error (OR ROLLBACK, a full disk, an I/O
     // error), every Execute, Query, ExecuteScript and inner Begin raises
     // HostError(err::Database) until the outermost level has ended (its Rollback,
     // or its Commit, which then fails): nothing runs outside the transaction the
-    // caller believes open.
+    // caller believes open. The server backend ends it that way after any failed
+    // statement; rolling back an inner level (to its savepoint) makes the
+    // transaction usable again.
     virtual void Begin() = 0;
     virtual void Commit() = 0;
     virtual void Rollback() = 0;
@@ -96,6 +134,17 @@ private:
     bool m_done = false;
 };
 
+// How often RunTransaction tries work the server gave up for another's sake.
+inline constexpr int MaxTransactionAttempts = 5;
+
+// Runs `work` in a transaction and commits it. As the outermost level, work that
+// fails with DatabaseFault::Retryable is rolled back and run again, up to
+// MaxTransactionAttempts times in all, after a short growing pause; then a
+// DatabaseError(Retryable) says that nothing was stored. Inside a transaction the
+// caller already holds, `work` runs once at a savepoint and a retry is the
+// outermost caller's to make. `work` must therefore be safe to run again.
+void RunTransaction(Database& db, const std::function<void()>& work);
+
 // Whether opening a location may create the database.
 enum class OpenMode {
     // The database must exist: a mistyped location must not pass for an empty company.
@@ -113,11 +162,16 @@ enum class OpenMode {
 //    gives a private in-memory database.
 // A file that is not a database, or a database of another program (tables but no
 // t_SchemaVersion), raises HostError(err::Database) and is left untouched; with
-// OpenMode::Existing a missing file raises HostError(err::FileNotFound). A backend
-// this build does not carry raises HostError(err::Database) saying so. The schema
+// OpenMode::Existing a missing file raises HostError(err::FileNotFound). On a server,
+// OpenMode::CreateIfMissing creates a database that does not exist yet (given the
+// right to); a server that cannot be reached raises HostError(err::Database). The schema
 // is not touched here: call Migrate (migrations.h) or InitCompany (model/) next.
 // One connection, for one thread at a time.
 std::shared_ptr<Database> OpenDatabase(const std::string& location, OpenMode mode = OpenMode::CreateIfMissing);
+
+// The location as a person may see it: the absolute file of an embedded database,
+// or a server's database as "dbname on host" without any password it carries.
+std::string DatabaseDisplayName(const std::string& location);
 
 // The file an embedded database at `location` lives in, absolute and normalised;
 // nothing for a server location and for ":memory:". Reads nothing.

@@ -23,9 +23,17 @@ public:
     virtual std::string_view NoCaseCollation() const = 0;
     // A day (or a moment, when it has a time of day) as a literal of a statement.
     virtual std::string DateLiteral(tolm::DateTime value) const = 0;
+    // The column type of a moment (a day with its time of day).
+    virtual std::string_view MomentType() const = 0;
+    // A name written quoted ("[FID]", "`FID`", "\"FID\"" in the plug-in's SQL) as this
+    // backend finds the unquoted name: the server folds unquoted names to lower case,
+    // so a quoted name must be folded too, or it would name nothing.
+    virtual std::string QuotedName(std::string_view name) const = 0;
 };
 
 // The embedded backend's dialect.
 const Dialect& SqliteDialect();
+// The server backend's dialect.
+const Dialect& PostgresDialect();
 
 }  // namespace hub

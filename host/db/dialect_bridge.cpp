@@ -209,6 +209,9 @@ std::string TranslateStatement(std::string_view statement, const Dialect& dialec
         const SqlToken& token = tokens[i];
         if (IsWord(token, "select")) {
             TranslateTop(statement, tokens, nesting, i, edits);
+        } else if (token.kind == SqlTokenKind::QuotedName && !token.unterminated) {
+            std::string name = dialect.QuotedName(UnquoteName(token.text));
+            if (name != token.text) edits.push_back({token.offset, token.text.size(), std::move(name)});
         } else if (token.kind == SqlTokenKind::String) {
             std::string text = UnquoteString(token.text);
             if (auto date = tolm::ParseDate(text, tolm::DateForm::Written)) {

@@ -47,6 +47,9 @@ std::vector<std::string> SplitBatch(std::string_view batch);
 //    optionally with a time) becomes the dialect's date literal ('2024-03-01' on
 //    the embedded database, which stores dates as text): a condition built from
 //    the machine's date format must compare with stored dates in date order.
+//  * a quoted name ("FID", [FID], `FID`) is written as the dialect quotes it, so
+//    that it names what the same name unquoted names (the server folds unquoted
+//    names to lower case, and so the quoted ones are folded as well).
 // Everything else stays as written.
 std::string TranslateStatement(std::string_view statement, const Dialect& dialect);
 

@@ -14,17 +14,18 @@ constexpr const char* ErrorSource = "TolmHost.Database";
 
 // The bookkeeping table exists before the first migration, so that migration 1 is
 // recorded like every other.
-constexpr const char* SchemaVersionTable =
-    "CREATE TABLE IF NOT EXISTS t_SchemaVersion (\n"
-    "    FVersion INTEGER PRIMARY KEY,\n"
-    "    FApplied DATETIME NOT NULL\n"
-    ")";
+std::string SchemaVersionTable(const Dialect& dialect) {
+    return "CREATE TABLE IF NOT EXISTS t_SchemaVersion (\n"
+           "    FVersion INTEGER PRIMARY KEY,\n"
+           "    FApplied " + std::string(dialect.MomentType()) + " NOT NULL\n"
+           ")";
+}
 
 // The operation-log list reads this view. It lives here rather than in a migration
 // because p_BASE_CreateLogView must be able to recreate it; a migration that changes
 // t_Log drops the view and the next Migrate or procedure call recreates it.
 constexpr const char* LogView =
-    "CREATE VIEW IF NOT EXISTS v_BASE_LogForQEL AS\n"
+    "CREATE VIEW v_BASE_LogForQEL AS\n"
     "SELECT l.FID, l.FDate, l.FUserID, COALESCE(u.FName, '') AS FUserName, l.FFunctionID, l.FOperateType,\n"
     "       l.FDescription, l.FMachineName, l.FIPAddress\n"
     "FROM t_Log l LEFT JOIN t_User u ON u.FUserID = l.FUserID";
@@ -88,7 +89,7 @@ void Migrate(Database& db) {
                               ErrorSource);
     }
     if (version < current) {
-        db.ExecuteScript(SchemaVersionTable);
+        db.ExecuteScript(SchemaVersionTable(db.SqlDialect()));
         for (const EmbeddedMigration& migration : MigrationsOf(db)) {
             if (migration.version <= version) continue;
             try {
@@ -106,7 +107,11 @@ void Migrate(Database& db) {
     transaction.Commit();
 }
 
-void EnsureLogView(Database& db) { db.Execute(LogView); }
+// Asked first, since not every backend can create a view only when it is missing;
+// callers hold the company's write lock, so no one creates it in between.
+void EnsureLogView(Database& db) {
+    if (!db.TableExists("v_BASE_LogForQEL")) db.Execute(LogView);
+}
 
 void RegisterSchemaProcedures(ProcedureRegistry& registry) {
     registry.Register("p_BASE_CreateLogView", CreateLogViewProcedure);

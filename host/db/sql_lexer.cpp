@@ -125,4 +125,27 @@ std::string QuoteString(std::string_view text) {
     return literal;
 }
 
+std::string QuoteIdentifier(std::string_view name) {
+    std::string quoted = "\"";
+    for (char c : name) {
+        quoted += c;
+        if (c == '"') quoted += '"';
+    }
+    quoted += '"';
+    return quoted;
+}
+
+std::string UnquoteName(std::string_view quoted) {
+    if (quoted.size() < 2) return std::string(quoted);
+    const char open = quoted.front();
+    const char close = open == '[' ? ']' : open;
+    std::string_view inner = quoted.substr(1, quoted.back() == close ? quoted.size() - 2 : quoted.size() - 1);
+    std::string name;
+    for (size_t i = 0; i < inner.size(); ++i) {
+        name += inner[i];
+        if (inner[i] == close && i + 1 < inner.size() && inner[i + 1] == close) ++i;
+    }
+    return name;
+}
+
 }  // namespace hub

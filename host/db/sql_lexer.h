@@ -46,4 +46,10 @@ std::string UnquoteString(std::string_view literal);
 // `text` as a '...' literal.
 std::string QuoteString(std::string_view text);
 
+// `name` as a "..." name, a '"' in it doubled.
+std::string QuoteIdentifier(std::string_view name);
+
+// The name inside a quoted name token ("x", [x] or `x`), its doubled quote read as one.
+std::string UnquoteName(std::string_view quoted);
+
 }  // namespace hub

@@ -19,7 +19,25 @@ namespace {
 constexpr int BusyTimeoutMs = 5000;
 constexpr const char* ErrorSource = "TolmHost.Database";
 
-[[noreturn]] void Fail(const std::string& message) { throw tolm::HostError(tolm::err::Database, message, ErrorSource); }
+[[noreturn]] void Fail(const std::string& message) { throw DatabaseError(DatabaseFault::Other, message); }
+
+// The kind of refusal an error code of a failed statement stands for.
+DatabaseFault FaultOf(int extendedCode, std::string_view message) {
+    switch (extendedCode) {
+        case SQLITE_CONSTRAINT_TRIGGER:
+            return message.starts_with("overlapping validity") ? DatabaseFault::Overlap : DatabaseFault::Rule;
+        case SQLITE_CONSTRAINT_UNIQUE:
+        case SQLITE_CONSTRAINT_PRIMARYKEY:
+            return DatabaseFault::Duplicate;
+        case SQLITE_CONSTRAINT_FOREIGNKEY:
+            return DatabaseFault::Reference;
+        default:
+            break;
+    }
+    if ((extendedCode & 0xff) == SQLITE_CONSTRAINT) return DatabaseFault::Rule;
+    if ((extendedCode & 0xff) == SQLITE_BUSY) return DatabaseFault::Busy;
+    return DatabaseFault::Other;
+}
 
 // Statement text for error messages: long enough to recognise, short enough to show.
 std::string Excerpt(std::string_view sql) {
@@ -129,6 +147,9 @@ public:
 
     int64_t LastInsertId() override { return sqlite3_last_insert_rowid(m_db); }
 
+    // Integer primary keys continue above the highest stored row by themselves.
+    void AdvanceIdGenerators() override {}
+
     // The outermost level is a real transaction, taken for writing at once so that two
     // processes never both read and then wait on each other to write; inner levels are
     // savepoints, so an inner rollback undoes only its own work.
@@ -159,8 +180,9 @@ public:
             // transaction open; end it so the connection is usable and the caller's
             // all-or-nothing promise holds.
             std::string message = sqlite3_errmsg(m_db);
+            const DatabaseFault fault = FaultOf(sqlite3_extended_errcode(m_db), message);
             if (!sqlite3_get_autocommit(m_db)) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-            Fail(message);
+            throw DatabaseError(fault, message);
         }
     }
 
@@ -218,8 +240,10 @@ private:
     }
 
     [[noreturn]] void FailWith(const std::string& sql) {
-        std::string message = std::string(sqlite3_errmsg(m_db)) + " [in: " + Excerpt(sql) + "]";
-        Fail(message + LossNote());
+        const std::string reason = sqlite3_errmsg(m_db);
+        const DatabaseFault fault = FaultOf(sqlite3_extended_errcode(m_db), reason);
+        std::string message = reason + " [in: " + Excerpt(sql) + "]";
+        throw DatabaseError(fault, message + LossNote());
     }
 
     // Prepares exactly one statement and binds the parameters. What follows the
@@ -339,6 +363,9 @@ public:
     std::string_view NoCaseCollation() const override { return "COLLATE NOCASE"; }
     // Dates are stored as text in the form that sorts in time order.
     std::string DateLiteral(tolm::DateTime value) const override { return "'" + tolm::FormatDateText(value) + "'"; }
+    std::string_view MomentType() const override { return "DATETIME"; }
+    // Names compare without regard to letter case here: quoting keeps the spelling.
+    std::string QuotedName(std::string_view name) const override { return QuoteIdentifier(name); }
 };
 
 }  // namespace

@@ -29,14 +29,16 @@ Variant Optional(const std::optional<double>& value) { return value ? Variant(*v
 int64_t NewExchangeRateId(Database& db, bool forType) {
     auto rows = db.Query(
         "SELECT MAX(FMax) AS FMax FROM (SELECT MAX(FID) AS FMax FROM t_ExchangeRate "
-        "UNION ALL SELECT MAX(FID) FROM t_ExchangeRateEntry)");
+        "UNION ALL SELECT MAX(FID) FROM t_ExchangeRateEntry) AS ids");
     const int64_t id =
         rows->IsEOF() || rows->Field("FMax").IsNull() ? 1 : static_cast<int64_t>(rows->Field("FMax").ToDouble()) + 1;
     return forType && id < tolm::FirstUserTypeId ? tolm::FirstUserTypeId : id;
 }
 
-int32_t InsertRate(Database& db, const RateValues& values) {
-    Transaction transaction(db);
+namespace {
+
+// The header and the entry of a new rate, inside the caller's transaction.
+int32_t InsertRateRows(Database& db, const RateValues& values) {
     const int64_t newId = NewExchangeRateId(db, false);
     if (newId > std::numeric_limits<int32_t>::max()) {
         throw tolm::HostError(tolm::err::Overflow, "No exchange-rate id is left", "TolmHost.Rates");
@@ -53,7 +55,14 @@ int32_t InsertRate(Database& db, const RateValues& values) {
          Optional(values.reverseRate), Variant(values.begin), Variant(values.end), Variant(values.number),
          Variant(values.name), Variant(values.auditorId),
          values.checkDate ? Variant(*values.checkDate) : Variant::Null()});
-    transaction.Commit();
+    return id;
+}
+
+}  // namespace
+
+int32_t InsertRate(Database& db, const RateValues& values) {
+    int32_t id = 0;
+    RunTransaction(db, [&] { id = InsertRateRows(db, values); });
     return id;
 }
 
@@ -103,9 +112,13 @@ std::shared_ptr<tolm::MemoryRecordset> RateRows(Database& db, std::optional<int3
 
 bool RateOverlaps(Database& db, int32_t typeId, int32_t currencyId, tolm::DateTime begin, tolm::DateTime end,
                   int32_t exceptId) {
+    // The stored periods of one type and currency never overlap each other, so the
+    // only one that can meet [begin, end] is the last to begin on or before `end`:
+    // one step down the period index, however many rates the pair has.
     return !db.Query(
-                  "SELECT 1 FROM t_ExchangeRateEntry WHERE FExchangeRateType = ?1 AND FCyTo = ?2 AND FID <> ?5"
-                  " AND NOT (FBegDate > ?3 OR FEndDate < ?4)",
+                  "SELECT 1 FROM (SELECT FEndDate FROM t_ExchangeRateEntry"
+                  " WHERE FExchangeRateType = ?1 AND FCyTo = ?2 AND FID <> ?5 AND FBegDate <= ?3"
+                  " ORDER BY FBegDate DESC LIMIT 1) AS latest WHERE FEndDate >= ?4",
                   {Variant(typeId), Variant(currencyId), Variant(end), Variant(begin), Variant(exceptId)})
                 ->IsEOF();
 }

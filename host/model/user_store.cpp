@@ -44,7 +44,7 @@ void GrantRight(Database& db, int64_t userId, int32_t subsystem, int32_t objectN
     const auto bits = static_cast<int64_t>(static_cast<uint32_t>(mask));
     db.Execute(
         "INSERT INTO t_UserRight (FUserID, FSubSystem, FObjectNumber, FRights) VALUES (?1, ?2, ?3, ?4) "
-        "ON CONFLICT (FUserID, FSubSystem, FObjectNumber) DO UPDATE SET FRights = FRights | excluded.FRights",
+        "ON CONFLICT (FUserID, FSubSystem, FObjectNumber) DO UPDATE SET FRights = t_UserRight.FRights | excluded.FRights",
         {tolm::Variant(userId), tolm::Variant(subsystem), tolm::Variant(objectNumber), tolm::Variant(bits)});
 }
 
@@ -63,12 +63,17 @@ std::string UserNameOf(Database& db, int64_t userId) {
 int64_t EnsureUser(Database& db, const std::string& name, const std::string& description, bool administrator,
                    int64_t preferredId) {
     if (auto found = FindUserByName(db, name)) return found->id;
-    tolm::Variant id = tolm::Variant::Null();
-    if (preferredId > 0 && db.Query("SELECT 1 FROM t_User WHERE FUserID = ?1", {tolm::Variant(preferredId)})->IsEOF())
-        id = tolm::Variant(preferredId);
+    // The id is chosen here rather than by the database: not every backend gives a
+    // primary key a value of its own.
+    int64_t id = preferredId;
+    if (id <= 0 || !db.Query("SELECT 1 FROM t_User WHERE FUserID = ?1", {tolm::Variant(id)})->IsEOF()) {
+        id = static_cast<int64_t>(
+                 db.Query("SELECT COALESCE(MAX(FUserID), 0) AS FMax FROM t_User")->Field("FMax").ToDouble()) +
+             1;
+    }
     db.Execute("INSERT INTO t_User (FUserID, FName, FDescription, FIsAdmin) VALUES (?1, ?2, ?3, ?4)",
-               {id, tolm::Variant(name), tolm::Variant(description), tolm::Variant(administrator)});
-    return db.LastInsertId();
+               {tolm::Variant(id), tolm::Variant(name), tolm::Variant(description), tolm::Variant(administrator)});
+    return id;
 }
 
 }  // namespace hub

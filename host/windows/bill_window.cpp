@@ -408,6 +408,18 @@ std::optional<RateValues> BillWindow::CollectRow() {
 }
 
 int32_t BillWindow::Write(const RateValues& row, int32_t mode) {
+    try {
+        return WriteRow(row, mode);
+    } catch (const DatabaseError& error) {
+        // Another client saved an overlapping rate after the editor's check: the
+        // database refused this one, and the person hears it as the editor says it.
+        if (error.Fault() != DatabaseFault::Overlap) throw;
+        throw Error(tolm::err::Refused,
+                    Translate(m_session->Language(), "已存在同一汇率类型、同一币别、同一日期的汇率数据。"));
+    }
+}
+
+int32_t BillWindow::WriteRow(const RateValues& row, int32_t mode) {
     Database& db = *m_session->Db();
     const std::string& language = m_session->Language();
     if (mode == ModeNew) {

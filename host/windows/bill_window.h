@@ -164,6 +164,7 @@ private:
     // The host's own checks of what it is about to store; reports and answers
     // nothing when a value is missing or unknown.
     std::optional<RateValues> CollectRow();
+    int32_t WriteRow(const RateValues& row, int32_t mode);
     int32_t Write(const RateValues& row, int32_t mode);
     std::shared_ptr<tolm::Dictionary> SavedValues() const;
 

@@ -614,7 +614,8 @@ TEST_F(ExRateEditor, ARateSavedByOthersAfterTheCheckIsRefusedByTheDatabase) {
 
     EXPECT_FALSE(bill->Save());
     ASSERT_EQ(Screen().MessageBoxes().size(), 1u);
-    EXPECT_NE(Messages()[0].find("overlapping validity"), std::string::npos) << Messages()[0];
+    // The editor's own words, not the database's.
+    EXPECT_NE(Messages()[0].find("已存在同一汇率类型、同一币别、同一日期的汇率数据。"), std::string::npos) << Messages()[0];
     EXPECT_EQ(RateCount(), 1) << "only the rival's rate is stored";
     EXPECT_EQ(Row("SELECT COUNT(*) AS n FROM t_ExchangeRate WHERE FLevels = 2")->Field("n").ToLong(), 1)
         << "the header went with the refused entry";

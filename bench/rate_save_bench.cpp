@@ -1,0 +1,156 @@
+// Saving one rate as the editor does (its overlap check, then the host's insert of
+// header and entry in one transaction) on a company with many stored rates, on each
+// backend, beside the baseline of that backend: one indexed point query plus one
+// insert, done directly.
+//
+// The PostgreSQL cases need a server: set TOLM_BENCH_PG to a connection string of
+// a cluster where databases may be created (scripts/pg-test-cluster.sh starts one).
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "db/database.h"
+#include "model/company_setup.h"
+#include "model/rate_store.h"
+#include "tolm/base_data.h"
+#include "tolm/variant.h"
+
+namespace {
+
+using tolm::Variant;
+
+constexpr int Types = 10;
+constexpr int Currencies = 11;  // ids 2..12 of a new company: the home currency gets no rate
+
+enum Backend { Sqlite = 0, Postgres = 1 };
+
+std::string ServerLocation() {
+    const char* server = std::getenv("TOLM_BENCH_PG");
+    return server != nullptr ? server : "";
+}
+
+// One month per rate, from the year 1200 on, for every type and currency pair.
+void FillRates(hub::Database& db, Backend backend, int64_t rates) {
+    const int64_t months = rates / (Types * Currencies);
+    hub::Transaction tx(db);
+    for (int t = 0; t < Types; ++t) {
+        db.Execute("INSERT INTO t_ExchangeRate (FID, FNumber, FName, FDigits, FLevels) VALUES (?1, ?2, ?3, 4, 1)",
+                   {Variant(int64_t{tolm::FirstUserTypeId + t}), Variant("B" + std::to_string(t)),
+                    Variant("Bench " + std::to_string(t))});
+    }
+    const std::string count = std::to_string(months * Types * Currencies);
+    const std::string m = std::to_string(months);
+    // g = pair * months + month; pair = type * currencies + currency.
+    const std::string series =
+        backend == Postgres ? "SELECT g FROM generate_series(0, " + count + " - 1) AS g"
+                            : "WITH RECURSIVE s(g) AS (SELECT 0 UNION ALL SELECT g + 1 FROM s WHERE g + 1 < " + count +
+                                  ") SELECT g FROM s";
+    const std::string type = "(1000 + (g / " + m + ") / 11)";
+    const std::string currency = "(2 + (g / " + m + ") % 11)";
+    const std::string begin = backend == Postgres
+                                  ? "(DATE '1200-01-01' + make_interval(months => (g % " + m + ")::int))::date"
+                                  : "date('1200-01-01', '+' || (g % " + m + ") || ' months')";
+    const std::string end = backend == Postgres
+                                ? "((DATE '1200-01-01' + make_interval(months => (g % " + m + ")::int + 1))::date - 1)"
+                                : "date('1200-01-01', '+' || (g % " + m + " + 1) || ' months', '-1 day')";
+    // The fill is known not to overlap; the embedded schema's insert trigger would
+    // check each of a million rows against all earlier ones of its pair.
+    std::string trigger;
+    if (backend == Sqlite) {
+        trigger = db.Query("SELECT sql FROM sqlite_master WHERE name = 'tr_ExchangeRateEntry_NoOverlapInsert'")
+                      ->Field("sql")
+                      .ToText();
+        db.Execute("DROP TRIGGER tr_ExchangeRateEntry_NoOverlapInsert");
+    }
+    db.Execute("INSERT INTO t_ExchangeRate (FID, FLevels, FParentID) SELECT 100000 + g, 2, " + type + " FROM (" +
+               series + ") AS gs");
+    db.Execute(
+        "INSERT INTO t_ExchangeRateEntry (FID, FCyTo, FExchangeRateType, FExchangeRate, FBegDate, FEndDate)"
+        " SELECT 100000 + g, " + currency + ", " + type + ", 7.1, " + begin + ", " + end + " FROM (" + series +
+        ") AS gs");
+    if (!trigger.empty()) db.Execute(trigger);
+    db.Execute("CREATE TABLE t_BenchBaseline (FID INTEGER PRIMARY KEY, FValue DOUBLE PRECISION)");
+    tx.Commit();
+    if (backend == Postgres) db.Execute("ANALYZE");
+}
+
+// One company per backend and size, built once for the whole run.
+std::shared_ptr<hub::Database> Company(Backend backend, int64_t rates) {
+    static std::map<std::pair<int, int64_t>, std::shared_ptr<hub::Database>> companies;
+    auto& db = companies[{backend, rates}];
+    if (db) return db;
+    if (backend == Sqlite) {
+        db = hub::OpenDatabase(":memory:");
+    } else {
+        const std::string name = "tolm_bench_" + std::to_string(rates);
+        auto server = hub::OpenDatabase(ServerLocation() + " dbname=postgres", hub::OpenMode::Existing);
+        server->Execute("DROP DATABASE IF EXISTS " + name + " WITH (FORCE)");
+        server->Execute("CREATE DATABASE " + name);
+        db = hub::OpenDatabase(ServerLocation() + " dbname=" + name, hub::OpenMode::Existing);
+    }
+    hub::InitCompany(*db, false);
+    FillRates(*db, backend, rates);
+    return db;
+}
+
+bool Skip(benchmark::State& state, Backend backend) {
+    if (backend == Postgres && ServerLocation().empty()) {
+        state.SkipWithError("TOLM_BENCH_PG is not set");
+        return true;
+    }
+    return false;
+}
+
+// The editor's save: the overlap check, then header and entry in one transaction.
+void BM_SaveRate(benchmark::State& state) {
+    const auto backend = static_cast<Backend>(state.range(0));
+    if (Skip(state, backend)) return;
+    auto db = Company(backend, state.range(1));
+    // Months after the stored ones: every save is a new, valid rate.
+    static std::map<std::pair<int, int64_t>, int> next;
+    int& month = next[{backend, state.range(1)}];
+    for (auto _ : state) {
+        hub::RateValues rate;
+        rate.typeId = tolm::FirstUserTypeId;
+        rate.currencyId = 2;
+        rate.rate = 7.1;
+        rate.begin = tolm::MakeDate(9000 + month / 12, static_cast<unsigned>(month % 12 + 1), 1);
+        rate.end = tolm::MakeDate(9000 + month / 12, static_cast<unsigned>(month % 12 + 1), 28);
+        ++month;
+        if (hub::RateOverlaps(*db, rate.typeId, rate.currencyId, rate.begin, rate.end)) {
+            state.SkipWithError("the period overlaps");
+            return;
+        }
+        benchmark::DoNotOptimize(hub::InsertRate(*db, rate));
+    }
+}
+
+// The baseline: one indexed point query plus one insert.
+void BM_Baseline_PointQueryAndInsert(benchmark::State& state) {
+    const auto backend = static_cast<Backend>(state.range(0));
+    if (Skip(state, backend)) return;
+    auto db = Company(backend, state.range(1));
+    static std::map<std::pair<int, int64_t>, int64_t> next;
+    int64_t& id = next[{backend, state.range(1)}];
+    for (auto _ : state) {
+        auto row = db->Query("SELECT FExchangeRate FROM t_ExchangeRateEntry WHERE FID = ?1",
+                             {Variant(int64_t{100000} + id % 1000)});
+        benchmark::DoNotOptimize(row->IsEOF());
+        db->Execute("INSERT INTO t_BenchBaseline (FID, FValue) VALUES (?1, 7.1)", {Variant(++id)});
+    }
+}
+
+void Sizes(benchmark::internal::Benchmark* bench) {
+    bench->ArgNames({"backend", "rates"});
+    for (int backend : {Sqlite, Postgres}) {
+        for (int64_t rates : {int64_t{10'010}, int64_t{1'000'010}}) bench->Args({backend, rates});
+    }
+}
+
+BENCHMARK(BM_Baseline_PointQueryAndInsert)->Apply(Sizes)->Iterations(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SaveRate)->Apply(Sizes)->Iterations(1000)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

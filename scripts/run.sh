@@ -8,5 +8,10 @@ bash scripts/build.sh default
 tolm=build/bin/tolm
 "$tolm" register build/bin/libTolmBaseQelPlugin.so
 "$tolm" classes
-"$tolm" --db tolm.db init --demo
+# Demonstration data goes into a new company only; an existing one is brought up to date.
+if [[ -e tolm.db ]]; then
+  "$tolm" --db tolm.db init
+else
+  "$tolm" --db tolm.db init --demo
+fi
 "$tolm" --db tolm.db rates

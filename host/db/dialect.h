@@ -15,9 +15,8 @@ public:
 
     // The backend's name in lower-case letters: the folder of its migrations.
     virtual std::string_view Name() const = 0;
-    // Parameter `index` (from 1) as the backend writes it. The host writes ?1, ?2,
-    // ... everywhere; a driver whose server writes them otherwise rewrites them.
-    virtual std::string Placeholder(int index) const = 0;
+    // Parameters are written ?1, ?2, ... for every backend; a driver whose server
+    // writes them otherwise rewrites them before the statement leaves the host.
     // The collation that compares text without regard to letter case, as written
     // after an expression ("FName COLLATE NOCASE").
     virtual std::string_view NoCaseCollation() const = 0;

@@ -434,7 +434,6 @@ private:
 class PostgresDialectImpl final : public Dialect {
 public:
     std::string_view Name() const override { return "postgresql"; }
-    std::string Placeholder(int index) const override { return "?" + std::to_string(index); }
     // Created by the schema: equal when only letter case differs (ICU, strength 2).
     std::string_view NoCaseCollation() const override { return "COLLATE nocase"; }
     // An untyped literal takes the type of what it is compared with (date or text).

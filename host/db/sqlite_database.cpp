@@ -359,7 +359,6 @@ void CheckOwnership(sqlite3* db, const std::filesystem::path& path) {
 class SqliteDialectImpl final : public Dialect {
 public:
     std::string_view Name() const override { return "sqlite"; }
-    std::string Placeholder(int index) const override { return "?" + std::to_string(index); }
     std::string_view NoCaseCollation() const override { return "COLLATE NOCASE"; }
     // Dates are stored as text in the form that sorts in time order.
     std::string DateLiteral(tolm::DateTime value) const override { return "'" + tolm::FormatDateText(value) + "'"; }

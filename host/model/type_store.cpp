@@ -45,8 +45,8 @@ bool TypeExists(Database& db, int32_t typeId) {
 namespace {
 
 std::optional<int32_t> OtherType(Database& db, const char* column, const std::string& value, int32_t exceptId) {
-    auto rows = db.Query(std::string("SELECT FID FROM t_ExchangeRate WHERE FLevels = 1 AND FID <> ?1 AND LOWER(") +
-                             column + ") = LOWER(?2)",
+    auto rows = db.Query(std::string("SELECT FID FROM t_ExchangeRate WHERE FLevels = 1 AND FID <> ?1 AND ") + column +
+                             " = ?2 " + std::string(db.SqlDialect().NoCaseCollation()),
                          {Variant(exceptId), Variant(value)});
     if (rows->IsEOF()) return std::nullopt;
     return rows->Field("FID").ToLong();

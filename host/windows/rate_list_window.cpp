@@ -249,12 +249,13 @@ void RateListWindow::SelectRates(const std::vector<int32_t>& rateIds) {
 
 void RateListWindow::Click(const std::string& key) {
     RequireOpen();
+    m_lastClickCompleted = false;
     const std::shared_ptr<tolm::ITool> tool = ClickableTool(*m_menuBar, key, m_session->Language());
     bool cancel = false;
     m_events.Raise("MenuBarClick", [&](tolm::IBaseListEvents& sink) { sink.MenuBarClick(tool, cancel); });
     if (cancel) return;
     const std::string command = tool->Key();
-    HandleCommand(command);
+    m_lastClickCompleted = HandleCommand(command);
     if (!m_open) return;
     bool afterCancel = false;
     m_events.Raise("AfterMenuBarClick", [&](tolm::IBaseListEvents& sink) { sink.AfterMenuBarClick(tool, afterCancel); });
@@ -277,29 +278,33 @@ bool RateListWindow::HoldsRight(int32_t right) const {
     return asked && holds;
 }
 
-void RateListWindow::HandleCommand(const std::string& key) {
+bool RateListWindow::HandleCommand(const std::string& key) {
     using tolm::text::EqualsNoCase;
-    tolm::OnErrorReport(ReportToPerson, [&] {
+    bool done = true;
+    const bool ran = tolm::OnErrorReport(ReportToPerson, [&] {
         if (EqualsNoCase(key, "mnuFileNewItem")) {
             if (m_typeId == 0) {
                 TellPerson(Translate(m_session->Language(), "请先在左边选择汇率类型。"));
+                done = false;
                 return;
             }
             OpenEditor(BillWindow::ForNewRate(m_session, FilterText()));
         } else if (EqualsNoCase(key, "mnuEditModify")) {
-            if (m_currentId != 0) OpenEditor(BillWindow::ForRate(m_session, m_currentId, FilterText()));
+            done = m_currentId != 0;
+            if (done) OpenEditor(BillWindow::ForRate(m_session, m_currentId, FilterText()));
         } else if (EqualsNoCase(key, "mnuEditDel")) {
-            DeleteSelected();
+            done = DeleteSelected();
         } else if (EqualsNoCase(key, "mnuEditUnuse")) {
-            SetSelectedDisabled(true);
+            done = SetSelectedDisabled(true);
         } else if (EqualsNoCase(key, "mnuEditUse")) {
-            SetSelectedDisabled(false);
+            done = SetSelectedDisabled(false);
         } else if (EqualsNoCase(key, "mnuDataRefesh")) {
             Refresh();
         } else if (EqualsNoCase(key, "mnuFileExit")) {
             Close();
         }
     });
+    return ran && done;
 }
 
 void RateListWindow::OpenEditor(std::shared_ptr<BillWindow> editor) {
@@ -312,13 +317,13 @@ void RateListWindow::OpenEditor(std::shared_ptr<BillWindow> editor) {
     RefreshList();
 }
 
-void RateListWindow::DeleteSelected() {
+bool RateListWindow::DeleteSelected() {
     const std::string& language = m_session->Language();
     if (m_selection.empty()) {
         TellPerson(Translate(language, "请先选择要删除的汇率。"));
-        return;
+        return false;
     }
-    if (!HoldsRight(rights::Delete)) return;
+    if (!HoldsRight(rights::Delete)) return false;
     Database& db = *m_session->Db();
     // The rates and what the class does after each deletion are stored together or
     // not at all.
@@ -346,15 +351,16 @@ void RateListWindow::DeleteSelected() {
     }
     m_selection.clear();
     RefreshList();
+    return true;
 }
 
-void RateListWindow::SetSelectedDisabled(bool disabled) {
+bool RateListWindow::SetSelectedDisabled(bool disabled) {
     const std::string& language = m_session->Language();
     if (m_selection.empty()) {
         TellPerson(Translate(language, disabled ? "请先选择要禁用的汇率。" : "请先选择要使用的汇率。"));
-        return;
+        return false;
     }
-    if (!HoldsRight(rights::UseUnuse)) return;
+    if (!HoldsRight(rights::UseUnuse)) return false;
     Database& db = *m_session->Db();
     {
         Transaction transaction(db);
@@ -372,6 +378,7 @@ void RateListWindow::SetSelectedDisabled(bool disabled) {
         transaction.Commit();
     }
     RefreshList();
+    return true;
 }
 
 int32_t RateListWindow::RequestHelp() {

@@ -113,6 +113,9 @@ public:
     // Raises ObjectNotFound when no band shows the command and Refused when it is
     // hidden or disabled (both in the session language).
     void Click(const std::string& key);
+    // Whether the last click went through: not cancelled by a handler, and the
+    // host's own handling (if any) done without a refusal or an error.
+    bool LastClickCompleted() const { return m_lastClickCompleted; }
     // Asks the attached class for the help topic (F1); 0 when none answers.
     int32_t RequestHelp();
     // Where the editors opened by new and modify are shown. Without one, an editor
@@ -140,10 +143,11 @@ private:
     void LoadTypes();
     void LoadRows();
     void RequireOpen() const;
-    void HandleCommand(const std::string& key);
+    // False when the command was refused or failed (the person has been told).
+    bool HandleCommand(const std::string& key);
     void OpenEditor(std::shared_ptr<BillWindow> editor);
-    void DeleteSelected();
-    void SetSelectedDisabled(bool disabled);
+    bool DeleteSelected();
+    bool SetSelectedDisabled(bool disabled);
     bool HoldsRight(int32_t right) const;
 
     std::shared_ptr<Session> m_session;
@@ -162,6 +166,7 @@ private:
     Focus m_focus = Focus::Tree;
     bool m_showClassGroups = false;
     bool m_findMode = false;
+    bool m_lastClickCompleted = false;
     std::string m_sortText;
     bool m_open = false;
     bool m_closed = false;

@@ -63,13 +63,14 @@ std::string DateText(const tolm::Variant& value) {
 
 const std::vector<RateListColumn>& RateListWindow::Columns() { return ColumnTable; }
 
-std::shared_ptr<RateListWindow> RateListWindow::Create(std::shared_ptr<Session> session) {
-    return std::shared_ptr<RateListWindow>(new RateListWindow(std::move(session)));
+std::shared_ptr<RateListWindow> RateListWindow::Create(std::shared_ptr<Session> session,
+                                                       std::shared_ptr<hub::MenuBar> menuBar) {
+    return std::shared_ptr<RateListWindow>(new RateListWindow(std::move(session), std::move(menuBar)));
 }
 
-RateListWindow::RateListWindow(std::shared_ptr<Session> session)
+RateListWindow::RateListWindow(std::shared_ptr<Session> session, std::shared_ptr<hub::MenuBar> menuBar)
     : m_session(std::move(session)),
-      m_menuBar(BuildStandardMenuBar(StandardMenu::RateList)),
+      m_menuBar(menuBar ? std::move(menuBar) : BuildStandardMenuBar(StandardMenu::RateList)),
       m_table(std::make_shared<RateTable>()),
       m_events(ReportToPerson) {
     if (!m_session) throw tolm::HostError(tolm::err::ObjectNotSet, "The rate list needs a logged-in session", Source);

@@ -58,7 +58,10 @@ public:
     // has closed it; the window then reads its rows again.
     using EditorHost = std::function<void(BillWindow& editor)>;
 
-    static std::shared_ptr<RateListWindow> Create(std::shared_ptr<Session> session);
+    // `menuBar`: the menu the window starts with (a person's customised one); the
+    // host's standard menu of the exchange-rate list when none is given.
+    static std::shared_ptr<RateListWindow> Create(std::shared_ptr<Session> session,
+                                                  std::shared_ptr<hub::MenuBar> menuBar = nullptr);
     ~RateListWindow() override;
     RateListWindow(const RateListWindow&) = delete;
     RateListWindow& operator=(const RateListWindow&) = delete;
@@ -138,7 +141,7 @@ public:
     const std::vector<EventFailure>& EventFailures() const { return m_events.Failures(); }
 
 private:
-    explicit RateListWindow(std::shared_ptr<Session> session);
+    RateListWindow(std::shared_ptr<Session> session, std::shared_ptr<hub::MenuBar> menuBar);
 
     void LoadTypes();
     void LoadRows();

@@ -25,8 +25,9 @@ namespace {
 
 constexpr const char* PluginLibraryName = "libTolmBaseQelPlugin.so";
 
-QTranslator* QtTranslator() {
-    static QTranslator* translator = new QTranslator(qApp);
+// Qt's own translation installed for the session language, if any.
+QPointer<QTranslator>& QtTranslator() {
+    static QPointer<QTranslator> translator;
     return translator;
 }
 
@@ -39,14 +40,19 @@ void SetApplicationIdentity() {
 }
 
 void ApplyLanguage(QApplication& application, const std::string& language) {
-    QTranslator* translator = QtTranslator();
-    QApplication::removeTranslator(translator);
+    QPointer<QTranslator>& installed = QtTranslator();
+    delete installed;
     const QString locale = language == LanguageChs   ? QStringLiteral("zh_CN")
                            : language == LanguageCht ? QStringLiteral("zh_TW")
                                                      : QString();
-    if (!locale.isEmpty() &&
-        translator->load(QStringLiteral("qtbase_") + locale, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(translator);
+    if (!locale.isEmpty()) {
+        auto* translator = new QTranslator(&application);
+        if (translator->load(QStringLiteral("qtbase_") + locale, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            QApplication::installTranslator(translator);
+            installed = translator;
+        } else {
+            delete translator;
+        }
     }
     // Latin text keeps the desktop's font; Chinese falls back to the CJK family
     // rather than to empty boxes.

@@ -22,9 +22,9 @@ LoginDialog::LoginDialog(std::shared_ptr<tolm::IPlatform> platform, QWidget* par
     m_database = new QLineEdit(settings.value(QStringLiteral("login/company"), QStringLiteral("tolm.db")).toString(), this);
     m_user = new QLineEdit(settings.value(QStringLiteral("login/user"), QStringLiteral("administrator")).toString(), this);
     m_language = new QComboBox(this);
-    for (const char* code : {LanguageChs, LanguageEn, LanguageCht}) m_language->addItem({}, QString::fromLatin1(code));
+    for (const char* code : {LanguageChs, LanguageEn, LanguageCht}) m_language->addItem(QString(), QString::fromLatin1(code));
     m_language->setCurrentIndex(
-        std::max(0, m_language->findData(settings.value(QStringLiteral("login/language"), LanguageChs).toString())));
+        std::max(0, m_language->findData(settings.value(QStringLiteral("login/language"), QString::fromLatin1(LanguageChs)).toString())));
     m_databaseLabel = new QLabel(this);
     m_userLabel = new QLabel(this);
     m_languageLabel = new QLabel(this);
@@ -57,6 +57,10 @@ LoginDialog::LoginDialog(std::shared_ptr<tolm::IPlatform> platform, QWidget* par
 }
 
 void LoginDialog::SetDatabase(const QString& location) { m_database->setText(location); }
+
+void LoginDialog::SetLanguage(const std::string& language) {
+    m_language->setCurrentIndex(std::max(0, m_language->findData(QString::fromStdString(language))));
+}
 
 std::string LoginDialog::Language() const { return m_language->currentData().toString().toStdString(); }
 

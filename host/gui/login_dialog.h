@@ -21,6 +21,8 @@ public:
     explicit LoginDialog(std::shared_ptr<tolm::IPlatform> platform, QWidget* parent = nullptr);
 
     void SetDatabase(const QString& location);
+    // Chooses a session language ("chs", "en", "cht") and applies it.
+    void SetLanguage(const std::string& language);
     // The runtime with the session logged in, once the dialog was accepted.
     std::unique_ptr<Runtime> TakeRuntime() { return std::move(m_runtime); }
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QTimer>
 
@@ -26,9 +27,21 @@ int TakeScreenshots(Runtime& runtime, const QString& directory) {
     {
         LoginDialog login(tolm::InstalledPlatform());
         login.SetDatabase(QString::fromStdString(runtime.Options().database));
+        login.SetLanguage(runtime.Options().language);
         login.show();
         saved += Save(login, directory, "login");
     }
+    // A window that refuses to open says so in a message box: the first is kept as a
+    // picture, and each is answered so the run goes on.
+    QTimer answerer;
+    bool messageSaved = false;
+    QObject::connect(&answerer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            if (!messageSaved) saved += messageSaved = Save(*box, directory, "message");
+            box->done(0);
+        }
+    });
+    answerer.start(20);
     MainWindow main(runtime);
     main.resize(1000, 640);
     main.show();

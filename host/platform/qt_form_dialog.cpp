@@ -317,7 +317,7 @@ void FormDialog::ShowSelection(const tolm::FormControl& control) {
 
 // ---- the person to the model ---------------------------------------------------------------
 
-void FormDialog::TakeSelection(const tolm::FormControl& control) {
+void FormDialog::TakeSelection(tolm::FormControl& control) {
     if (m_showing) return;
     QWidget* widget = m_widgets.at(&control);
     qsizetype start = 0;
@@ -333,8 +333,7 @@ void FormDialog::TakeSelection(const tolm::FormControl& control) {
     const ShownText shown = Shown(control.Text(), multiLine);
     const int32_t modelStart = shown.ModelPosition(start);
     const int32_t modelEnd = shown.ModelPosition(end);
-    auto& target = const_cast<tolm::FormControl&>(control);
-    Guard([&] { target.SetSelection(modelStart, modelEnd - modelStart); });
+    Guard([&] { control.SetSelection(modelStart, modelEnd - modelStart); });
 }
 
 bool FormDialog::eventFilter(QObject* watched, QEvent* event) {

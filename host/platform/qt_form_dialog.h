@@ -57,7 +57,7 @@ private:
     void OnChange(const tolm::FormControl* control, tolm::FormChange change);
     void ShowText(const tolm::FormControl& control);
     void ShowSelection(const tolm::FormControl& control);
-    void TakeSelection(const tolm::FormControl& control);
+    void TakeSelection(tolm::FormControl& control);
     bool TextBoxKey(tolm::FormControl& control, QKeyEvent* event);
     bool ButtonKey(tolm::FormControl& control, QKeyEvent* event);
     void TypeText(tolm::FormControl& control, const QString& text);

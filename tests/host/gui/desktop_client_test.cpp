@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QFontInfo>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -27,6 +28,7 @@
 #include "platform/qt_platform.h"
 #include "support/temp_dir.h"
 #include "support/test_runtime.h"
+#include "tolm/host_error.h"
 #include "windows/rate_list.h"
 
 namespace {
@@ -39,8 +41,9 @@ QApplication& Application() {
     static char name[] = "hub_gui_tests";
     static char* argv[] = {name, nullptr};
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication application(argc, argv);
-    return application;
+    // Never destroyed: Qt's own globals may be gone by the time statics are.
+    static QApplication* application = new QApplication(argc, argv);
+    return *application;
 }
 
 // Acts on the next modal window (a message box, a dialog) from inside its own show.
@@ -86,6 +89,17 @@ protected:
         m_runtime = std::make_unique<hub::Runtime>(std::move(options));
         m_session = m_runtime->LogIn(m_db, "administrator", "chs");
         m_runtime->Loader().RegisterLibrary(TOLM_PLUGIN_PATH);
+        // A message box nobody in the scenario expected fails it instead of holding it forever.
+        m_strayBoxes.setInterval(1000);
+        QObject::connect(&m_strayBoxes, &QTimer::timeout, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box && box == m_lastBox) {
+                ADD_FAILURE() << "unanswered message box: " << box->text().toStdString();
+                box->reject();
+            }
+            m_lastBox = box;
+        });
+        m_strayBoxes.start();
     }
 
     std::unique_ptr<BillView> NewRateEditor() {
@@ -109,6 +123,8 @@ protected:
     std::shared_ptr<hub::Database> m_db;
     std::unique_ptr<hub::Runtime> m_runtime;
     std::shared_ptr<hub::Session> m_session;
+    QTimer m_strayBoxes;
+    QMessageBox* m_lastBox = nullptr;
 };
 
 TEST_F(DesktopClient, TheEditorSavesATypedRateAndShowsThePluginsRefusalOfAnOverlap) {
@@ -157,7 +173,7 @@ TEST_F(DesktopClient, TheTypeDialogRefusesAKeystrokeAndCreatesTheType) {
     });
     view->Menu().Action("mnuFileNewItem")->trigger();
 
-    EXPECT_EQ(codeAfterRefusal, QStringLiteral("05")) << "the '@' the dialog refused left the field as it was";
+    EXPECT_EQ(codeAfterRefusal.toStdString(), "05") << "the '@' the dialog refused left the field as it was";
     const auto items = view->Tree().findItems(QStringLiteral("海关汇率"), Qt::MatchExactly | Qt::MatchRecursive);
     EXPECT_EQ(items.size(), 1) << "the list shows the new type";
     const auto& rows = view->Model()->Rows();
@@ -189,6 +205,72 @@ TEST_F(DesktopClient, AChineseCaptionInTheFormsFontIsDrawnWithCjkGlyphs) {
         }
     }
     EXPECT_EQ(glyphs, 4);
+}
+
+// ---- the platform seam ------------------------------------------------------------------------
+
+struct BoxCase {
+    int32_t flags;
+    std::string title;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::Icon icon;
+    int32_t defaultAnswer;
+};
+
+TEST(QtPlatform, AMessageBoxHasTheFlagsButtonsIconAndDefaultAndAnswersWithTheButtonChosen) {
+    Application();
+    hub::QtPlatform platform;
+    const BoxCase cases[] = {
+        {tolm::mb::YesNo | tolm::mb::Question, "Zelvo", QMessageBox::Yes | QMessageBox::No, QMessageBox::Question,
+         tolm::mb::IdYes},
+        {tolm::mb::OKCancel | tolm::mb::Exclamation | tolm::mb::DefaultButton2, "t",
+         QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Warning, tolm::mb::IdCancel},
+        {tolm::mb::Critical, "", QMessageBox::Ok, QMessageBox::Critical, tolm::mb::IdOK},
+    };
+    for (const BoxCase& expected : cases) {
+        SCOPED_TRACE(expected.flags);
+        QMessageBox::StandardButtons buttons;
+        QString title;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        WhenModal([&](QWidget& modal) {
+            auto& box = dynamic_cast<QMessageBox&>(modal);
+            buttons = box.standardButtons();
+            title = box.windowTitle();
+            icon = box.icon();
+            QTest::keyClick(&box, Qt::Key_Return);
+        });
+        EXPECT_EQ(platform.MessageBox("prompt", expected.flags, expected.title), expected.defaultAnswer);
+        EXPECT_EQ(buttons, expected.buttons);
+        EXPECT_EQ(icon, expected.icon);
+        EXPECT_EQ(title.toStdString(),
+                  expected.title.empty() ? QApplication::applicationDisplayName().toStdString() : expected.title);
+    }
+}
+
+TEST(QtPlatform, ASaveDialogAsksBeforeOverwritingAndACancelIsAnErrorWhenAskedFor) {
+    Application();
+    tolm::InstallPlatform(std::make_shared<hub::QtPlatform>());
+    bool asksBeforeOverwriting = false;
+    QStringList filters;
+    WhenModal([&](QWidget& modal) {
+        auto& dialog = dynamic_cast<QFileDialog&>(modal);
+        asksBeforeOverwriting = !dialog.testOption(QFileDialog::DontConfirmOverwrite);
+        filters = dialog.nameFilters();
+        dialog.reject();
+    });
+    tolm::FileDialogOptions options;
+    options.flags = tolm::fd::OverwritePrompt;
+    options.filter = "Excel Files (*.xls)|*.xls|All Files (*.*)|*.*";
+    options.cancelError = true;
+    try {
+        tolm::ShowFileDialog(tolm::FileDialogKind::Save, options);
+        ADD_FAILURE() << "a cancelled dialog raised nothing";
+    } catch (const tolm::HostError& error) {
+        EXPECT_EQ(error.Number(), tolm::err::DialogCancelled);
+    }
+    tolm::InstallPlatform(nullptr);
+    EXPECT_TRUE(asksBeforeOverwriting);
+    EXPECT_EQ(filters, QStringList({QStringLiteral("Excel Files (*.xls)"), QStringLiteral("All Files (*)")}));
 }
 
 }  // namespace

@@ -31,6 +31,19 @@ QPointer<QTranslator>& QtTranslator() {
     return translator;
 }
 
+void ShowHelpPage(const std::filesystem::path& page) {
+    static QPointer<QTextBrowser> browser;
+    if (!browser) {
+        browser = new QTextBrowser;
+        browser->setAttribute(Qt::WA_DeleteOnClose);
+        browser->resize(640, 480);
+    }
+    browser->setSource(QUrl::fromLocalFile(QString::fromStdString(page.string())));
+    browser->setWindowTitle(browser->documentTitle());
+    browser->show();
+    browser->raise();
+}
+
 }  // namespace
 
 void SetApplicationIdentity() {
@@ -99,19 +112,6 @@ void EnsurePluginRegistered(const Runtime& runtime, const std::string& language)
             "tolm-client");
     }
     runtime.Loader().RegisterLibrary(library);
-}
-
-static void ShowHelpPage(const std::filesystem::path& page) {
-    static QPointer<QTextBrowser> browser;
-    if (!browser) {
-        browser = new QTextBrowser;
-        browser->setAttribute(Qt::WA_DeleteOnClose);
-        browser->resize(640, 480);
-    }
-    browser->setSource(QUrl::fromLocalFile(QString::fromStdString(page.string())));
-    browser->setWindowTitle(browser->documentTitle());
-    browser->show();
-    browser->raise();
 }
 
 void InstallHelpViewer() {

@@ -18,14 +18,25 @@ namespace {
 struct FieldLabel {
     const char* key;
     const char* caption;
+    // A field the person types; the others the program fills in and only shows.
+    bool typed;
 };
 
 // The head of a rate as the editor lays it out.
 constexpr FieldLabel Layout[] = {
-    {"FExchangeRateType", "汇率类型："}, {"FNumber", "代码："},       {"FName", "名称："},
-    {"FBase", "币别："},                 {"FBaseProperty", "币别名称："}, {"FExchangeRate", "汇率："},
-    {"FBegDate", "生效日期："},          {"FEndDate", "失效日期："},   {"FChkUserID", "审核人："},
+    {"FExchangeRateType", "汇率类型：", false}, {"FNumber", "代码：", false},
+    {"FName", "名称：", false},                 {"FBase", "币别：", true},
+    {"FBaseProperty", "币别名称：", false},     {"FExchangeRate", "汇率：", true},
+    {"FBegDate", "生效日期：", true},           {"FEndDate", "失效日期：", true},
+    {"FChkUserID", "审核人：", false},
 };
+
+bool IsTyped(const std::string& key) {
+    for (const FieldLabel& field : Layout) {
+        if (key == field.key) return field.typed;
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -93,7 +104,7 @@ void BillView::ShowField(const std::string& key) {
     if (!edit) return;
     const QSignalBlocker quiet(edit);
     edit->setText(QString::fromStdString(m_window->GetHeadValue(key, 1, 3).ToText()));
-    edit->setReadOnly(m_window->Control(key).Locked());
+    edit->setReadOnly(!IsTyped(key) || m_window->Control(key).Locked());
 }
 
 bool BillView::Commit(const std::string& key) {

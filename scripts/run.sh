@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the main job on the embedded SQLite
 # default: registers the plug-in, sets up a demonstration company in tolm.db (kept
-# when it exists) and lists its exchange rates.
+# when it exists) and lists its exchange rates; with a display, it then opens the
+# desktop client on that company.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh default
@@ -15,3 +16,6 @@ else
   "$tolm" --db tolm.db init --demo
 fi
 "$tolm" --db tolm.db rates
+if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" && -x build/bin/tolm-client ]]; then
+  build/bin/tolm-client --db tolm.db
+fi

@@ -1,0 +1,53 @@
+// The rate editor on a desktop: the bill window's head fields as line edits (locked
+// fields read-only, numbers with the places the window shows), its caption, status
+// text, menus and tools; Save types what is still pending into the model first.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include <QMainWindow>
+
+#include "windows/bill_window.h"
+
+class QLineEdit;
+
+namespace hub::gui {
+
+class MenuBarView;
+
+class BillView : public QMainWindow {
+public:
+    // Opens the window model with its plug-in class; raises what BillWindow::Open
+    // raises, and then there is no view.
+    static BillView* Open(std::shared_ptr<BillWindow> window, const std::string& language, QWidget* parent = nullptr);
+    ~BillView() override;
+
+    const std::shared_ptr<BillWindow>& Model() const { return m_window; }
+    MenuBarView& Menu() const { return *m_menu; }
+    // The edit of a head field (FBase, FExchangeRate, ...), or nullptr.
+    QLineEdit* Field(const std::string& key) const;
+    // Save as the tool does: pending text typed in first; true when stored.
+    bool Save();
+
+private:
+    BillView(std::shared_ptr<BillWindow> window, std::string language, QWidget* parent);
+    void OnChange(const WindowChange& change);
+    void ShowField(const std::string& key);
+    // Hands the edit's text to the model when it differs from what the model shows;
+    // false when the model refused it (the person was told, the field shows the
+    // model's value again).
+    bool Commit(const std::string& key);
+    void OnClick(const std::string& key);
+
+    std::shared_ptr<BillWindow> m_window;
+    std::string m_language;
+    std::map<std::string, QLineEdit*> m_fields;
+    MenuBarView* m_menu;
+    tolm::Subscription m_changes;
+    // A refusal's message box takes the focus, which finishes the edit again.
+    bool m_committing = false;
+};
+
+}  // namespace hub::gui

@@ -1,0 +1,131 @@
+#include "gui/client.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QPointer>
+#include <QTextBrowser>
+#include <QTranslator>
+#include <QUrl>
+
+#include <exception>
+#include <filesystem>
+
+#include "base/paths.h"
+#include "i18n/catalogue.h"
+#include "platform/qt_form_dialog.h"
+#include "services/help_tool.h"
+#include "tolm/host_error.h"
+#include "tolm/platform.h"
+#include "tolm/registry.h"
+#include "windows/bill_window.h"
+
+namespace hub::gui {
+namespace {
+
+constexpr const char* PluginLibraryName = "libTolmBaseQelPlugin.so";
+
+// Qt's own translation installed for the session language, if any.
+QPointer<QTranslator>& QtTranslator() {
+    static QPointer<QTranslator> translator;
+    return translator;
+}
+
+void ShowHelpPage(const std::filesystem::path& page) {
+    static QPointer<QTextBrowser> browser;
+    if (!browser) {
+        browser = new QTextBrowser;
+        browser->setAttribute(Qt::WA_DeleteOnClose);
+        browser->resize(640, 480);
+    }
+    browser->setSource(QUrl::fromLocalFile(QString::fromStdString(page.string())));
+    browser->setWindowTitle(browser->documentTitle());
+    browser->show();
+    browser->raise();
+}
+
+}  // namespace
+
+void SetApplicationIdentity() {
+    QCoreApplication::setOrganizationName(QStringLiteral("tolm"));
+    QCoreApplication::setApplicationName(QStringLiteral("tolm-client"));
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Tolm"));
+}
+
+void ApplyLanguage(QApplication& application, const std::string& language) {
+    QPointer<QTranslator>& installed = QtTranslator();
+    delete installed;
+    const QString locale = language == LanguageChs   ? QStringLiteral("zh_CN")
+                           : language == LanguageCht ? QStringLiteral("zh_TW")
+                                                     : QString();
+    if (!locale.isEmpty()) {
+        auto* translator = new QTranslator(&application);
+        if (translator->load(QStringLiteral("qtbase_") + locale, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            QApplication::installTranslator(translator);
+            installed = translator;
+        } else {
+            delete translator;
+        }
+    }
+    // Latin text keeps the desktop's font; Chinese falls back to the CJK family
+    // rather than to empty boxes.
+    QFont font = application.font();
+    const QString cjk = CjkFontFamily();
+    if (!cjk.isEmpty()) {
+        QStringList families = font.families();
+        if (families.isEmpty()) families << font.family();
+        if (!families.contains(cjk)) families << cjk;
+        font.setFamilies(families);
+        application.setFont(font);
+    }
+}
+
+QString Text(const std::string& language, const char* chineseText) {
+    return QString::fromStdString(Translate(language, chineseText));
+}
+
+void Act(const std::string& language, const std::function<void()>& action) {
+    std::string message;
+    try {
+        action();
+        return;
+    } catch (const tolm::HostError& error) {
+        message = error.Description();
+    } catch (const std::exception& error) {
+        message = TranslateFormat(language, "操作未完成：%1", {std::string(error.what())});
+    }
+    tolm::OnErrorSilent(
+        [&] { tolm::Platform()->MessageBox(message, tolm::mb::Exclamation, Translate(language, "提示")); });
+}
+
+void EnsurePluginRegistered(const Runtime& runtime, const std::string& language) {
+    const tolm::ClassRegistryFile registry(runtime.Loader().RegistryPath());
+    const auto found = registry.Find(RateBillEditClass);
+    std::error_code ec;
+    if (found && std::filesystem::exists(found->library, ec)) return;
+    const std::filesystem::path library = ProgramDirectory() / PluginLibraryName;
+    if (!std::filesystem::exists(library, ec)) {
+        throw tolm::HostError(
+            tolm::err::CannotCreateComponent,
+            TranslateFormat(language, "插件未注册，程序目录中也没有 %1；请用 tolm register <%1 的路径> 注册插件。",
+                            {std::string(PluginLibraryName)}),
+            "tolm-client");
+    }
+    runtime.Loader().RegisterLibrary(library);
+}
+
+void InstallHelpViewer() {
+    SetHelpViewer([](int32_t, const std::filesystem::path& page) { ShowHelpPage(page); });
+}
+
+void ShowHelpTopic(const std::string& language, int32_t topic) {
+    if (topic == 0) return;
+    if (const auto page = FindHelpPage(DataDirectory() / "help", language, topic)) {
+        ShowHelpPage(*page);
+        return;
+    }
+    throw tolm::HostError(tolm::err::FileNotFound, TranslateFormat(language, "没有帮助主题%1的页面。", {topic}),
+                          "tolm-client");
+}
+
+}  // namespace hub::gui

@@ -1,0 +1,99 @@
+#include "gui/login_dialog.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+
+#include "gui/client.h"
+#include "i18n/catalogue.h"
+
+namespace hub::gui {
+
+LoginDialog::LoginDialog(std::shared_ptr<tolm::IPlatform> platform, QWidget* parent)
+    : QDialog(parent), m_platform(std::move(platform)) {
+    setObjectName(QStringLiteral("LoginDialog"));
+    const QSettings settings;
+    m_database = new QLineEdit(settings.value(QStringLiteral("login/company"), QStringLiteral("tolm.db")).toString(), this);
+    m_user = new QLineEdit(settings.value(QStringLiteral("login/user"), QStringLiteral("administrator")).toString(), this);
+    m_language = new QComboBox(this);
+    for (const char* code : {LanguageChs, LanguageEn, LanguageCht}) m_language->addItem(QString(), QString::fromLatin1(code));
+    m_language->setCurrentIndex(
+        std::max(0, m_language->findData(settings.value(QStringLiteral("login/language"), QString::fromLatin1(LanguageChs)).toString())));
+    m_databaseLabel = new QLabel(this);
+    m_userLabel = new QLabel(this);
+    m_languageLabel = new QLabel(this);
+    auto* browse = new QPushButton(QStringLiteral("..."), this);
+    m_browse = browse;
+    connect(browse, &QPushButton::clicked, this, [this] {
+        const QString file = QFileDialog::getOpenFileName(this, m_databaseLabel->text(), m_database->text());
+        if (!file.isEmpty()) m_database->setText(file);
+    });
+    connect(m_language, &QComboBox::currentIndexChanged, this, [this] {
+        ApplyLanguage(*qApp, Language());
+        ShowTexts();
+    });
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &LoginDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &LoginDialog::reject);
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(m_databaseLabel, 0, 0);
+    grid->addWidget(m_database, 0, 1);
+    grid->addWidget(browse, 0, 2);
+    grid->addWidget(m_userLabel, 1, 0);
+    grid->addWidget(m_user, 1, 1, 1, 2);
+    grid->addWidget(m_languageLabel, 2, 0);
+    grid->addWidget(m_language, 2, 1, 1, 2);
+    grid->addWidget(buttons, 3, 0, 1, 3);
+    m_database->setMinimumWidth(320);
+    ApplyLanguage(*qApp, Language());
+    ShowTexts();
+}
+
+void LoginDialog::SetDatabase(const QString& location) { m_database->setText(location); }
+
+void LoginDialog::SetLanguage(const std::string& language) {
+    m_language->setCurrentIndex(std::max(0, m_language->findData(QString::fromStdString(language))));
+}
+
+std::string LoginDialog::Language() const { return m_language->currentData().toString().toStdString(); }
+
+void LoginDialog::ShowTexts() {
+    const std::string language = Language();
+    setWindowTitle(Text(language, "登录"));
+    m_databaseLabel->setText(Text(language, "公司（数据库文件或服务器地址）："));
+    m_userLabel->setText(Text(language, "用户："));
+    m_languageLabel->setText(Text(language, "语言："));
+    m_browse->setToolTip(Text(language, "选择数据库文件"));
+    const char* names[] = {"简体中文", "英文", "繁体中文"};
+    for (int i = 0; i < m_language->count(); ++i) m_language->setItemText(i, Text(language, names[i]));
+}
+
+void LoginDialog::accept() {
+    const std::string language = Language();
+    RuntimeOptions options;
+    options.database = m_database->text().trimmed().toStdString();
+    options.user = m_user->text().trimmed().toStdString();
+    options.language = language;
+    options.platform = m_platform;
+    Act(language, [&] {
+        auto runtime = std::make_unique<Runtime>(std::move(options));
+        runtime->OpenSession();
+        EnsurePluginRegistered(*runtime, language);
+        m_runtime = std::move(runtime);
+    });
+    if (!m_runtime) return;
+    QSettings settings;
+    settings.setValue(QStringLiteral("login/company"), m_database->text().trimmed());
+    settings.setValue(QStringLiteral("login/user"), m_user->text().trimmed());
+    settings.setValue(QStringLiteral("login/language"), QString::fromStdString(language));
+    QDialog::accept();
+}
+
+}  // namespace hub::gui

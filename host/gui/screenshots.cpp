@@ -1,0 +1,69 @@
+#include "gui/screenshots.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QTimer>
+
+#include "gui/login_dialog.h"
+#include "gui/main_window.h"
+#include "gui/type_list_view.h"
+#include "tolm/platform.h"
+
+namespace hub::gui {
+namespace {
+
+bool Save(QWidget& widget, const QString& directory, const char* name) {
+    QApplication::processEvents();
+    return widget.grab().save(QDir(directory).filePath(QString::fromLatin1(name) + QStringLiteral(".png")));
+}
+
+}  // namespace
+
+int TakeScreenshots(Runtime& runtime, const QString& directory) {
+    QDir().mkpath(directory);
+    int saved = 0;
+    {
+        LoginDialog login(tolm::InstalledPlatform());
+        login.SetDatabase(QString::fromStdString(runtime.Options().database));
+        login.SetLanguage(runtime.Options().language);
+        login.show();
+        saved += Save(login, directory, "login");
+    }
+    // A window that refuses to open says so in a message box: the first is kept as a
+    // picture, and each is answered so the run goes on.
+    QTimer answerer;
+    bool messageSaved = false;
+    QObject::connect(&answerer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            if (!messageSaved) saved += messageSaved = Save(*box, directory, "message");
+            box->done(0);
+        }
+    });
+    answerer.start(20);
+    MainWindow main(runtime);
+    main.resize(1000, 640);
+    main.show();
+    for (const WindowEntry& entry : MainWindow::Windows()) {
+        QWidget* view = main.OpenWindow(entry);
+        if (!view) continue;
+        view->window()->activateWindow();
+        if (auto* frame = view->parentWidget()) frame->showMaximized();
+        saved += Save(main, directory, entry.name);
+        if (auto* types = dynamic_cast<TypeListView*>(view)) {
+            // The dialog is modal: it is saved and closed from inside its own show.
+            QTimer::singleShot(0, [&] {
+                if (QWidget* dialog = QApplication::activeModalWidget()) {
+                    saved += Save(*dialog, directory, "type-dialog");
+                    dialog->close();
+                }
+            });
+            types->Model()->Click("mnuFileNewItem");
+        }
+        view->parentWidget()->close();
+    }
+    return saved;
+}
+
+}  // namespace hub::gui

@@ -1,0 +1,146 @@
+#include "platform/qt_platform.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <utility>
+#include <vector>
+
+#include "platform/qt_form_dialog.h"
+
+namespace hub {
+namespace {
+
+constexpr int32_t IdAbort = 3;
+constexpr int32_t IdRetry = 4;
+constexpr int32_t IdIgnore = 5;
+
+using Answer = std::pair<QMessageBox::StandardButton, int32_t>;
+
+std::vector<Answer> ButtonsOf(int32_t flags) {
+    switch (flags & 0x0F) {
+        case tolm::mb::OKCancel:
+            return {{QMessageBox::Ok, tolm::mb::IdOK}, {QMessageBox::Cancel, tolm::mb::IdCancel}};
+        case 2:
+            return {{QMessageBox::Abort, IdAbort}, {QMessageBox::Retry, IdRetry}, {QMessageBox::Ignore, IdIgnore}};
+        case tolm::mb::YesNoCancel:
+            return {{QMessageBox::Yes, tolm::mb::IdYes},
+                    {QMessageBox::No, tolm::mb::IdNo},
+                    {QMessageBox::Cancel, tolm::mb::IdCancel}};
+        case tolm::mb::YesNo:
+            return {{QMessageBox::Yes, tolm::mb::IdYes}, {QMessageBox::No, tolm::mb::IdNo}};
+        case 5:
+            return {{QMessageBox::Retry, IdRetry}, {QMessageBox::Cancel, tolm::mb::IdCancel}};
+        default:
+            return {{QMessageBox::Ok, tolm::mb::IdOK}};
+    }
+}
+
+QMessageBox::Icon IconOf(int32_t flags) {
+    switch (flags & 0x70) {
+        case tolm::mb::Critical: return QMessageBox::Critical;
+        case tolm::mb::Question: return QMessageBox::Question;
+        case tolm::mb::Exclamation: return QMessageBox::Warning;
+        case tolm::mb::Information: return QMessageBox::Information;
+        default: return QMessageBox::NoIcon;
+    }
+}
+
+// The answer of a box closed without a button: what Escape would choose.
+int32_t EscapeAnswer(const std::vector<Answer>& buttons) {
+    for (const auto& [button, id] : buttons) {
+        if (id == tolm::mb::IdCancel) return id;
+    }
+    for (const auto& [button, id] : buttons) {
+        if (id == tolm::mb::IdNo) return id;
+    }
+    return buttons.size() == 1 ? buttons.front().second : IdAbort;
+}
+
+QString FromUtf8(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+QStringList NameFiltersOf(const std::string& filter) {
+    const QStringList parts = FromUtf8(filter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& pattern : patterns) {
+            pattern = pattern.trimmed();
+            if (pattern == QLatin1String("*.*")) pattern = QStringLiteral("*");
+        }
+        QString description = parts[i].trimmed();
+        // The description usually repeats its patterns in brackets; Qt reads the
+        // patterns from the last brackets, so they are put there as Qt takes them.
+        const qsizetype bracket = description.lastIndexOf(QLatin1Char('('));
+        if (bracket > 0 && description.endsWith(QLatin1Char(')'))) description = description.left(bracket).trimmed();
+        filters << description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    }
+    return filters;
+}
+
+QtPlatform::QtPlatform() = default;
+
+QtPlatform::~QtPlatform() {
+    if (m_waitCursorShown) QApplication::restoreOverrideCursor();
+}
+
+int32_t QtPlatform::CurrentProcessId() const { return static_cast<int32_t>(QCoreApplication::applicationPid()); }
+
+void QtPlatform::SetMousePointer(int32_t pointer) {
+    m_pointer = pointer;
+    const bool wait = pointer == tolm::PointerHourglass;
+    if (wait == m_waitCursorShown) return;
+    if (wait) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+    m_waitCursorShown = wait;
+}
+
+int32_t QtPlatform::MessageBox(const std::string& prompt, int32_t flags, const std::string& title) {
+    const std::vector<Answer> buttons = ButtonsOf(flags);
+    QMessageBox box(IconOf(flags), title.empty() ? QApplication::applicationDisplayName() : FromUtf8(title),
+                    FromUtf8(prompt), QMessageBox::NoButton, QApplication::activeWindow());
+    for (const auto& [button, id] : buttons) box.addButton(button);
+    const size_t defaultIndex = static_cast<size_t>((flags & 0x300) >> 8);
+    box.setDefaultButton(buttons[defaultIndex < buttons.size() ? defaultIndex : 0].first);
+    // A person answering a question is not waiting for the program.
+    if (m_waitCursorShown) QApplication::setOverrideCursor(Qt::ArrowCursor);
+    box.exec();
+    if (m_waitCursorShown) QApplication::restoreOverrideCursor();
+    const QMessageBox::StandardButton clicked = box.standardButton(box.clickedButton());
+    for (const auto& [button, id] : buttons) {
+        if (button == clicked) return id;
+    }
+    return EscapeAnswer(buttons);
+}
+
+std::optional<std::string> QtPlatform::PickFile(tolm::FileDialogKind kind, const tolm::FileDialogOptions& options) {
+    QFileDialog dialog(QApplication::activeWindow(), FromUtf8(options.title));
+    const bool save = kind == tolm::FileDialogKind::Save;
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(!save && (options.flags & tolm::fd::FileMustExist) ? QFileDialog::ExistingFile
+                                                                          : QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !(options.flags & tolm::fd::OverwritePrompt));
+    if (!options.filter.empty()) dialog.setNameFilters(NameFiltersOf(options.filter));
+    QString suffix = FromUtf8(options.defaultExt);
+    if (suffix.startsWith(QLatin1Char('.'))) suffix.remove(0, 1);
+    dialog.setDefaultSuffix(suffix);
+    if (!options.fileName.empty()) dialog.selectFile(FromUtf8(options.fileName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().front().toStdString();
+}
+
+void QtPlatform::ShowModal(tolm::Form& form) {
+    FormDialog dialog(form, QApplication::activeWindow());
+    dialog.RunModal();
+}
+
+}  // namespace hub

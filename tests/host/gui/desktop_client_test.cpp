@@ -1,0 +1,280 @@
+// The desktop client's wiring on Qt's offscreen platform, through the real plug-in:
+// what a person types and clicks reaches the window and form models, and what the
+// plug-in says reaches the screen.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFontInfo>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTextLayout>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <functional>
+#include <memory>
+
+#include "gui/bill_view.h"
+#include "gui/menu_bar_view.h"
+#include "gui/type_list_view.h"
+#include "i18n/catalogue.h"
+#include "model/company_setup.h"
+#include "platform/qt_form_dialog.h"
+#include "platform/qt_platform.h"
+#include "support/temp_dir.h"
+#include "support/test_runtime.h"
+#include "tolm/host_error.h"
+#include "windows/rate_list.h"
+
+// Read by the leak checker of sanitized builds: fontconfig keeps the font caches Qt
+// asked for until the process ends.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
+namespace {
+
+using hub::gui::BillView;
+using hub::gui::TypeListView;
+
+QApplication& Application() {
+    static int argc = 1;
+    static char name[] = "hub_gui_tests";
+    static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Never destroyed: Qt's own globals may be gone by the time statics are.
+    static QApplication* application = new QApplication(argc, argv);
+    return *application;
+}
+
+// Acts on the next modal window (a message box, a dialog) from inside its own show.
+void WhenModal(std::function<void(QWidget&)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, act = std::move(act)] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            act(*modal);
+        }
+    });
+    timer->start();
+}
+
+struct SeenBox {
+    QString text;
+    QString title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+// Answers the next message box with its default button and tells what it showed.
+std::shared_ptr<SeenBox> AnswerNextBox() {
+    auto seen = std::make_shared<SeenBox>();
+    WhenModal([seen](QWidget& modal) {
+        auto* box = qobject_cast<QMessageBox*>(&modal);
+        ASSERT_NE(box, nullptr) << "a message box, not " << modal.metaObject()->className();
+        *seen = {box->text(), box->windowTitle(), box->icon()};
+        box->defaultButton()->click();
+    });
+    return seen;
+}
+
+class DesktopClient : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Application();
+        m_db = hub::OpenDatabase(":memory:");
+        hub::InitCompany(*m_db, /*demo=*/false);
+        hub::RuntimeOptions options = hub::TestRuntimeOptions(std::make_shared<hub::QtPlatform>());
+        options.registry = m_dir.Path() / "classes.json";
+        m_runtime = std::make_unique<hub::Runtime>(std::move(options));
+        m_session = m_runtime->LogIn(m_db, "administrator", "chs");
+        m_runtime->Loader().RegisterLibrary(TOLM_PLUGIN_PATH);
+        // A message box nobody in the scenario expected fails it instead of holding it forever.
+        m_strayBoxes.setInterval(1000);
+        QObject::connect(&m_strayBoxes, &QTimer::timeout, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box && box == m_lastBox) {
+                ADD_FAILURE() << "unanswered message box: " << box->text().toStdString();
+                box->reject();
+            }
+            m_lastBox = box;
+        });
+        m_strayBoxes.start();
+    }
+
+    std::unique_ptr<BillView> NewRateEditor() {
+        std::unique_ptr<BillView> view(BillView::Open(
+            hub::BillWindow::ForNewRate(m_session, hub::RateListFilter(CompanyType)), "chs"));
+        view->setAttribute(Qt::WA_DeleteOnClose, false);
+        view->show();
+        return view;
+    }
+
+    static void Type(BillView& view, const char* key, const char* text) { QTest::keyClicks(view.Field(key), text); }
+
+    size_t RateCount() const {
+        hub::RateList list(m_session);
+        list.ShowType();
+        return list.Rows().size();
+    }
+
+    static constexpr int32_t CompanyType = 1;
+    hub::test::TempDir m_dir;
+    std::shared_ptr<hub::Database> m_db;
+    std::unique_ptr<hub::Runtime> m_runtime;
+    std::shared_ptr<hub::Session> m_session;
+    QTimer m_strayBoxes;
+    QMessageBox* m_lastBox = nullptr;
+};
+
+TEST_F(DesktopClient, TheEditorSavesATypedRateAndShowsThePluginsRefusalOfAnOverlap) {
+    auto first = NewRateEditor();
+    for (auto [key, text] : {std::pair{"FBase", "USD"}, {"FExchangeRate", "7.1"}, {"FBegDate", "2025-01-01"},
+                             {"FEndDate", "2025-01-31"}}) {
+        Type(*first, key, text);
+    }
+    first->Menu().Action("mnuFileSave")->trigger();
+    EXPECT_EQ(first->Model()->Mode(), hub::BillWindow::ModeModify);
+    EXPECT_EQ(RateCount(), 1u);
+    EXPECT_EQ(first->Field("FExchangeRate")->text(), QStringLiteral("7.1000")) << "shown with the type's places";
+
+    auto second = NewRateEditor();
+    for (auto [key, text] : {std::pair{"FBase", "USD"}, {"FExchangeRate", "7.3"}, {"FBegDate", "2025-01-15"},
+                             {"FEndDate", "2025-02-15"}}) {
+        Type(*second, key, text);
+    }
+    const auto box = AnswerNextBox();
+    second->Menu().Action("mnuFileSave")->trigger();
+    EXPECT_EQ(box->text.toStdString(), hub::Translate("chs", "已存在同一汇率类型、同一币别、同一日期的汇率数据。"));
+    EXPECT_EQ(box->icon, QMessageBox::Information);
+    EXPECT_FALSE(box->title.isEmpty());
+    EXPECT_EQ(second->Model()->Mode(), hub::BillWindow::ModeNew);
+    EXPECT_EQ(RateCount(), 1u);
+}
+
+TEST_F(DesktopClient, TheTypeDialogRefusesAKeystrokeAndCreatesTheType) {
+    std::unique_ptr<TypeListView> view(TypeListView::Open(m_session));
+    view->setAttribute(Qt::WA_DeleteOnClose, false);
+    view->show();
+    QString codeAfterRefusal;
+    WhenModal([&](QWidget& dialog) {
+        auto* code = dialog.findChild<QLineEdit*>(QStringLiteral("txtNumber"));
+        auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("txtName"));
+        ASSERT_TRUE(code && name);
+        QTest::keyClicks(code, QStringLiteral("0@5"));
+        codeAfterRefusal = code->text();
+        QTest::mouseClick(name, Qt::LeftButton);
+        // Chinese arrives from an input method, whole.
+        QInputMethodEvent composed;
+        composed.setCommitString(QStringLiteral("海关汇率"));
+        QApplication::sendEvent(name, &composed);
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("cmdCancel")), Qt::LeftButton);
+    });
+    view->Menu().Action("mnuFileNewItem")->trigger();
+
+    EXPECT_EQ(codeAfterRefusal.toStdString(), "05") << "the '@' the dialog refused left the field as it was";
+    const auto items = view->Tree().findItems(QStringLiteral("海关汇率"), Qt::MatchExactly | Qt::MatchRecursive);
+    EXPECT_EQ(items.size(), 1) << "the list shows the new type";
+    const auto& rows = view->Model()->Rows();
+    EXPECT_TRUE(std::any_of(rows.begin(), rows.end(), [](const hub::TypeRow& row) {
+        return row.number == "05" && row.name == "海关汇率";
+    }));
+}
+
+TEST_F(DesktopClient, AChineseCaptionInTheFormsFontIsDrawnWithCjkGlyphs) {
+    tolm::Form form("frmGlyphs");
+    form.SetFont("宋体", 9);
+    form.SetClientSize(3000, 900);
+    form.AddControl("lblCaption", tolm::ControlKind::Label, {120, 120, 2700, 400}, 0).SetText("汇率类型");
+    hub::FormDialog dialog(form);
+    auto* label = qobject_cast<QLabel*>(dialog.WidgetOf("lblCaption"));
+    ASSERT_NE(label, nullptr);
+    ASSERT_FALSE(hub::CjkFontFamily().isEmpty()) << "a CJK font is installed";
+    EXPECT_EQ(QFontInfo(label->font()).family(), hub::CjkFontFamily());
+
+    QTextLayout layout(label->text(), label->font());
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    int glyphs = 0;
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+        for (const quint32 glyph : run.glyphIndexes()) {
+            EXPECT_NE(glyph, 0u) << "glyph 0 is the empty box of a font without the character";
+            ++glyphs;
+        }
+    }
+    EXPECT_EQ(glyphs, 4);
+}
+
+// ---- the platform seam ------------------------------------------------------------------------
+
+struct BoxCase {
+    int32_t flags;
+    std::string title;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::Icon icon;
+    int32_t defaultAnswer;
+};
+
+TEST(QtPlatform, AMessageBoxHasTheFlagsButtonsIconAndDefaultAndAnswersWithTheButtonChosen) {
+    Application();
+    hub::QtPlatform platform;
+    const BoxCase cases[] = {
+        {tolm::mb::YesNo | tolm::mb::Question, "Zelvo", QMessageBox::Yes | QMessageBox::No, QMessageBox::Question,
+         tolm::mb::IdYes},
+        {tolm::mb::OKCancel | tolm::mb::Exclamation | tolm::mb::DefaultButton2, "t",
+         QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Warning, tolm::mb::IdCancel},
+        {tolm::mb::Critical, "", QMessageBox::Ok, QMessageBox::Critical, tolm::mb::IdOK},
+    };
+    for (const BoxCase& expected : cases) {
+        SCOPED_TRACE(expected.flags);
+        QMessageBox::StandardButtons buttons;
+        QString title;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        WhenModal([&](QWidget& modal) {
+            auto& box = dynamic_cast<QMessageBox&>(modal);
+            buttons = box.standardButtons();
+            title = box.windowTitle();
+            icon = box.icon();
+            QTest::keyClick(&box, Qt::Key_Return);
+        });
+        EXPECT_EQ(platform.MessageBox("prompt", expected.flags, expected.title), expected.defaultAnswer);
+        EXPECT_EQ(buttons, expected.buttons);
+        EXPECT_EQ(icon, expected.icon);
+        EXPECT_EQ(title.toStdString(),
+                  expected.title.empty() ? QApplication::applicationDisplayName().toStdString() : expected.title);
+    }
+}
+
+TEST(QtPlatform, ASaveDialogAsksBeforeOverwritingAndACancelIsAnErrorWhenAskedFor) {
+    Application();
+    tolm::InstallPlatform(std::make_shared<hub::QtPlatform>());
+    bool asksBeforeOverwriting = false;
+    QStringList filters;
+    WhenModal([&](QWidget& modal) {
+        auto& dialog = dynamic_cast<QFileDialog&>(modal);
+        asksBeforeOverwriting = !dialog.testOption(QFileDialog::DontConfirmOverwrite);
+        filters = dialog.nameFilters();
+        dialog.reject();
+    });
+    tolm::FileDialogOptions options;
+    options.flags = tolm::fd::OverwritePrompt;
+    options.filter = "Excel Files (*.xls)|*.xls|All Files (*.*)|*.*";
+    options.cancelError = true;
+    try {
+        tolm::ShowFileDialog(tolm::FileDialogKind::Save, options);
+        ADD_FAILURE() << "a cancelled dialog raised nothing";
+    } catch (const tolm::HostError& error) {
+        EXPECT_EQ(error.Number(), tolm::err::DialogCancelled);
+    }
+    tolm::InstallPlatform(nullptr);
+    EXPECT_TRUE(asksBeforeOverwriting);
+    EXPECT_EQ(filters, QStringList({QStringLiteral("Excel Files (*.xls)"), QStringLiteral("All Files (*)")}));
+}
+
+}  // namespace

@@ -51,7 +51,7 @@ int main(int argc, char* argv[]) {
         try {
             runtime = std::make_unique<hub::Runtime>(hub::RuntimeOptions{parser.value(db).toStdString(),
                                                                          parser.value(user).toStdString(), language,
-                                                                         {}, platform});
+                                                                         {}, platform, {}});
             runtime->OpenSession();
             hub::gui::EnsurePluginRegistered(*runtime, language);
         } catch (const tolm::HostError& error) {

@@ -10,6 +10,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev libutfcpp-dev libutf8proc-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   python3
+  libxlsxwriter-dev libhpdf-dev
 )
 
 missing=()

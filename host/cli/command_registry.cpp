@@ -3,7 +3,8 @@
 namespace hub::cli {
 
 void AddInspectionCommands(CommandSet& commands) {
-    AddWindowCommands(commands, {{"types", "The list of exchange-rate types", nullptr, &OpenTypeListForInspection}});
+    AddWindowCommands(commands, {{"types", "The list of exchange-rate types", nullptr, &OpenTypeListForInspection},
+                                 {"log", "The operation-log list", nullptr, &OpenLogListForInspection}});
 }
 
 void AddAllCommands(CommandSet& commands) {

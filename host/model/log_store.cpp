@@ -95,7 +95,11 @@ std::string LogCondition(const LogCriteria& criteria) {
             if (c == '%' || c == '_' || c == LikeEscape) pattern += LikeEscape;
             pattern += c;
         }
-        add("FDescription LIKE " + Quoted(pattern + "%") + " ESCAPE '" + LikeEscape + "'");
+        // Lower case on both sides: the embedded database's LIKE ignores the case of
+        // Latin letters and the server's does not, and a filter must find the same
+        // records on either.
+        add("LOWER(FDescription) LIKE " + Quoted(tolm::text::AsciiLower(pattern + "%")) + " ESCAPE '" + LikeEscape +
+            "'");
     }
     return condition;
 }

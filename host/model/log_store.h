@@ -42,7 +42,8 @@ std::shared_ptr<tolm::MemoryRecordset> LogRows(Database& db, int32_t limit = 0);
 
 // What a person may pick to narrow the log: each criterion given narrows it further.
 // Dates are whole days (`to` includes its day); the texts are compared as written,
-// except `contains`, which is found anywhere in the description.
+// except `contains`, which is found anywhere in the description without regard to
+// the case of Latin letters.
 struct LogCriteria {
     std::optional<tolm::DateTime> from, to;
     std::optional<std::string> user, functionKey, machine, address, contains;

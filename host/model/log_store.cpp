@@ -34,12 +34,6 @@ int64_t DeleteLogRecordsWhere(Database& db, const std::string& condition) {
         db.SqlDialect()));
 }
 
-std::shared_ptr<tolm::MemoryRecordset> LogRows(Database& db, int32_t limit) {
-    const std::string sql = "SELECT * FROM v_BASE_LogForQEL ORDER BY FDate DESC, FID DESC";
-    if (limit <= 0) return db.Query(sql);
-    return db.Query(sql + " LIMIT ?1", {Variant(limit)});
-}
-
 namespace {
 
 constexpr const char* LogViewName = "v_BASE_LogForQEL";

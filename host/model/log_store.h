@@ -36,10 +36,6 @@ bool DeleteAllLogRecords(Database& db);
 // number of records deleted.
 int64_t DeleteLogRecordsWhere(Database& db, const std::string& condition);
 
-// The records as the view shows them (its own columns), newest first; at most
-// `limit` of them when it is above 0.
-std::shared_ptr<tolm::MemoryRecordset> LogRows(Database& db, int32_t limit = 0);
-
 // What a person may pick to narrow the log: each criterion given narrows it further.
 // Dates are whole days (`to` includes its day); the texts are compared as written,
 // except `contains`, which is found anywhere in the description without regard to

@@ -3,8 +3,10 @@
 namespace hub::cli {
 
 void AddInspectionCommands(CommandSet& commands) {
-    AddWindowCommands(commands, {{"types", "The list of exchange-rate types", nullptr, &OpenTypeListForInspection},
-                                 {"log", "The operation-log list", nullptr, &OpenLogListForInspection}});
+    std::vector<InspectedWindow> windows = RateListInspectedWindows();
+    windows.push_back({"types", "The list of exchange-rate types", nullptr, &OpenTypeListForInspection});
+    windows.push_back({"log", "The operation-log list", nullptr, &OpenLogListForInspection});
+    AddWindowCommands(commands, std::move(windows));
 }
 
 void AddAllCommands(CommandSet& commands) {

@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   python3
   qt6-base-dev qt6-translations-l10n fonts-wqy-microhei
+  libxlsxwriter-dev libhpdf-dev
 )
 
 missing=()

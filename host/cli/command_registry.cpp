@@ -5,6 +5,7 @@ namespace hub::cli {
 void AddInspectionCommands(CommandSet& commands) {
     std::vector<InspectedWindow> windows = RateListInspectedWindows();
     windows.push_back({"types", "The list of exchange-rate types", nullptr, &OpenTypeListForInspection});
+    windows.push_back({"log", "The operation-log list", nullptr, &OpenLogListForInspection});
     AddWindowCommands(commands, std::move(windows));
 }
 

@@ -31,13 +31,15 @@ void AddRateListCommands(CommandSet& commands, RateSubcommands& rate);
 std::vector<InspectedWindow> RateListInspectedWindows();
 // type new, type modify, type delete, types
 void AddTypeCommands(CommandSet& commands);
-// log
+// log, log delete, log export, log print
 void AddLogCommands(CommandSet& commands);
 // menu <window>, help <window>, for the windows the command files offer
 void AddInspectionCommands(CommandSet& commands);
 
 // The type list opened for menu and help.
 OpenedWindow OpenTypeListForInspection(CommandContext& context);
+// The log list opened for menu and help.
+OpenedWindow OpenLogListForInspection(CommandContext& context);
 
 // All of the above, in the order `tolm --help` lists them.
 // db copy: a company moved between databases.

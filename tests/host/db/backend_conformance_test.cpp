@@ -214,6 +214,37 @@ TEST_P(Conformance, ThePluginsSqlRunsThroughTheBridge) {
 }
 
 // Two clients at the same moment: each checked before the other saved.
+TEST_P(Conformance, LogCriteriaSelectTheSameRecordsAndDeleteOnlyThose) {
+    const struct {
+        int day;
+        const char* description;
+    } records[] = {{1, "it's 50%_off"}, {2, "it's 50x off"}, {2, "IT'S 50%_OFF"}, {3, "plain"}};
+    for (const auto& record : records) {
+        WriteLogRecord(*m_db, LogRecord{tolm::MakeDate(2025, 3, static_cast<unsigned>(record.day)) + std::chrono::hours(23),
+                                        1, "K", 5, record.description, "PC", "10.0.0.1"});
+    }
+    auto criteria = [](std::optional<int> from, std::optional<int> to, std::optional<std::string> contains) {
+        LogCriteria c;
+        if (from) c.from = tolm::MakeDate(2025, 3, static_cast<unsigned>(*from));
+        if (to) c.to = tolm::MakeDate(2025, 3, static_cast<unsigned>(*to));
+        c.contains = std::move(contains);
+        return c;
+    };
+    const struct {
+        LogCriteria criteria;
+        int32_t shown;
+    } cases[] = {{criteria(2, 2, std::nullopt), 2},
+                 {criteria(std::nullopt, 1, std::nullopt), 1},
+                 {criteria(std::nullopt, std::nullopt, "'s 50%_"), 2},
+                 {criteria(2, std::nullopt, "50"), 2}};
+    for (const auto& c : cases) {
+        const std::string condition = LogCondition(c.criteria);
+        EXPECT_EQ(LogRowsWhere(*m_db, condition, LogOrderBy(""))->RecordCount(), c.shown) << condition;
+    }
+    EXPECT_EQ(DeleteLogRecordsWhere(*m_db, LogCondition(criteria(std::nullopt, std::nullopt, "'s 50%_"))), 2);
+    EXPECT_EQ(Scalar("SELECT count(*) AS n FROM t_Log"), 2);
+}
+
 TEST_P(Conformance, OfTwoCollidingSavesExactlyOneIsStored) {
     std::barrier checked(2);
     std::atomic<int> stored{0};

@@ -135,9 +135,11 @@ public:
             if (auto platform = tolm::InstalledPlatform()) platform->EndProgress();
         });
     }
-    void Step(int64_t total, bool force = false) {
+    void Step(int64_t total) {
         ++m_done;
-        if (!force && m_done % ProgressStep != 0) return;
+        if (m_done % ProgressStep == 0) Report(total);
+    }
+    void Report(int64_t total) {
         tolm::OnErrorSilent([&] {
             if (auto platform = tolm::InstalledPlatform()) platform->ReportProgress(m_caption, m_done, total);
         });
@@ -213,7 +215,7 @@ tolm::Variant TransferWizard::Export(const std::string& props, int32_t classType
             progress.Step(total);
         });
         writer->Close();
-        progress.Step(total, true);
+        progress.Report(total);
     } catch (const workbook::WorkbookError&) {
         return fail(Text("无法写入文件[%1]：请检查路径、磁盘空间和写入权限。", {tolm::Variant(path)}));
     } catch (const tolm::HostError& error) {
@@ -417,6 +419,7 @@ tolm::Variant TransferWizard::ImportFromData(const std::string& props, int16_t, 
         }
         if (import.Changed()) TouchRateClass(Db());
         transaction.Commit();
+        progress.Report(0);
     } catch (const workbook::WorkbookError&) {
         unreadable();
     }

@@ -77,6 +77,8 @@ public:
                 if (!cell.IsBlank()) blank = false;
             }
             if (blank) continue;
+            // As the open XML reader gives them: a row ends with its last cell.
+            while (!cells.empty() && cells.back().kind == Cell::Kind::Empty) cells.pop_back();
             if (!onRow(static_cast<int64_t>(row) + 1, cells)) return;
         }
     }

@@ -101,7 +101,8 @@ public:
         const uint32_t row = sheet.rows;
         for (size_t column = 0; column < cells.size(); ++column) {
             const Cell& cell = cells[column];
-            if (cell.kind == Cell::Kind::Empty) continue;
+            // An empty text is no cell: readers take a string of no characters for damage.
+            if (cell.kind == Cell::Kind::Empty || (cell.kind == Cell::Kind::Text && cell.text.empty())) continue;
             std::string data;
             Put16(data, row);
             Put16(data, static_cast<uint32_t>(column));

@@ -51,6 +51,8 @@ public:
                 case Cell::Kind::Empty:
                     break;
                 case Cell::Kind::Text:
+                    // As in the binary workbook: an empty text is no cell.
+                    if (cell.text.empty()) break;
                     error = worksheet_write_string(m_sheet, row, col, cell.text.c_str(), nullptr);
                     break;
                 case Cell::Kind::Number:

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <optional>
 #include <set>
@@ -262,12 +263,13 @@ public:
             return Text("汇率精度必须是0到%1之间的整数。", {ExRateUpdate::MaxDigits});
         }
 
-        if (const std::optional<int32_t> existing = OtherTypeWithNumber(m_db, number, 0)) {
+        if (const std::optional<int32_t> existing = TypeId(number)) {
             if (*existing < m_firstNewId) return std::nullopt;  // there already: left as it is
             return Text("汇率类型代码[%1]在文件中重复。", {tolm::Variant(number)});
         }
         if (OtherTypeWithName(m_db, name, 0)) return Text("汇率类型名称[%1]已存在。", {tolm::Variant(name)});
-        InsertType(m_db, TypeValues{number, name, static_cast<int32_t>(*digits), remark});
+        m_typeIds[Folded(number)] = InsertType(m_db, TypeValues{number, name, static_cast<int32_t>(*digits), remark});
+        m_nextRateId.reset();
         m_changed = true;
         return std::nullopt;
     }
@@ -275,7 +277,7 @@ public:
     std::optional<std::string> RateRow(const Row& row, const SheetLayout& layout) {
         const std::string typeNumber = CellText(CellAt(row, layout.columns[0]));
         const std::string currencyNumber = CellText(CellAt(row, layout.columns[1]));
-        const std::optional<int32_t> typeId = typeNumber.empty() ? std::nullopt : OtherTypeWithNumber(m_db, typeNumber, 0);
+        const std::optional<int32_t> typeId = typeNumber.empty() ? std::nullopt : TypeId(typeNumber);
         if (!typeId) return Text("汇率类型[%1]不存在。", {tolm::Variant(typeNumber)});
         const std::optional<CurrencyRecord> currency = Currency(currencyNumber);
         if (!currency) return Text("币别[%1]不存在。", {tolm::Variant(currencyNumber)});
@@ -288,12 +290,12 @@ public:
         if (!end) return Text("失效日期无效：请写成yyyy-MM-dd。");
         if (*end < *begin) return Text("生效日期不能后于失效日期！");
 
-        if (const std::optional<int32_t> same = RateBeginningOn(m_db, *typeId, currency->id, *begin)) {
-            if (*same < m_firstNewId) return std::nullopt;  // there already: left as it is
-            return Text("与文件中前面的汇率有效期重叠。");
-        }
+        // A rate that begins on the same day overlaps too: only a row that overlaps
+        // can be one that exists.
         if (const std::optional<int32_t> other = OverlappingRate(m_db, *typeId, currency->id, *begin, *end)) {
-            if (*other < m_firstNewId) return Text("已存在同一汇率类型、同一币别、同一日期的汇率数据。");
+            const std::optional<int32_t> same = RateBeginningOn(m_db, *typeId, currency->id, *begin);
+            if (same && *same < m_firstNewId) return std::nullopt;  // there already: left as it is
+            if (!same && *other < m_firstNewId) return Text("已存在同一汇率类型、同一币别、同一日期的汇率数据。");
             return Text("与文件中前面的汇率有效期重叠。");
         }
 
@@ -308,7 +310,12 @@ public:
         values.end = *end;
         values.number = naming.number;
         values.name = naming.name;
-        InsertRate(m_db, values);
+        // Ids are counted up from the first free one: the import holds the write lock.
+        if (!m_nextRateId) m_nextRateId = NewExchangeRateId(m_db, false);
+        if (*m_nextRateId > std::numeric_limits<int32_t>::max()) {
+            throw tolm::HostError(tolm::err::Overflow, Text("汇率内码已用尽，不能新增汇率。"), Source);
+        }
+        InsertRateWithId(m_db, static_cast<int32_t>((*m_nextRateId)++), values);
         m_changed = true;
         return std::nullopt;
     }
@@ -318,6 +325,12 @@ public:
 private:
     std::string Text(const std::string& chinese, const tolm::VariantArray& values = {}) const {
         return m_service.Text(chinese, values);
+    }
+
+    std::optional<int32_t> TypeId(const std::string& number) {
+        auto it = m_typeIds.find(Folded(number));
+        if (it == m_typeIds.end()) it = m_typeIds.emplace(Folded(number), OtherTypeWithNumber(m_db, number, 0)).first;
+        return it->second;
     }
 
     std::optional<CurrencyRecord> Currency(const std::string& number) {
@@ -341,6 +354,8 @@ private:
     bool m_changed = false;
     std::map<std::string, std::optional<CurrencyRecord>> m_currencies;
     std::map<int32_t, TypeValues> m_types;
+    std::map<std::string, std::optional<int32_t>> m_typeIds;
+    std::optional<int64_t> m_nextRateId;
 };
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,19 +34,22 @@ using hub::workbook::Cell;
 using hub::workbook::Format;
 using tolm::Variant;
 
+// The child of BM_PeakMemory works in its parent's folder and leaves it in place.
+std::filesystem::path g_folder;
+bool g_child = false;
+
 std::filesystem::path Folder() {
-    static const std::filesystem::path folder = [] {
-        auto path = std::filesystem::temp_directory_path() / ("tolm-transfer-bench-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(path);
-        return path;
-    }();
-    return folder;
+    if (g_folder.empty()) {
+        g_folder = std::filesystem::temp_directory_path() / ("tolm-transfer-bench-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(g_folder);
+    }
+    return g_folder;
 }
 
 struct Cleanup {
     ~Cleanup() {
         std::error_code ignored;
-        std::filesystem::remove_all(Folder(), ignored);
+        if (!g_child && !g_folder.empty()) std::filesystem::remove_all(g_folder, ignored);
     }
 } cleanup;
 
@@ -274,28 +278,45 @@ void BM_Baseline_ParseAndBulkInsert(benchmark::State& state) {
 
 enum Work { OpenOnly = 0, ExportXls, ExportXlsx, ImportXls, ImportXlsx };
 
-// The peak resident size of a child process that does the work, in MiB.
+// Does the work in this process and exits: the child that BM_PeakMemory starts.
+int PeakChild(Work work, const std::string& target, const std::string& input, int64_t rates) {
+    Host host(target);
+    bool ok = true;
+    if (work == ExportXls) ok = host.Export(Folder() / "peak.xls");
+    if (work == ExportXlsx) ok = host.Export(Folder() / "peak.xlsx");
+    if (work >= ImportXls) ok = host.Import(input) == rates + 12;
+    return ok ? 0 : 1;
+}
+
+// The peak resident size of a new process (this program started again) that does
+// the work, in MiB: a forked child would count the pages it shares with this one.
 void BM_PeakMemory(benchmark::State& state) {
     const auto work = static_cast<Work>(state.range(0));
     const int64_t rates = state.range(1);
-    // Prepared in this process, so the child does only the work measured.
+    // Prepared here, so the child does only the work measured.
     const auto company = RateCompany(rates);
     const auto input = work >= ImportXls ? ExportedFile(work == ImportXls ? 0 : 1, rates) : std::filesystem::path();
     const auto target = work >= ImportXls ? NewCompany("peak.db") : company;
     for (auto _ : state) {
-        const pid_t child = ::fork();
-        if (child == 0) {
-            Host host(target);
-            bool ok = true;
-            if (work == ExportXls) ok = host.Export(Folder() / "peak.xls");
-            if (work == ExportXlsx) ok = host.Export(Folder() / "peak.xlsx");
-            if (work >= ImportXls) ok = host.Import(input) == rates + 12;
-            ::_exit(ok ? 0 : 1);
+        const std::vector<std::string> arguments = {"transfer_bench",       "--peak-child",
+                                                    std::to_string(work),   target.string(),
+                                                    input.string(),         std::to_string(rates),
+                                                    Folder().string()};
+        std::vector<char*> argv;
+        for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        pid_t child = 0;
+        if (::posix_spawn(&child, "/proc/self/exe", nullptr, nullptr, argv.data(), environ) != 0) {
+            state.SkipWithError("the child cannot be started");
+            break;
         }
         int status = 0;
         rusage usage{};
         ::wait4(child, &status, 0, &usage);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) state.SkipWithError("the work failed");
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("the work failed");
+            break;
+        }
         state.counters["peak_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
     }
 }
@@ -318,3 +339,16 @@ BENCHMARK(BM_PeakMemory)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 7 && std::string(argv[1]) == "--peak-child") {
+        g_child = true;
+        g_folder = argv[6];
+        return PeakChild(static_cast<Work>(std::stoi(argv[2])), argv[3], argv[4], std::stoll(argv[5]));
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <exception>
+#include <utility>
 #include <map>
 #include <set>
 
@@ -42,25 +44,33 @@ public:
             m_parser,
             [](void* self, const XML_Char* name, const XML_Char** attributes) {
                 auto& parser = *static_cast<SaxParser*>(self);
-                if (parser.onStart) parser.onStart(LocalName(name), attributes);
+                parser.Guarded([&] {
+                    if (parser.onStart) parser.onStart(LocalName(name), attributes);
+                });
             },
             [](void* self, const XML_Char* name) {
                 auto& parser = *static_cast<SaxParser*>(self);
-                if (parser.onEnd) parser.onEnd(LocalName(name));
+                parser.Guarded([&] {
+                    if (parser.onEnd) parser.onEnd(LocalName(name));
+                });
             });
         XML_SetCharacterDataHandler(m_parser, [](void* self, const XML_Char* text, int length) {
             auto& parser = *static_cast<SaxParser*>(self);
-            if (parser.onText) parser.onText(std::string_view(text, static_cast<size_t>(length)));
+            parser.Guarded([&] {
+                if (parser.onText) parser.onText(std::string_view(text, static_cast<size_t>(length)));
+            });
         });
     }
     ~SaxParser() { XML_ParserFree(m_parser); }
     SaxParser(const SaxParser&) = delete;
     SaxParser& operator=(const SaxParser&) = delete;
 
-    // False once Stop was called.
+    // False once Stop was called. An error a callback raised comes out here.
     bool Feed(const char* data, size_t size, bool last) {
         if (m_stopped) return false;
-        if (XML_Parse(m_parser, data, static_cast<int>(size), last ? 1 : 0) == XML_STATUS_ERROR) {
+        const XML_Status status = XML_Parse(m_parser, data, static_cast<int>(size), last ? 1 : 0);
+        if (m_error) std::rethrow_exception(std::exchange(m_error, nullptr));
+        if (status == XML_STATUS_ERROR) {
             if (m_stopped) return false;
             throw WorkbookError(std::string("damaged XML: ") + XML_ErrorString(XML_GetErrorCode(m_parser)));
         }
@@ -72,8 +82,22 @@ public:
     }
 
 private:
+    // Errors must not unwind through the C parser: the callback's error is kept, the
+    // parse stopped, and the error raised again once the parser has returned.
+    template <class F>
+    void Guarded(F&& body) {
+        if (m_error) return;
+        try {
+            body();
+        } catch (...) {
+            m_error = std::current_exception();
+            XML_StopParser(m_parser, XML_FALSE);
+        }
+    }
+
     XML_Parser m_parser;
     bool m_stopped = false;
+    std::exception_ptr m_error;
 };
 
 // Whether a number format shows a date: the built-in date formats, or a pattern

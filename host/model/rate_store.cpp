@@ -1,9 +1,12 @@
 #include "model/rate_store.h"
 
+#include <algorithm>
 #include <limits>
 
+#include "db/dialect_bridge.h"
 #include "tolm/base_data.h"
 #include "tolm/host_error.h"
+#include "tolm/text.h"
 
 namespace hub {
 
@@ -114,6 +117,42 @@ std::shared_ptr<tolm::MemoryRecordset> RateRows(Database& db, std::optional<int3
     return db.Query(std::string(RateQuery) + " WHERE e.FExchangeRateType = ?1" + order, {Variant(*typeId)});
 }
 
+std::shared_ptr<tolm::MemoryRecordset> ListRateRows(Database& db, int32_t typeId, const std::string& condition,
+                                                    const std::string& sort) {
+    std::string sql =
+        "SELECT t_ExchangeRate.FID, t_ExchangeRate.FNumber, t_ExchangeRate.FName, t_ExchangeRateEntry.FCyTo,"
+        " t_ExchangeRateEntry.FExchangeRate, t_ExchangeRateEntry.FReverseExRate, t_ExchangeRateEntry.FBegDate,"
+        " t_ExchangeRateEntry.FEndDate, t_ExchangeRateEntry.FChkUserID, t_ExchangeRate.FDeleted,"
+        " c.FNumber AS FCurrencyNumber, u.FName AS FAuditorName"
+        " FROM t_ExchangeRate INNER JOIN t_ExchangeRateEntry ON t_ExchangeRateEntry.FID = t_ExchangeRate.FID"
+        " LEFT JOIN t_Currency c ON c.FCurrencyID = t_ExchangeRateEntry.FCyTo"
+        " LEFT JOIN t_User u ON u.FUserID = t_ExchangeRateEntry.FChkUserID AND t_ExchangeRateEntry.FChkUserID <> 0"
+        " WHERE t_ExchangeRate.FLevels = 2 AND t_ExchangeRate.FParentID = " + std::to_string(typeId);
+    if (!tolm::text::IsBlank(condition)) sql += " AND (" + condition + "\n)";
+    sql += " ORDER BY ";
+    if (!tolm::text::IsBlank(sort)) sql += sort + ", ";
+    sql += "t_ExchangeRate.FID";
+    return db.Query(TranslateStatement(sql, db.SqlDialect()));
+}
+
+bool DeleteUnauditedRate(Database& db, int32_t rateId) {
+    Transaction transaction(db);
+    if (db.Execute("DELETE FROM t_ExchangeRateEntry WHERE FID = ?1 AND FChkUserID = 0", {Variant(rateId)}) == 0 ||
+        db.Execute("DELETE FROM t_ExchangeRate WHERE FID = ?1 AND FLevels = 2", {Variant(rateId)}) == 0) {
+        return false;
+    }
+    transaction.Commit();
+    return true;
+}
+
+bool SetRateDisabled(Database& db, int32_t rateId, bool disabled) {
+    const char* sql = disabled
+                          ? "UPDATE t_ExchangeRate SET FDeleted = 1 WHERE FID = ?1 AND FLevels = 2 AND EXISTS"
+                            " (SELECT 1 FROM t_ExchangeRateEntry e WHERE e.FID = ?1 AND e.FChkUserID = 0)"
+                          : "UPDATE t_ExchangeRate SET FDeleted = 0 WHERE FID = ?1 AND FLevels = 2";
+    return db.Execute(sql, {Variant(rateId)}) > 0;
+}
+
 bool RateOverlaps(Database& db, int32_t typeId, int32_t currencyId, tolm::DateTime begin, tolm::DateTime end,
                   int32_t exceptId) {
     // The stored periods of one type and currency never overlap each other, so the
@@ -133,9 +172,49 @@ std::optional<RateAudit> FindRateAudit(Database& db, int32_t rateId) {
     return RateAudit{rows->Field("FNumber").ToText(), rows->Field("FChkUserID").ToLong()};
 }
 
-void SetRateAudit(Database& db, int32_t rateId, int32_t auditorId, std::optional<tolm::DateTime> day) {
-    db.Execute("UPDATE t_ExchangeRateEntry SET FChkUserID = ?1, FCheckDate = ?2 WHERE FID = ?3",
-               {Variant(auditorId), day ? Variant(*day) : Variant::Null(), Variant(rateId)});
+namespace {
+
+// Runs `statement` (its ids written as "IN (%IDS%)") over the ids in slices small
+// enough for every backend's limit of bound values; `first` values come before the
+// ids, numbered ?1..?first.
+template <class Each>
+void ForIdSlices(const std::vector<int32_t>& ids, const std::string& statement, const tolm::VariantArray& first,
+                 Each&& each) {
+    constexpr size_t Slice = 500;
+    for (size_t start = 0; start < ids.size(); start += Slice) {
+        const size_t end = std::min(ids.size(), start + Slice);
+        tolm::VariantArray values = first;
+        std::string placeholders;
+        for (size_t i = start; i < end; ++i) {
+            values.emplace_back(ids[i]);
+            if (!placeholders.empty()) placeholders += ", ";
+            placeholders += "?" + std::to_string(values.size());
+        }
+        std::string sql = statement;
+        sql.replace(sql.find("%IDS%"), 5, placeholders);
+        each(sql, values);
+    }
+}
+
+}  // namespace
+
+std::unordered_map<int32_t, RateAudit> FindRateAudits(Database& db, const std::vector<int32_t>& rateIds) {
+    std::unordered_map<int32_t, RateAudit> audits;
+    ForIdSlices(rateIds, "SELECT FID, FNumber, FChkUserID FROM t_ExchangeRateEntry WHERE FID IN (%IDS%)", {},
+                [&](const std::string& sql, const tolm::VariantArray& values) {
+                    for (auto rows = db.Query(sql, values); !rows->IsEOF(); rows->MoveNext()) {
+                        audits.emplace(rows->Field("FID").ToLong(),
+                                       RateAudit{rows->Field("FNumber").ToText(), rows->Field("FChkUserID").ToLong()});
+                    }
+                });
+    return audits;
+}
+
+void SetRatesAudit(Database& db, const std::vector<int32_t>& rateIds, int32_t auditorId,
+                   std::optional<tolm::DateTime> day) {
+    ForIdSlices(rateIds, "UPDATE t_ExchangeRateEntry SET FChkUserID = ?1, FCheckDate = ?2 WHERE FID IN (%IDS%)",
+                {Variant(auditorId), day ? Variant(*day) : Variant::Null()},
+                [&](const std::string& sql, const tolm::VariantArray& values) { db.Execute(sql, values); });
 }
 
 }  // namespace hub

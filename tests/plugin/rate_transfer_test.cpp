@@ -20,6 +20,7 @@
 #include "tolm/host_library.h"
 #include "tolm/platform.h"
 #include "tolm/registry.h"
+#include "windows/rate_list_window.h"
 
 namespace {
 
@@ -236,6 +237,32 @@ TEST_F(RateTransfer, OneRefusedRowIsReportedAsAFailure) {
     EXPECT_EQ(LastText(),
               "总行数：1\r\n成功行数：0\r\n失败行数：1\r\n\r\n以下数据行未导入：\r\n"
               "工作表[汇率]第2行：汇率值无效，请输入大于0的数值！\r\n");
+}
+
+// The list's commands open the dialog in their direction, as a person reaches it.
+TEST(RateTransferFromTheList, ExportAndImportCommandsOpenTheDialog) {
+    hub::test::TempDir dir;
+    qel::test::HostFixture host("administrator", "chs", true, dir / "classes.json");
+    host.Loader().RegisterLibrary(TOLM_PLUGIN_PATH);
+    auto list = hub::RateListWindow::Create(host.Session());
+    list->Open();
+    const std::filesystem::path file = dir / "rates.xls";
+    for (const char* key : {"mnuExpExRate", "mnuImpExRate"}) {
+        host.Platform().QueueFormDriver([&](tolm::Form& form) {
+            auto& dlg = dynamic_cast<qel::frmExpImpRate&>(form);
+            host.Platform().QueueFile(file.string());
+            driver::Click(dlg.cmdPath);
+            driver::Click(dlg.cmdProcess);
+        });
+        list->Click(key);
+    }
+    list->Close();
+    ASSERT_EQ(host.Platform().FileDialogs().size(), 2u);
+    EXPECT_EQ(host.Platform().FileDialogs()[0].kind, tolm::FileDialogKind::Save);
+    EXPECT_EQ(host.Platform().FileDialogs()[1].kind, tolm::FileDialogKind::Open);
+    EXPECT_EQ(host.Messages(), std::vector<std::string>{"导出汇率体系成功！"});
+    ASSERT_EQ(host.Platform().Texts().size(), 1u);
+    EXPECT_NE(host.Platform().Texts()[0].text.find("导入汇率体系成功！"), std::string::npos);
 }
 
 }  // namespace

@@ -47,6 +47,13 @@ int32_t InsertRateRows(Database& db, const RateValues& values) {
         throw tolm::HostError(tolm::err::Overflow, "No exchange-rate id is left", "TolmHost.Rates");
     }
     const auto id = static_cast<int32_t>(newId);
+    InsertRateWithId(db, id, values);
+    return id;
+}
+
+}  // namespace
+
+void InsertRateWithId(Database& db, int32_t id, const RateValues& values) {
     db.Execute(
         "INSERT INTO t_ExchangeRate (FID, FNumber, FName, FDigits, FRemark, FLevels, FParentID, FIsNativeRate)"
         " VALUES (?1, ?2, ?3, (SELECT FDigits FROM t_ExchangeRate WHERE FID = ?4 AND FLevels = 1), '', 2, ?4, 0)",
@@ -58,10 +65,7 @@ int32_t InsertRateRows(Database& db, const RateValues& values) {
          Optional(values.reverseRate), Variant(values.begin), Variant(values.end), Variant(values.number),
          Variant(values.name), Variant(values.auditorId),
          values.checkDate ? Variant(*values.checkDate) : Variant::Null()});
-    return id;
 }
-
-}  // namespace
 
 int32_t InsertRate(Database& db, const RateValues& values) {
     int32_t id = 0;

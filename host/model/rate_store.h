@@ -44,6 +44,11 @@ int64_t NewExchangeRateId(Database& db, bool forType);
 // a new id, all or nothing; returns the id. Raises Overflow when no id is left.
 int32_t InsertRate(Database& db, const RateValues& values);
 
+// Stores a new rate under `id`, which the caller took from NewExchangeRateId inside
+// the same transaction (a caller storing many rates counts up from there), without
+// a transaction of its own.
+void InsertRateWithId(Database& db, int32_t id, const RateValues& values);
+
 enum class RateUpdate {
     Saved,
     Missing,          // the rate does not exist (any more)

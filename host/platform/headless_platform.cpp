@@ -105,6 +105,8 @@ void HeadlessPlatform::ClearRecords() {
     m_messageBoxes.clear();
     m_fileDialogs.clear();
     m_forms.clear();
+    m_texts.clear();
+    m_progressRuns.clear();
     m_pointerHistory.clear();
 }
 
@@ -234,6 +236,24 @@ void HeadlessPlatform::ShowModal(tolm::Form& form) {
         throw;
     }
     closeIfOpen();
+}
+
+void HeadlessPlatform::ShowText(const std::string& text, const std::string& title) {
+    m_texts.push_back(TextRecord{title, text});
+    if (m_textObserver) m_textObserver(m_texts.back());
+}
+
+void HeadlessPlatform::ReportProgress(const std::string& caption, int64_t done, int64_t total) {
+    if (!m_progressOpen) m_progressRuns.emplace_back();
+    m_progressOpen = true;
+    m_progressRuns.back() = ProgressRecord{caption, done, total};
+    if (m_progressObserver) m_progressObserver(m_progressRuns.back());
+}
+
+void HeadlessPlatform::EndProgress() {
+    if (!m_progressOpen) return;
+    m_progressOpen = false;
+    if (m_progressObserver) m_progressObserver(std::nullopt);
 }
 
 }  // namespace hub

@@ -39,6 +39,17 @@ struct FileDialogRecord {
     std::optional<std::string> answer;  // nothing: cancelled
 };
 
+struct TextRecord {
+    std::string title;
+    std::string text;
+};
+
+struct ProgressRecord {
+    std::string caption;
+    int64_t done = 0;
+    int64_t total = 0;
+};
+
 struct FormRecord {
     std::string name;
     std::string caption;
@@ -82,6 +93,12 @@ public:
     void SetMessageBoxObserver(std::function<void(const MessageBoxRecord&)> observer) {
         m_observer = std::move(observer);
     }
+    // Called with every text window when it is shown (a command line prints it).
+    void SetTextObserver(std::function<void(const TextRecord&)> observer) { m_textObserver = std::move(observer); }
+    // Called with every progress report; with nothing when the run is over.
+    void SetProgressObserver(std::function<void(const std::optional<ProgressRecord>&)> observer) {
+        m_progressObserver = std::move(observer);
+    }
     size_t PendingAnswers() const { return m_answers.size(); }
     size_t PendingFiles() const { return m_files.size(); }
     size_t PendingFormDrivers() const { return m_drivers.size(); }
@@ -90,6 +107,9 @@ public:
     const std::vector<MessageBoxRecord>& MessageBoxes() const { return m_messageBoxes; }
     const std::vector<FileDialogRecord>& FileDialogs() const { return m_fileDialogs; }
     const std::vector<FormRecord>& Forms() const { return m_forms; }
+    const std::vector<TextRecord>& Texts() const { return m_texts; }
+    // The last progress report of each run, in order (runs still going included).
+    const std::vector<ProgressRecord>& ProgressRuns() const { return m_progressRuns; }
     // Every pointer set, in order.
     const std::vector<int32_t>& PointerHistory() const { return m_pointerHistory; }
     // Forgets the records (not the script).
@@ -104,6 +124,9 @@ public:
     std::optional<tolm::Bitmap> ClipboardBitmap() const override { return m_clipboard; }
     std::optional<std::string> PickFile(tolm::FileDialogKind kind, const tolm::FileDialogOptions& options) override;
     void ShowModal(tolm::Form& form) override;
+    void ShowText(const std::string& text, const std::string& title) override;
+    void ReportProgress(const std::string& caption, int64_t done, int64_t total) override;
+    void EndProgress() override;
 
 private:
     int32_t AskOnTerminal(const std::string& prompt, int32_t flags, const std::string& title);
@@ -118,6 +141,11 @@ private:
     std::vector<MessageBoxRecord> m_messageBoxes;
     std::vector<FileDialogRecord> m_fileDialogs;
     std::vector<FormRecord> m_forms;
+    std::vector<TextRecord> m_texts;
+    std::vector<ProgressRecord> m_progressRuns;
+    bool m_progressOpen = false;
+    std::function<void(const TextRecord&)> m_textObserver;
+    std::function<void(const std::optional<ProgressRecord>&)> m_progressObserver;
     std::vector<int32_t> m_pointerHistory;
     int32_t m_pointer = tolm::PointerDefault;
     std::optional<tolm::Bitmap> m_clipboard;

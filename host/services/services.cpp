@@ -8,10 +8,12 @@
 #include "services/ledger_profile.h"
 #include "services/log_server.h"
 #include "services/message_service.h"
+#include "services/notation.h"
 #include "services/res_loader.h"
 #include "services/security_info.h"
 #include "services/session_props.h"
 #include "services/system_profile.h"
+#include "services/transfer_wizard.h"
 #include "tolm/components.h"
 #include "tolm/host_error.h"
 #include "tolm/registry.h"
@@ -43,6 +45,8 @@ constexpr Service Services[] = {
     {tolm::classname::DlgResLoader, &FactoryOf<DlgResLoader>},
     {tolm::classname::SessionProps, &FactoryOf<SessionProps>},
     {tolm::classname::MessageService, &FactoryOf<MessageService>},
+    {tolm::classname::TransferWizard, &FactoryOf<TransferWizard>},
+    {tolm::classname::Notation, &FactoryOf<Notation>},
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "frame/language.h"
 #include "frame/resources.h"
 #include "frame/session_context.h"
+#include "rate_transfer/frm_exp_imp_rate.h"
 #include "tolm/components.h"
 #include "tolm/platform.h"
 #include "tolm/registry.h"
@@ -217,8 +218,10 @@ void CExRateBaseListEvent::SameCheckUserCommand(const std::shared_ptr<tolm::IToo
     }
 }
 
-void CExRateBaseListEvent::ShowTransferDialog(bool /*bExport*/) {
-    throw tolm::HostError(tolm::err::NotSupported, TranslateText("汇率体系的导入导出暂未提供。"), "CExRateBaseListEvent");
+void CExRateBaseListEvent::ShowTransferDialog(bool bExport) {
+    auto frm = std::make_shared<frmExpImpRate>();
+    frm->m_bExport = bExport;
+    frm->Show();
 }
 
 void CExRateBaseListEvent::m_BaseListInterface_AfterMenuBarClick(const std::shared_ptr<tolm::ITool>& QELTool,

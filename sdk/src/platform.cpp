@@ -31,6 +31,12 @@ void InstallPlatform(std::shared_ptr<IPlatform> platform) {
     // ask for the platform again.
 }
 
+void IPlatform::ShowText(const std::string& text, const std::string& title) { MessageBox(text, mb::OKOnly, title); }
+
+void IPlatform::ReportProgress(const std::string&, int64_t, int64_t) {}
+
+void IPlatform::EndProgress() {}
+
 std::shared_ptr<IPlatform> Platform() {
     std::lock_guard lock(State().mutex);
     if (!State().platform) throw HostError(err::CannotCreateComponent, "No platform installed");

@@ -73,6 +73,14 @@ public:
     virtual std::optional<std::string> PickFile(FileDialogKind kind, const FileDialogOptions& options) = 0;
     // Shows a form modally: returns when it is unloaded.
     virtual void ShowModal(Form& form) = 0;
+    // Shows a long text read-only (the person may copy or save it) under a title;
+    // returns when the person closed it. The default shows it in a message box.
+    virtual void ShowText(const std::string& text, const std::string& title);
+    // Progress of a long run: `done` of `total` steps (total 0 when not known yet)
+    // under a caption; EndProgress when the run is over, however it ended. The
+    // defaults show nothing.
+    virtual void ReportProgress(const std::string& caption, int64_t done, int64_t total);
+    virtual void EndProgress();
 };
 
 // Installs the process's platform (replacing any earlier one).

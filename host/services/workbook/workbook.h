@@ -1,0 +1,87 @@
+// Spreadsheet files, written and read a row at a time: the legacy binary workbook
+// (.xls, BIFF8 in a compound file) and the open XML workbook (.xlsx).
+//
+// Neither side keeps a whole sheet in memory on its own account: writers stream
+// their rows out (the .xls writer to a temporary file until the shared strings are
+// known), readers hand each row to the caller as it comes.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "tolm/variant.h"
+
+namespace hub::workbook {
+
+enum class Format { Xls, Xlsx };
+
+// The format a file name's extension names (letter case ignored); nothing for
+// any other extension.
+std::optional<Format> FormatOfPath(const std::filesystem::path& path);
+
+struct Cell {
+    enum class Kind { Empty, Text, Number, Date };
+    Kind kind = Kind::Empty;
+    std::string text;     // Text
+    double number = 0;    // Number
+    tolm::DateTime date{};  // Date (a day)
+
+    static Cell OfText(std::string value) { return Cell{Kind::Text, std::move(value), 0, {}}; }
+    static Cell OfNumber(double value) { return Cell{Kind::Number, {}, value, {}}; }
+    static Cell OfDate(tolm::DateTime value) { return Cell{Kind::Date, {}, 0, value}; }
+    bool IsBlank() const;
+};
+
+using Row = std::vector<Cell>;
+
+// Why a file could not be written or read. The message is technical, for the log;
+// what a person reads is the caller's.
+class WorkbookError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class Writer {
+public:
+    virtual ~Writer();
+    // Starts a sheet; the rows added next go to it. Column widths in characters.
+    virtual void AddSheet(const std::string& name, const std::vector<double>& widths) = 0;
+    virtual void AddRow(const Row& cells) = 0;
+    // Writes the file out. Until then nothing is at `path`; a writer destroyed
+    // without Close leaves nothing behind. Raises WorkbookError.
+    virtual void Close() = 0;
+    // The rows one sheet holds.
+    virtual int64_t MaxRowsPerSheet() const = 0;
+};
+
+// A writer of the format for a new file at `path` (an existing one is replaced
+// only when Close succeeds).
+std::unique_ptr<Writer> CreateWriter(const std::filesystem::path& path, Format format);
+
+class Reader {
+public:
+    virtual ~Reader();
+    virtual std::vector<std::string> SheetNames() const = 0;
+    // Hands the rows of sheet `index` (0-based) to `onRow` in order, with their
+    // 1-based row numbers; blank rows may be left out. `onRow` returns false to
+    // stop. Raises WorkbookError when the sheet cannot be read.
+    virtual void ReadSheet(size_t index, const std::function<bool(int64_t rowNumber, const Row& cells)>& onRow) = 0;
+};
+
+// Opens the workbook at `path` in the given format; raises WorkbookError when it
+// is not a workbook of that format or cannot be read.
+std::unique_ptr<Reader> OpenReader(const std::filesystem::path& path, Format format);
+
+// Implementations.
+std::unique_ptr<Writer> CreateXlsWriter(const std::filesystem::path& path);
+std::unique_ptr<Writer> CreateXlsxWriter(const std::filesystem::path& path);
+std::unique_ptr<Reader> OpenXlsReader(const std::filesystem::path& path);
+std::unique_ptr<Reader> OpenXlsxReader(const std::filesystem::path& path);
+
+}  // namespace hub::workbook

@@ -14,6 +14,8 @@ void AddClassCommands(CommandSet& commands);
 void AddCompanyCommands(CommandSet& commands);
 // rate new, rate modify, rate show, rates
 void AddRateCommands(CommandSet& commands);
+// rate at, coverage (after the rate commands: `at` joins `rate`)
+void AddLookupCommands(CommandSet& commands);
 // type new, type modify, type delete, types
 void AddTypeCommands(CommandSet& commands);
 // log

@@ -14,6 +14,7 @@
 
 #include "db/database.h"
 #include "model/company_setup.h"
+#include "model/rate_lookup.h"
 #include "services/ex_rate_lookup.h"
 #include "services/session.h"
 #include "tolm/base_data.h"
@@ -72,7 +73,16 @@ void BM_Lookup_Baseline_PointQueryByKey(benchmark::State& state) {
             "SELECT FID, FNumber, FExchangeRate, FReverseExRate, FBegDate, FEndDate, FChkUserID"
             " FROM t_ExchangeRateEntry WHERE FID = ?1",
             {tolm::Variant(int32_t{100000 + 5 * 100000 + 50 * 1000 + 486})});
-        benchmark::DoNotOptimize(rows->IsEOF());
+        // Read as a lookup reads its answer.
+        tolm::ExRatePeriod period;
+        period.id = rows->Field("FID").ToLong();
+        period.number = rows->Field("FNumber").ToText();
+        period.rate = rows->Field("FExchangeRate").ToDouble();
+        period.reverseRate = rows->Field("FReverseExRate").ToDouble();
+        period.begin = rows->Field("FBegDate").ToDate();
+        period.end = rows->Field("FEndDate").ToDate();
+        period.auditorId = rows->Field("FChkUserID").ToLong();
+        benchmark::DoNotOptimize(period);
     }
     state.counters["rates"] = Rates;
 }
@@ -103,12 +113,15 @@ void BM_Coverage_Baseline_PeriodsOfTheYear(benchmark::State& state) {
                        tolm::Variant(tolm::MakeDate(1980, 12, 31))};
     for (int32_t id : CoveredIds()) {
         sql += (params.size() == 3 ? "?" : ", ?") + std::to_string(params.size() + 1);
-        params.push_back(tolm::Variant(id));
+        params.emplace_back(id);
     }
     sql += ") ORDER BY FCyTo, FBegDate";
     for (auto _ : state) {
-        int64_t periods = 0;
-        for (auto rows = db->Query(sql, params); !rows->IsEOF(); rows->MoveNext()) ++periods;
+        std::vector<hub::CoveredPeriod> periods;
+        for (auto rows = db->Query(sql, params); !rows->IsEOF(); rows->MoveNext()) {
+            periods.push_back({rows->Field("FCyTo").ToLong(), rows->Field("FBegDate").ToDate(),
+                               rows->Field("FEndDate").ToDate(), rows->Field("FChkUserID").ToLong() != 0});
+        }
         benchmark::DoNotOptimize(periods);
     }
     state.counters["rates"] = Rates;

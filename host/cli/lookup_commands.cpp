@@ -78,8 +78,7 @@ nlohmann::ordered_json PeriodJson(const tolm::ExRatePeriod& period) {
             {"FReverseExRate", period.reverseRate ? nlohmann::ordered_json(*period.reverseRate) : nlohmann::ordered_json()},
             {"FBegDate", DayText(period.begin)},
             {"FEndDate", DayText(period.end)},
-            {"FChkUserID", period.auditorId},
-            {"FAuditorName", period.auditorId != 0 ? nlohmann::ordered_json(period.auditorName) : nlohmann::ordered_json()}};
+            {"FChkUserID", period.auditorId}};
 }
 
 nlohmann::ordered_json OptionalPeriodJson(const std::optional<tolm::ExRatePeriod>& period) {
@@ -96,8 +95,7 @@ void PrintRate(std::ostream& out, const std::string& language, const tolm::ExRat
                  {Translate(language, "生效日期："), DayText(rate.begin)},
                  {Translate(language, "失效日期："), DayText(rate.end)},
                  {Translate(language, "审核状态："),
-                  rate.auditorId == 0 ? Translate(language, "未审核")
-                                      : TranslateFormat(language, "已审核（审核人：%1）", {rate.auditorName})}});
+                  Translate(language, rate.auditorId == 0 ? "未审核" : "已审核")}});
 }
 
 int RateAt(CommandContext& context, const RateAtInput& input) {

@@ -14,9 +14,9 @@ using std::chrono::days;
 
 tolm::DateTime DayOf(tolm::DateTime moment) { return std::chrono::floor<days>(moment); }
 
-// The enabled rate records of one type and currency; ?1 the type, ?2 the currency.
+// The enabled periods of one type and currency; ?1 the type, ?2 the currency.
 constexpr const char* EnabledPeriods =
-    " FROM t_ExchangeRateEntry e JOIN t_ExchangeRate h ON h.FID = e.FID AND h.FIsNativeRate <> 1"
+    " FROM t_ExchangeRateEntry e"
     " WHERE e.FExchangeRateType = ?1 AND e.FCyTo = ?2 AND e.FDeleted = 0";
 
 constexpr const char* PeriodColumns =
@@ -34,41 +34,32 @@ tolm::ExRatePeriod ReadPeriod(const tolm::MemoryRecordset& rows) {
     period.begin = DayOf(rows.Field("FBegDate").ToDate());
     period.end = DayOf(rows.Field("FEndDate").ToDate());
     period.auditorId = rows.Field("FChkUserID").ToLong();
-    const Variant auditor = rows.Field("FAuditorName");
-    if (!auditor.IsNull()) period.auditorName = auditor.ToText();
     return period;
 }
 
 }  // namespace
 
 RateOnDayRows FindRateOnDay(Database& db, int32_t typeId, int32_t currencyId, tolm::DateTime day) {
-    // The last period to begin on or before the day holds it or is the nearest before
-    // it; the first to begin after it is the nearest after. Two steps down one index.
-    const std::string sql =
-        std::string("SELECT p.FSide AS FSide, p.FID AS FID, p.FNumber AS FNumber, p.FExchangeRate AS FExchangeRate,"
-                    " p.FReverseExRate AS FReverseExRate, p.FBegDate AS FBegDate, p.FEndDate AS FEndDate,"
-                    " p.FChkUserID AS FChkUserID, u.FName AS FAuditorName FROM (") +
-        "SELECT 0 AS FSide, latest.* FROM (" + PeriodColumns + EnabledPeriods +
-        " AND e.FBegDate <= ?3 ORDER BY e.FBegDate DESC LIMIT 1) AS latest"
-        " UNION ALL SELECT 1 AS FSide, following.* FROM (" + PeriodColumns + EnabledPeriods +
-        " AND e.FBegDate > ?3 ORDER BY e.FBegDate LIMIT 1) AS following"
-        ") AS p LEFT JOIN t_User u ON u.FUserID = p.FChkUserID AND p.FChkUserID <> 0"
-        " ORDER BY p.FSide";
     const tolm::DateTime wanted = DayOf(day);
-    auto rows = db.Query(sql, {Variant(typeId), Variant(currencyId), Variant(wanted)});
+    const Params params{Variant(typeId), Variant(currencyId), Variant(wanted)};
+    // The last period to begin on or before the day holds it or is the nearest before
+    // it: a posting's question is this one step down the index.
     RateOnDayRows answer;
-    for (; !rows->IsEOF(); rows->MoveNext()) {
-        tolm::ExRatePeriod period = ReadPeriod(*rows);
-        if (rows->Field("FSide").ToLong() == 1) {
-            answer.after = std::move(period);
-        } else if (period.end >= wanted) {
+    auto latest = db.Query(std::string(PeriodColumns) + EnabledPeriods +
+                               " AND e.FBegDate <= ?3 ORDER BY e.FBegDate DESC LIMIT 1",
+                           params);
+    if (!latest->IsEOF()) {
+        tolm::ExRatePeriod period = ReadPeriod(*latest);
+        if (period.end >= wanted) {
             answer.valid = std::move(period);
-        } else {
-            answer.before = std::move(period);
+            return answer;
         }
+        answer.before = std::move(period);
     }
-    // Once a rate holds the day, what lies around it is no part of the answer.
-    if (answer.valid) answer.after.reset();
+    // Only a day without a rate needs the nearest period after it: one more step.
+    auto following =
+        db.Query(std::string(PeriodColumns) + EnabledPeriods + " AND e.FBegDate > ?3 ORDER BY e.FBegDate LIMIT 1", params);
+    if (!following->IsEOF()) answer.after = ReadPeriod(*following);
     return answer;
 }
 
@@ -81,21 +72,16 @@ std::vector<CoveredPeriod> PeriodsMeeting(Database& db, int32_t typeId, const st
         params.emplace_back(id);
         idList += (idList.empty() ? "?" : ", ?") + std::to_string(params.size());
     }
-    // For each currency the period holding `from` (or the last before it, which the
-    // outer condition drops) and then those beginning inside the range.
+    // For each currency, from the first day of the period holding `from` (found by a
+    // step down the index) to `to`: a range of the index, never the history before.
     const std::string sql =
         "SELECT e.FCyTo AS FCyTo, e.FBegDate AS FBegDate, e.FEndDate AS FEndDate, e.FChkUserID AS FChkUserID"
-        " FROM t_ExchangeRateEntry e JOIN t_ExchangeRate h ON h.FID = e.FID AND h.FIsNativeRate <> 1"
-        " WHERE e.FExchangeRateType = ?1 AND e.FDeleted = 0 AND e.FCyTo IN (" + idList + ")"
-        " AND e.FBegDate > ?2 AND e.FBegDate <= ?3"
-        " UNION ALL"
-        " SELECT e.FCyTo, e.FBegDate, e.FEndDate, e.FChkUserID FROM t_ExchangeRateEntry e"
-        " WHERE e.FEndDate >= ?2 AND e.FID IN (SELECT (SELECT p.FID FROM t_ExchangeRateEntry p"
-        "   JOIN t_ExchangeRate ph ON ph.FID = p.FID AND ph.FIsNativeRate <> 1"
-        "   WHERE p.FExchangeRateType = ?1 AND p.FCyTo = c.FCurrencyID AND p.FDeleted = 0 AND p.FBegDate <= ?2"
-        "   ORDER BY p.FBegDate DESC LIMIT 1)"
-        "  FROM t_Currency c WHERE c.FCurrencyID IN (" + idList + "))"
-        " ORDER BY 1, 2";
+        " FROM t_Currency c JOIN t_ExchangeRateEntry e"
+        " ON e.FExchangeRateType = ?1 AND e.FCyTo = c.FCurrencyID AND e.FDeleted = 0 AND e.FBegDate <= ?3"
+        " AND e.FBegDate >= COALESCE((SELECT MAX(p.FBegDate) FROM t_ExchangeRateEntry p"
+        "   WHERE p.FExchangeRateType = ?1 AND p.FCyTo = c.FCurrencyID AND p.FDeleted = 0 AND p.FBegDate <= ?2), ?2)"
+        " WHERE c.FCurrencyID IN (" + idList + ") AND e.FEndDate >= ?2"
+        " ORDER BY e.FCyTo, e.FBegDate";
     auto rows = db.Query(sql, params);
     std::vector<CoveredPeriod> periods;
     for (; !rows->IsEOF(); rows->MoveNext()) {

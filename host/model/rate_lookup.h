@@ -1,8 +1,9 @@
 // Which rate of a type and currency is valid on a day, and which days of a range
 // have none. A rate is valid on every day of its period, both ends included, unless
-// it is disabled (FDeleted = 1); native-rate rows are no rate records and never
-// answer. Nothing here falls back to an older, a later or a made-up rate: "none" is
-// an answer of its own.
+// it is disabled (FDeleted = 1). Every stored entry counts, a native rate's too: the
+// database lets no other rate share its period, so leaving it out would report a day
+// as empty that no rate can be added to. Nothing here falls back to an older, a
+// later or a made-up rate: "none" is an answer of its own.
 //
 // The stored periods of one type and currency never overlap, so ordered by their
 // first day their last days rise too: the only period that can hold a day is the
@@ -20,7 +21,8 @@
 namespace hub {
 
 // The rate valid on `day`, or, when there is none, the nearest enabled periods
-// before and after it (either may be missing). One statement.
+// before and after it (either may be missing). One statement when a rate is valid,
+// two when none is.
 struct RateOnDayRows {
     std::optional<tolm::ExRatePeriod> valid;
     std::optional<tolm::ExRatePeriod> before;
@@ -36,9 +38,8 @@ struct CoveredPeriod {
     bool audited = false;
 };
 
-// The enabled periods of the type that meet [from, to], for each of the currencies,
-// ordered by currency and first day. One statement: the period holding `from` and
-// those beginning after it up to `to`, never the history before.
+// The enabled periods of the type that meet [from, to], for each of the currencies
+// (ids of t_Currency), ordered by currency and first day. One statement.
 std::vector<CoveredPeriod> PeriodsMeeting(Database& db, int32_t typeId, const std::vector<int32_t>& currencyIds,
                                           tolm::DateTime from, tolm::DateTime to);
 

@@ -122,7 +122,6 @@ struct ExRatePeriod {
     DateTime begin{};
     DateTime end{};
     int32_t auditorId = 0;  // 0 while not audited
-    std::string auditorName;
 };
 
 // Consecutive days, the first and the last included.

@@ -51,7 +51,7 @@ TEST_F(TolmLookup, RateAtAnswersTheValidRateOrExitsOneSayingWhy) {
     };
     const Case cases[] = {
         {{"--date", "2024-03-31"}, 0, "01.USD.20240301"},
-        {{"--date", "2024-03-05", "--audited"}, 0, "audited by administrator"},
+        {{"--date", "2024-03-05", "--audited"}, 0, "  audited\n"},
         {{"--date", "2024-04-01"},
          1,
          "No rate of exchange rate type 1 is valid for USD on 2024-04-01 (nearest before: 2024-03-01 to "

@@ -88,7 +88,7 @@ TEST_P(RateLookup, TheRateValidOnADayOrTheNearestPeriodsAroundIt) {
     const RateOnDayRows march = FindRateOnDay(*m_db, Type, Usd, March(5));
     EXPECT_EQ(march.valid->begin, March(1));
     EXPECT_EQ(march.valid->end, March(31));
-    EXPECT_EQ(march.valid->auditorName, "administrator");
+    EXPECT_EQ(march.valid->auditorId, 1);
 }
 
 TEST_P(RateLookup, CoverageNamesTheDaysWithoutARateAndThoseOnlyUnauditedRatesHold) {

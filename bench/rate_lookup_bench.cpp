@@ -46,14 +46,15 @@ std::shared_ptr<hub::Database> Company() {
         const std::string numbers =
             "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(Rates - 1) + ") ";
         company->Execute(numbers +
-                         "INSERT INTO t_ExchangeRate (FID, FLevels, FParentID) SELECT 100000 + i, 2, 1000 + i / 100000 FROM n");
+                         "INSERT INTO t_ExchangeRate (FID, FLevels, FParentID, FDeleted)"
+                         " SELECT 100000 + i, 2, 1000 + i / 100000, CASE WHEN i % 10 = 9 THEN 1 ELSE 0 END FROM n");
         company->Execute(numbers +
                          "INSERT INTO t_ExchangeRateEntry (FID, FCyTo, FExchangeRateType, FExchangeRate, FReverseExRate,"
-                         " FBegDate, FEndDate, FChkUserID, FDeleted)"
+                         " FBegDate, FEndDate, FChkUserID)"
                          " SELECT 100000 + i, 2 + i / 1000 % 100, 1000 + i / 100000, 7.1, 1 / 7.1,"
                          " date('1940-01-01', '+' || (i % 1000) || ' months'),"
                          " date('1940-01-01', '+' || (i % 1000 + 1) || ' months', '-1 day'),"
-                         " CASE WHEN i % 3 = 0 THEN 0 ELSE 1 END, CASE WHEN i % 10 = 9 THEN 1 ELSE 0 END FROM n");
+                         " CASE WHEN i % 3 = 0 THEN 0 ELSE 1 END FROM n");
         tx.Commit();
         company->Execute("ANALYZE");
         return company;
@@ -108,7 +109,7 @@ void BM_Coverage_Baseline_PeriodsOfTheYear(benchmark::State& state) {
     auto db = Company();
     std::string sql =
         "SELECT FCyTo, FBegDate, FEndDate, FChkUserID FROM t_ExchangeRateEntry"
-        " WHERE FExchangeRateType = ?1 AND FDeleted = 0 AND FBegDate >= ?2 AND FBegDate <= ?3 AND FCyTo IN (";
+        " WHERE FExchangeRateType = ?1 AND FBegDate >= ?2 AND FBegDate <= ?3 AND FCyTo IN (";
     hub::Params params{tolm::Variant(tolm::FirstUserTypeId + 5), tolm::Variant(tolm::MakeDate(1980, 1, 1)),
                        tolm::Variant(tolm::MakeDate(1980, 12, 31))};
     for (int32_t id : CoveredIds()) {

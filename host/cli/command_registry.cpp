@@ -3,7 +3,9 @@
 namespace hub::cli {
 
 void AddInspectionCommands(CommandSet& commands) {
-    AddWindowCommands(commands, {{"types", "The list of exchange-rate types", nullptr, &OpenTypeListForInspection}});
+    std::vector<InspectedWindow> windows = RateListInspectedWindows();
+    windows.push_back({"types", "The list of exchange-rate types", nullptr, &OpenTypeListForInspection});
+    AddWindowCommands(commands, std::move(windows));
 }
 
 void AddAllCommands(CommandSet& commands) {

@@ -5,6 +5,9 @@
 #include "cli/command_set.h"
 #include "cli/window_commands.h"
 
+#include <utility>
+#include <vector>
+
 namespace hub::cli {
 
 // register, unregister, classes
@@ -12,10 +15,22 @@ void AddClassCommands(CommandSet& commands);
 
 // init
 void AddCompanyCommands(CommandSet& commands);
-// rate new, rate modify, rate show, rates
+// The subcommands of `rate`, each with its own action; the files that own them add
+// them to the one parser.
+struct RateSubcommands {
+    CLI::App* parent = nullptr;
+    std::vector<std::pair<CLI::App*, CommandAction>> list;
+    void Add(CLI::App* sub, CommandAction action) { list.emplace_back(sub, std::move(action)); }
+};
+
+// rate new, rate modify, rate show (and those of AddRateListCommands)
 void AddRateCommands(CommandSet& commands);
 // rate at, coverage (after the rate commands: `at` joins `rate`)
 void AddLookupCommands(CommandSet& commands);
+// rates, rate audit / unaudit / delete / disable / enable, option same-user
+void AddRateListCommands(CommandSet& commands, RateSubcommands& rate);
+// The exchange-rate list and editor, for menu and help.
+std::vector<InspectedWindow> RateListInspectedWindows();
 // type new, type modify, type delete, types
 void AddTypeCommands(CommandSet& commands);
 // log

@@ -55,7 +55,7 @@ CommandContext::CommandContext(GlobalOptions options, std::ostream& out, std::os
         *echo << "\n";
     });
     m_runtime = std::make_unique<Runtime>(RuntimeOptions{m_options.database, m_options.user, m_options.language,
-                                                         m_options.registry, m_platform});
+                                                         m_options.registry, m_platform, {}});
 }
 
 CommandContext::~CommandContext() = default;

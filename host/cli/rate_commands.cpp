@@ -1,4 +1,4 @@
-// rate new, rate modify, rate show, rates: exchange rates as an accountant keeps them.
+// rate new, rate modify, rate show: one exchange rate as an accountant keeps it.
 //
 // New and modified rates go through the host's rate editor with the plug-in's editor
 // class attached, exactly as at the screen: the fields are typed in, Save is pressed,
@@ -124,34 +124,6 @@ int ModifyRate(CommandContext& context, const RateInput& input) {
     return EditAndSave(context, BillWindow::ForRate(session, input.rateId, RateListFilter(typeId)), input);
 }
 
-int ListRates(CommandContext& context, const CLI::Option* typeOption, int32_t typeId) {
-    RequireRight(context, rights::BaseDataSubsystem, rights::BaseDataObject, rights::View, "用户 %1 无权查看汇率。");
-    RateList list(context.OpenSession());
-    list.ShowType(typeOption->count() > 0 ? std::optional<int32_t>(typeId) : std::nullopt);
-
-    if (context.Json()) {
-        nlohmann::ordered_json rows = nlohmann::ordered_json::array();
-        for (const RateListRow& row : list.Rows()) rows.push_back(RateJson(row));
-        PrintJson(context.Out(), rows);
-        return 0;
-    }
-    const std::string& language = context.Language();
-    if (list.Rows().empty()) {
-        context.Out() << Translate(language, "没有汇率。") << "\n";
-        return 0;
-    }
-    std::vector<std::vector<std::string>> table{{Translate(language, "内码"), Translate(language, "代码"),
-                                                 Translate(language, "币别"), Translate(language, "汇率"),
-                                                 Translate(language, "反向汇率"), Translate(language, "生效日期"),
-                                                 Translate(language, "失效日期"), Translate(language, "审核人")}};
-    for (const RateListRow& row : list.Rows()) {
-        table.push_back({std::to_string(row.id), row.number, row.currency, row.rate, row.reverseRate, row.begin, row.end,
-                         row.auditor});
-    }
-    PrintTable(context.Out(), table);
-    return 0;
-}
-
 void AddRateInputOptions(CLI::App& command, RateInput& input, bool required) {
     input.currencyOption = command.add_option("--currency", input.currency, "The currency's code, such as USD");
     input.rateOption = command.add_option("--rate", input.rate, "Units of the home currency per unit of the currency");
@@ -170,40 +142,41 @@ void AddRateCommands(CommandSet& commands) {
     auto newInput = std::make_shared<RateInput>();
     auto modifyInput = std::make_shared<RateInput>();
     auto showId = std::make_shared<int32_t>(0);
-    auto subcommands = std::make_shared<std::vector<CLI::App*>>();
+    auto subcommands = std::make_shared<RateSubcommands>();
 
-    CLI::App& rate = commands.Add("rate", "Add, modify or show one exchange rate", [=](CommandContext& context) {
-        if ((*subcommands)[0]->parsed()) return NewRate(context, *newInput);
-        if ((*subcommands)[1]->parsed()) return ModifyRate(context, *modifyInput);
-        RequireRight(context, rights::BaseDataSubsystem, rights::BaseDataObject, rights::View,
-                     "用户 %1 无权查看汇率。");
-        ShowRate(context, *showId, nullptr);
+    CLI::App& rate = commands.Add("rate", "Add, modify, show, audit or delete exchange rates", [=](CommandContext& context) {
+        for (const auto& [parser, action] : subcommands->list) {
+            if (parser->parsed()) return action(context);
+        }
         return 0;
     });
     rate.require_subcommand(1);
     rate.fallthrough();
+    subcommands->parent = &rate;
 
     CLI::App* add = rate.add_subcommand("new", "Add a rate through the exchange-rate editor");
     add->fallthrough();
     add->add_option("--type", newInput->typeId, "The id of the exchange-rate type")->required();
     AddRateInputOptions(*add, *newInput, true);
+    subcommands->Add(add, [=](CommandContext& context) { return NewRate(context, *newInput); });
 
     CLI::App* modify = rate.add_subcommand("modify", "Change a rate through the exchange-rate editor");
     modify->fallthrough();
     modify->add_option("ID", modifyInput->rateId, "The rate's id")->required();
     AddRateInputOptions(*modify, *modifyInput, false);
+    subcommands->Add(modify, [=](CommandContext& context) { return ModifyRate(context, *modifyInput); });
 
     CLI::App* show = rate.add_subcommand("show", "Show one rate");
     show->fallthrough();
     show->add_option("ID", *showId, "The rate's id")->required();
-    *subcommands = {add, modify, show};
-
-    auto listType = std::make_shared<int32_t>(0);
-    auto typeOption = std::make_shared<CLI::Option*>(nullptr);
-    CLI::App& rates = commands.Add("rates", "List the exchange rates", [=](CommandContext& context) {
-        return ListRates(context, *typeOption, *listType);
+    subcommands->Add(show, [=](CommandContext& context) {
+        RequireRight(context, rights::BaseDataSubsystem, rights::BaseDataObject, rights::View,
+                     "用户 %1 无权查看汇率。");
+        ShowRate(context, *showId, nullptr);
+        return 0;
     });
-    *typeOption = rates.add_option("--type", *listType, "Only the rates of this exchange-rate type (its id)");
+
+    AddRateListCommands(commands, *subcommands);
 }
 
 }  // namespace hub::cli

@@ -99,7 +99,7 @@ const std::shared_ptr<Session>& Runtime::LogIn(std::shared_ptr<Database> company
     LogOut();
     std::shared_ptr<Session> session = Login(std::move(company), user, language);
     RegisterServices(session);
-    RegisterWindowComponents(session);
+    RegisterWindowComponents(session, m_options.windows);
     m_session = std::move(session);
     return m_session;
 }

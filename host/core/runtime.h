@@ -28,6 +28,7 @@
 #include "db/database.h"
 #include "services/session.h"
 #include "tolm/platform.h"
+#include "windows/class_lookup.h"
 
 namespace hub {
 
@@ -48,6 +49,8 @@ struct RuntimeOptions {
     // The platform installed for the runtime's life; the one installed before is put
     // back at the end. None leaves the platform as it is.
     std::shared_ptr<tolm::IPlatform> platform;
+    // How the front end shows the windows that the class window opens.
+    WindowPresenter windows;
 };
 
 class Runtime {

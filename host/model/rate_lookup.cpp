@@ -14,10 +14,11 @@ using std::chrono::days;
 
 tolm::DateTime DayOf(tolm::DateTime moment) { return std::chrono::floor<days>(moment); }
 
-// The enabled periods of one type and currency; ?1 the type, ?2 the currency.
+// The enabled periods of one type and currency; ?1 the type, ?2 the currency. A rate
+// is disabled on its header row.
 constexpr const char* EnabledPeriods =
-    " FROM t_ExchangeRateEntry e"
-    " WHERE e.FExchangeRateType = ?1 AND e.FCyTo = ?2 AND e.FDeleted = 0";
+    " FROM t_ExchangeRateEntry e JOIN t_ExchangeRate h ON h.FID = e.FID AND h.FDeleted = 0"
+    " WHERE e.FExchangeRateType = ?1 AND e.FCyTo = ?2";
 
 constexpr const char* PeriodColumns =
     "SELECT e.FID AS FID, e.FNumber AS FNumber, e.FExchangeRate AS FExchangeRate,"
@@ -77,9 +78,12 @@ std::vector<CoveredPeriod> PeriodsMeeting(Database& db, int32_t typeId, const st
     const std::string sql =
         "SELECT e.FCyTo AS FCyTo, e.FBegDate AS FBegDate, e.FEndDate AS FEndDate, e.FChkUserID AS FChkUserID"
         " FROM t_Currency c JOIN t_ExchangeRateEntry e"
-        " ON e.FExchangeRateType = ?1 AND e.FCyTo = c.FCurrencyID AND e.FDeleted = 0 AND e.FBegDate <= ?3"
-        " AND e.FBegDate >= COALESCE((SELECT MAX(p.FBegDate) FROM t_ExchangeRateEntry p"
-        "   WHERE p.FExchangeRateType = ?1 AND p.FCyTo = c.FCurrencyID AND p.FDeleted = 0 AND p.FBegDate <= ?2), ?2)"
+        " ON e.FExchangeRateType = ?1 AND e.FCyTo = c.FCurrencyID AND e.FBegDate <= ?3"
+        " AND e.FBegDate >= COALESCE((SELECT p.FBegDate FROM t_ExchangeRateEntry p"
+        "   JOIN t_ExchangeRate ph ON ph.FID = p.FID AND ph.FDeleted = 0"
+        "   WHERE p.FExchangeRateType = ?1 AND p.FCyTo = c.FCurrencyID AND p.FBegDate <= ?2"
+        "   ORDER BY p.FBegDate DESC LIMIT 1), ?2)"
+        " JOIN t_ExchangeRate h ON h.FID = e.FID AND h.FDeleted = 0"
         " WHERE c.FCurrencyID IN (" + idList + ") AND e.FEndDate >= ?2"
         " ORDER BY e.FCyTo, e.FBegDate";
     auto rows = db.Query(sql, params);

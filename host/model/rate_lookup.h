@@ -1,14 +1,14 @@
 // Which rate of a type and currency is valid on a day, and which days of a range
 // have none. A rate is valid on every day of its period, both ends included, unless
-// it is disabled (FDeleted = 1). Every stored entry counts, a native rate's too: the
+// it is disabled (its header row's FDeleted = 1). Every stored entry counts, a native rate's too: the
 // database lets no other rate share its period, so leaving it out would report a day
 // as empty that no rate can be added to. Nothing here falls back to an older, a
 // later or a made-up rate: "none" is an answer of its own.
 //
 // The stored periods of one type and currency never overlap, so ordered by their
 // first day their last days rise too: the only period that can hold a day is the
-// last to begin on or before it. Every read is one step down the enabled-period
-// index (ix_ExchangeRateEntry_Valid), however long a currency's history is.
+// last to begin on or before it. Every read is one step down the period index
+// (ix_ExchangeRateEntry_Period), however long a currency's history is.
 #pragma once
 
 #include <cstdint>

@@ -2,8 +2,10 @@
 
 #include <limits>
 
+#include "db/dialect_bridge.h"
 #include "tolm/base_data.h"
 #include "tolm/host_error.h"
+#include "tolm/text.h"
 
 namespace hub {
 
@@ -108,6 +110,42 @@ std::shared_ptr<tolm::MemoryRecordset> RateRows(Database& db, std::optional<int3
     const char* order = " ORDER BY t.FNumber, c.FNumber, e.FBegDate, e.FID";
     if (!typeId) return db.Query(std::string(RateQuery) + order);
     return db.Query(std::string(RateQuery) + " WHERE e.FExchangeRateType = ?1" + order, {Variant(*typeId)});
+}
+
+std::shared_ptr<tolm::MemoryRecordset> ListRateRows(Database& db, int32_t typeId, const std::string& condition,
+                                                    const std::string& sort) {
+    std::string sql =
+        "SELECT t_ExchangeRate.FID, t_ExchangeRate.FNumber, t_ExchangeRate.FName, t_ExchangeRateEntry.FCyTo,"
+        " t_ExchangeRateEntry.FExchangeRate, t_ExchangeRateEntry.FReverseExRate, t_ExchangeRateEntry.FBegDate,"
+        " t_ExchangeRateEntry.FEndDate, t_ExchangeRateEntry.FChkUserID, t_ExchangeRate.FDeleted,"
+        " c.FNumber AS FCurrencyNumber, u.FName AS FAuditorName"
+        " FROM t_ExchangeRate INNER JOIN t_ExchangeRateEntry ON t_ExchangeRateEntry.FID = t_ExchangeRate.FID"
+        " LEFT JOIN t_Currency c ON c.FCurrencyID = t_ExchangeRateEntry.FCyTo"
+        " LEFT JOIN t_User u ON u.FUserID = t_ExchangeRateEntry.FChkUserID AND t_ExchangeRateEntry.FChkUserID <> 0"
+        " WHERE t_ExchangeRate.FLevels = 2 AND t_ExchangeRate.FParentID = " + std::to_string(typeId);
+    if (!tolm::text::IsBlank(condition)) sql += " AND (" + condition + "\n)";
+    sql += " ORDER BY ";
+    if (!tolm::text::IsBlank(sort)) sql += sort + ", ";
+    sql += "t_ExchangeRate.FID";
+    return db.Query(TranslateStatement(sql, db.SqlDialect()));
+}
+
+bool DeleteUnauditedRate(Database& db, int32_t rateId) {
+    Transaction transaction(db);
+    if (db.Execute("DELETE FROM t_ExchangeRateEntry WHERE FID = ?1 AND FChkUserID = 0", {Variant(rateId)}) == 0 ||
+        db.Execute("DELETE FROM t_ExchangeRate WHERE FID = ?1 AND FLevels = 2", {Variant(rateId)}) == 0) {
+        return false;
+    }
+    transaction.Commit();
+    return true;
+}
+
+bool SetRateDisabled(Database& db, int32_t rateId, bool disabled) {
+    const char* sql = disabled
+                          ? "UPDATE t_ExchangeRate SET FDeleted = 1 WHERE FID = ?1 AND FLevels = 2 AND EXISTS"
+                            " (SELECT 1 FROM t_ExchangeRateEntry e WHERE e.FID = ?1 AND e.FChkUserID = 0)"
+                          : "UPDATE t_ExchangeRate SET FDeleted = 0 WHERE FID = ?1 AND FLevels = 2";
+    return db.Execute(sql, {Variant(rateId)}) > 0;
 }
 
 bool RateOverlaps(Database& db, int32_t typeId, int32_t currencyId, tolm::DateTime begin, tolm::DateTime end,

@@ -71,6 +71,22 @@ std::shared_ptr<tolm::MemoryRecordset> RateRow(Database& db, int32_t rateId);
 // FTypeDigits and FAuditorName.
 std::shared_ptr<tolm::MemoryRecordset> RateRows(Database& db, std::optional<int32_t> typeId = std::nullopt);
 
+// The rows of the exchange-rate list of one type: the two tables joined under their
+// own names, so that `condition` and `sort` (SQL text of the list's attached class,
+// run through the dialect bridge) name their columns as "t_ExchangeRate.F..." and
+// "t_ExchangeRateEntry.F...". An empty condition or sort adds nothing. Columns:
+// FID, FNumber, FName, FCyTo, FExchangeRate, FReverseExRate, FBegDate, FEndDate,
+// FChkUserID, FDeleted, and beside them FCurrencyNumber and FAuditorName.
+std::shared_ptr<tolm::MemoryRecordset> ListRateRows(Database& db, int32_t typeId, const std::string& condition,
+                                                    const std::string& sort);
+
+// Deletes the rate (header and entry). False, with nothing changed, when it is
+// audited or does not exist.
+bool DeleteUnauditedRate(Database& db, int32_t rateId);
+// Marks the rate disabled or in use again. False, with nothing changed, when a
+// rate to disable is audited or the rate does not exist.
+bool SetRateDisabled(Database& db, int32_t rateId, bool disabled);
+
 // Whether another rate of the type and currency (not `exceptId`) is valid on a day
 // between `begin` and `end`, both included.
 bool RateOverlaps(Database& db, int32_t typeId, int32_t currencyId, tolm::DateTime begin, tolm::DateTime end,

@@ -4,6 +4,7 @@
 #include "tolm/base_data.h"
 #include "tolm/host_error.h"
 #include "tolm/registry.h"
+#include "windows/rate_list_window.h"
 
 namespace hub {
 
@@ -11,14 +12,22 @@ namespace {
 constexpr const char* Source = "HubClassLookup.BaseClassLookUp";
 }  // namespace
 
-ClassLookup::ClassLookup(std::shared_ptr<Session> session) : m_session(std::move(session)) {
+ClassLookup::ClassLookup(std::shared_ptr<Session> session, WindowPresenter presenter)
+    : m_session(std::move(session)), m_presenter(std::move(presenter)) {
     if (!m_session) throw tolm::HostError(tolm::err::ObjectNotSet, "The class window needs a logged-in session", Source);
 }
 
 void ClassLookup::Show() {
     const std::string& language = m_session->Language();
     if (m_classTypeId == tolm::ExchangeRateClassTypeId && m_showType == ShowTypeList) {
-        throw tolm::HostError(tolm::err::NotSupported, Translate(language, "汇率列表窗口暂未提供，无法打开。"), Source);
+        const auto window = RateListWindow::Create(m_session);
+        window->Open();
+        struct CloseOnExit {
+            RateListWindow& window;
+            ~CloseOnExit() { window.Close(); }
+        } closeOnExit{*window};
+        if (m_presenter.showRateList) m_presenter.showRateList(*window);
+        return;
     }
     throw tolm::HostError(tolm::err::Refused,
                           TranslateFormat(language, "类别%1没有可以打开的窗口（显示方式%2）。",
@@ -26,10 +35,10 @@ void ClassLookup::Show() {
                           Source);
 }
 
-void RegisterWindowComponents(std::shared_ptr<Session> session) {
+void RegisterWindowComponents(std::shared_ptr<Session> session, WindowPresenter presenter) {
     if (!session) throw tolm::HostError(tolm::err::ObjectNotSet, "Windows need a logged-in session", Source);
-    tolm::ComponentRegistry::Instance().Register(tolm::classname::ClassLookup, [session]() -> std::shared_ptr<tolm::Object> {
-        return std::make_shared<ClassLookup>(session);
+    tolm::ComponentRegistry::Instance().Register(tolm::classname::ClassLookup, [session, presenter]() -> std::shared_ptr<tolm::Object> {
+        return std::make_shared<ClassLookup>(session, presenter);
     });
 }
 

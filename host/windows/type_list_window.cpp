@@ -8,6 +8,7 @@
 #include "tolm/components.h"
 #include "tolm/registry.h"
 #include "tolm/text.h"
+#include "windows/base_list_parts.h"
 #include "windows/standard_menu_bars.h"
 #include "windows/tool_collection.h"
 #include "windows/window_data_access.h"
@@ -29,48 +30,6 @@ tolm::Variant ColumnValue(const TypeRow& row, const std::string& column) {
     return tolm::Variant(row.remark);
 }
 
-class TypeNode final : public tolm::ITreeNode {
-public:
-    TypeNode(std::string text, std::string key) : m_text(std::move(text)), m_key(std::move(key)) {}
-    std::string Text() const override { return m_text; }
-    std::string Key() const override { return m_key; }
-
-private:
-    std::string m_text;
-    std::string m_key;
-};
-
-// The focused control as the plug-in sees it at the moment it asks.
-class WindowControl final : public tolm::IControl {
-public:
-    WindowControl(std::string typeName, std::shared_ptr<tolm::ITreeNode> selected, bool hasNodes)
-        : m_typeName(std::move(typeName)), m_selected(std::move(selected)), m_hasNodes(hasNodes) {}
-    std::string TypeName() const override { return m_typeName; }
-    std::shared_ptr<tolm::ITreeNode> SelectedItem() const override {
-        if (!m_hasNodes) {
-            throw tolm::HostError(tolm::err::NotSupported, "The " + m_typeName + " has no nodes", Source);
-        }
-        return m_selected;
-    }
-
-private:
-    std::string m_typeName;
-    std::shared_ptr<tolm::ITreeNode> m_selected;
-    bool m_hasNodes;
-};
-
-class TypeListView final : public tolm::IListView {
-public:
-    explicit TypeListView(std::function<void()> reload) : m_reload(std::move(reload)) {}
-    void RefreshClassGroups(bool) override { m_reload(); }
-    void SetExternalCondition(const std::shared_ptr<tolm::Dictionary>& condition) override { m_condition = condition; }
-    std::shared_ptr<tolm::Dictionary> ExternalCondition() const override { return m_condition; }
-
-private:
-    std::function<void()> m_reload;
-    std::shared_ptr<tolm::Dictionary> m_condition = std::make_shared<tolm::Dictionary>();
-};
-
 class TypeTable final : public tolm::ITable {
 public:
     std::shared_ptr<tolm::Dictionary> TableInfo(const std::string& name) const override {
@@ -79,15 +38,6 @@ public:
         for (const char* column : Columns) map->SetItem(column, tolm::Variant(std::string(column)));
         return map;
     }
-};
-
-class RecordField final : public tolm::IRecordField {
-public:
-    explicit RecordField(tolm::Variant value) : m_value(std::move(value)) {}
-    tolm::Variant GetValue(const std::string&, const tolm::Variant&) const override { return m_value; }
-
-private:
-    tolm::Variant m_value;
 };
 
 }  // namespace
@@ -100,10 +50,10 @@ TypeListWindow::TypeListWindow(std::shared_ptr<Session> session)
     : m_session(std::move(session)),
       m_menuBar(BuildStandardMenuBar(StandardMenu::TypeList)),
       m_table(std::make_shared<TypeTable>()),
-      m_events([this](const tolm::HostError& error) { Report(error); }) {
+      m_events(ReportToPerson) {
     if (!m_session) throw tolm::HostError(tolm::err::ObjectNotSet, "The type list needs a logged-in session", Source);
     m_dataAccess = WindowDataAccess(m_session);
-    m_view = std::make_shared<TypeListView>([this] { Reload(); });
+    m_view = std::make_shared<ClassGroupView>([this] { Reload(); });
 }
 
 TypeListWindow::~TypeListWindow() = default;
@@ -131,10 +81,9 @@ std::shared_ptr<tolm::Dictionary> TypeListWindow::SelectedRecords() const {
 }
 
 std::shared_ptr<tolm::IControl> TypeListWindow::ActiveControl() const {
-    if (m_focus == Focus::List) return std::make_shared<WindowControl>("ListView", nullptr, false);
-    std::shared_ptr<tolm::ITreeNode> node;
-    if (const TypeRow* row = SelectedRow()) node = std::make_shared<TypeNode>(NodeText(*row), std::to_string(row->id));
-    return std::make_shared<WindowControl>("TreeView", std::move(node), true);
+    if (m_focus == Focus::List) return ListControl();
+    const TypeRow* row = SelectedRow();
+    return TreeControl(row ? std::make_shared<TreeNode>(NodeText(*row), std::to_string(row->id)) : nullptr);
 }
 
 // ---- what the person does ------------------------------------------------------------------
@@ -179,22 +128,7 @@ void TypeListWindow::Select(int32_t typeId) {
 void TypeListWindow::Click(const std::string& key) {
     RequireOpen();
     // The command as a band shows it; a person clicks what is there.
-    std::shared_ptr<tolm::ITool> tool;
-    for (const auto& band : m_menuBar->Bands()) {
-        const auto& tools = *band->BandTools();
-        for (int32_t index = 1; index <= tools.Count() && !tool; ++index) {
-            if (tolm::text::EqualsNoCase(tools.ItemAt(index)->Key(), key)) tool = tools.ItemAt(index);
-        }
-        if (tool) break;
-    }
-    const std::string& language = m_session->Language();
-    if (!tool) {
-        throw tolm::HostError(tolm::err::ObjectNotFound, TranslateFormat(language, "窗口中没有命令%1。", {key}), Source);
-    }
-    if (!tool->Visible() || !tool->Enabled()) {
-        throw tolm::HostError(tolm::err::Refused, TranslateFormat(language, "命令%1当前不可用。", {tool->Caption()}),
-                              Source);
-    }
+    const std::shared_ptr<tolm::ITool> tool = ClickableTool(*m_menuBar, key, m_session->Language());
     bool cancel = false;
     m_events.Raise("MenuBarClick", [&](tolm::IBaseListEvents& sink) { sink.MenuBarClick(tool, cancel); });
     if (cancel) return;
@@ -212,7 +146,7 @@ std::shared_ptr<tolm::IExRateTypeClass> TypeListWindow::TypeService() {
 
 std::optional<int32_t> TypeListWindow::SelectedOrTell(const char* message) const {
     if (m_selectedId == 0) {
-        Tell(Translate(m_session->Language(), message));
+        TellPerson(Translate(m_session->Language(), message));
         return std::nullopt;
     }
     return m_selectedId;
@@ -220,7 +154,7 @@ std::optional<int32_t> TypeListWindow::SelectedOrTell(const char* message) const
 
 void TypeListWindow::HandleCommand(const std::string& key) {
     using tolm::text::EqualsNoCase;
-    tolm::OnErrorReport([this](const tolm::HostError& error) { Report(error); }, [&] {
+    tolm::OnErrorReport(ReportToPerson, [&] {
         if (EqualsNoCase(key, "mnuFileNewItem")) {
             TypeService()->EditExRateType(0);
             Reload();
@@ -261,18 +195,6 @@ void TypeListWindow::Close() {
     std::shared_ptr<tolm::IBaseListEventsClass> listClass = std::move(m_listClass);
     listClass.reset();
     if (wasOpen) m_changes.Notify({WindowChangeKind::Open, {}});
-}
-
-// ---- messages --------------------------------------------------------------------------------
-
-void TypeListWindow::Report(const tolm::HostError& error) const {
-    tolm::OnErrorSilent([&] {
-        tolm::CreateObject<tolm::IMessageService>(tolm::classname::MessageService)->ReportError(error, {});
-    });
-}
-
-void TypeListWindow::Tell(const std::string& text) const {
-    tolm::OnErrorSilent([&] { tolm::CreateObject<tolm::IMessageService>(tolm::classname::MessageService)->ShowMessage(text); });
 }
 
 }  // namespace hub

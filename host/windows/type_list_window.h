@@ -108,8 +108,6 @@ private:
     std::shared_ptr<tolm::IExRateTypeClass> TypeService();
     // The selected type; tells the person and answers nothing when none is selected.
     std::optional<int32_t> SelectedOrTell(const char* message) const;
-    void Report(const tolm::HostError& error) const;
-    void Tell(const std::string& text) const;
 
     std::shared_ptr<Session> m_session;
     std::shared_ptr<hub::DataAccess> m_dataAccess;

@@ -10,6 +10,8 @@
 namespace qel {
 
 // Resource ids of the tool pictures.
+inline constexpr int32_t PictureAudit = 101;
+inline constexpr int32_t PictureReverseAudit = 102;
 inline constexpr int32_t PictureRateSystem = 103;
 
 struct EmbeddedPicture {

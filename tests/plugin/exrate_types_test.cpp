@@ -15,6 +15,7 @@
 #include "tolm/form.h"
 #include "tolm/platform.h"
 #include "windows/tool.h"
+#include "windows/rate_list_window.h"
 #include "windows/type_list_window.h"
 
 namespace {
@@ -28,7 +29,13 @@ constexpr int32_t CompanyType = 1;  // preset 01 公司汇率, 4 places
 class ExRateTypes : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_host = std::make_unique<qel::test::HostFixture>("administrator", "chs", false, m_dir / "classes.json");
+        // The class window's rate list, as shown: open, and shaped by its own class.
+        hub::WindowPresenter windows{[this](hub::RateListWindow& window) {
+            m_rateListShown = window.IsOpen() && window.Menu()->FindBand("mnuFile")->BandTools()->Count() > 0 &&
+                              window.Menu()->FindBand("mnuFile")->BandTools()->Item("mnuExpExRate") != nullptr;
+        }};
+        m_host = std::make_unique<qel::test::HostFixture>("administrator", "chs", false, m_dir / "classes.json",
+                                                          std::move(windows));
         m_host->Loader().RegisterLibrary(TOLM_PLUGIN_PATH);
         m_list = TypeListWindow::Create(m_host->Session());
         m_list->Open();
@@ -83,6 +90,7 @@ protected:
     hub::test::TempDir m_dir;
     std::unique_ptr<qel::test::HostFixture> m_host;
     std::shared_ptr<TypeListWindow> m_list;
+    bool m_rateListShown = false;
 };
 
 TEST_F(ExRateTypes, NewModeSavesThenStaysOpenClearedForTheNextType) {
@@ -232,7 +240,7 @@ TEST_F(ExRateTypes, DeleteRefusesPresetsAndTypesWithRatesAndAsksFirst) {
     EXPECT_TRUE(Logged("QEL1014002_mnuEditDel", "删除汇率类型[节点名]完成")) << "the tree node's text";
 }
 
-TEST_F(ExRateTypes, TheRateSystemCommandIsShapedAndSaysTheRateListIsNotThereYet) {
+TEST_F(ExRateTypes, TheRateSystemCommandIsShapedAndOpensTheRateList) {
     for (const char* band : {"mnuData", "BandToolBar"}) {
         const auto& tools = *m_list->Menu()->FindBand(band)->BandTools();
         const auto tool = tools.Item("mnuExchangeRateManage");
@@ -246,7 +254,8 @@ TEST_F(ExRateTypes, TheRateSystemCommandIsShapedAndSaysTheRateListIsNotThereYet)
     EXPECT_EQ(m_list->RequestHelp(), 370141);
 
     Click("mnuExchangeRateManage");
-    EXPECT_EQ(LastMessage(), "汇率列表窗口暂未提供，无法打开。");
+    EXPECT_TRUE(m_rateListShown) << "the class window showed the exchange-rate list with its class attached";
+    EXPECT_TRUE(Screen().MessageBoxes().empty());
 }
 
 TEST_F(ExRateTypes, ATypeWithoutAPrecisionLoadsAsSixAndKeepsIt) {

@@ -37,7 +37,7 @@ TEST_F(TolmRates, InitCreatesTheCompanyOnceAndThenFindsItUpToDate) {
     EXPECT_EQ(again.at("schemaVersionBefore"), again.at("schemaVersion"));
     EXPECT_EQ(again.at("addedRates"), 0) << "running it again adds nothing";
     EXPECT_EQ(again.at("rates"), 96);
-    EXPECT_EQ(TolmJson({"rates"}).size(), 96u);
+    EXPECT_EQ(TolmJson({"rates", "--all"}).size(), 96u);
 }
 
 TEST_F(TolmRates, OnlyAnAdministratorSetsUpACompanyInUseAndDemonstrationDataNeedsAnEmptyOne) {
@@ -61,7 +61,7 @@ TEST_F(TolmRates, OnlyAnAdministratorSetsUpACompanyInUseAndDemonstrationDataNeed
         EXPECT_NE(result.err.find(c.refusal), std::string::npos) << result.err;
     }
     EXPECT_EQ(TolmJson({"init"}).at("addedRates"), 0) << "the administrator may run it again";
-    EXPECT_EQ(TolmJson({"rates"}).size(), 96u) << "no refused run added anything";
+    EXPECT_EQ(TolmJson({"rates", "--all"}).size(), 96u) << "no refused run added anything";
 }
 
 TEST_F(TolmRates, WithoutADatabaseEveryCommandButInitSaysToRunInit) {
@@ -102,10 +102,12 @@ TEST_F(TolmRates, ANewRateIsSavedThroughTheEditorAndPrinted) {
     EXPECT_NE(human.out.find("6.8000  (reverse 0.1471)"), std::string::npos) << human.out;
     EXPECT_EQ(human.err, "") << "registered once, it is not registered again";
 
-    json rates = TolmJson({"rates", "--type", "1"});
+    EXPECT_TRUE(TolmJson({"rates", "--type", "1"}).empty()) << "it ended before the current period";
+    json rates = TolmJson({"rates", "--all", "--type", "1"});
     ASSERT_EQ(rates.size(), 1u);
-    EXPECT_EQ(rates[0], rate);
-    EXPECT_TRUE(TolmJson({"rates", "--type", "2"}).empty());
+    EXPECT_EQ(rates[0].at("FID"), rate.at("FID"));
+    EXPECT_EQ(rates[0].at("FExchangeRate"), "6.8000") << "the list shows the type's four places";
+    EXPECT_TRUE(TolmJson({"rates", "--all", "--type", "2"}).empty());
 
     json log = TolmJson({"log"});
     ASSERT_EQ(log.size(), 1u);
@@ -154,7 +156,7 @@ TEST_F(TolmRates, ARefusedSaveExitsWithTheEditorsMessageInTheSessionLanguage) {
 
 TEST_F(TolmRates, ModifyGoesThroughTheEditorWhichLocksAnAuditedRate) {
     Init(true);
-    json rates = TolmJson({"rates", "--type", "1"});
+    json rates = TolmJson({"rates", "--all", "--type", "1"});
     int audited = 0;
     json open;
     for (const auto& rate : rates) {

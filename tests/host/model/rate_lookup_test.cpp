@@ -34,8 +34,7 @@ protected:
         InitCompany(*m_db, false);
         m_march = Store(Usd, Day(3, 1), Day(3, 31), 1);
         m_tenth = Store(Usd, Day(4, 10), Day(4, 10));
-        const int32_t may = Store(Usd, Day(5, 1), Day(5, 31), 1);
-        m_db->Execute("UPDATE t_ExchangeRateEntry SET FDeleted = 1 WHERE FID = ?1", {tolm::Variant(may)});
+        ASSERT_TRUE(SetRateDisabled(*m_db, Store(Usd, Day(5, 1), Day(5, 31)), true));
         m_june = Store(Usd, Day(6, 1), Day(6, 30));
         Store(Eur, Day(4, 1), Day(4, 15));
         Store(Eur, Day(4, 16), Day(4, 30));

@@ -6,11 +6,12 @@
 namespace qel::test {
 
 HostFixture::HostFixture(const std::string& userName, const std::string& language, bool demo,
-                         const std::filesystem::path& registry)
+                         const std::filesystem::path& registry, hub::WindowPresenter windows)
     : m_db(hub::OpenDatabase(":memory:")), m_platform(std::make_shared<hub::HeadlessPlatform>()) {
     hub::InitCompany(*m_db, demo);
     hub::RuntimeOptions options = hub::TestRuntimeOptions(m_platform);
     if (!registry.empty()) options.registry = registry;
+    options.windows = std::move(windows);
     m_runtime = std::make_unique<hub::Runtime>(std::move(options));
     m_session = m_runtime->LogIn(m_db, userName, language);
 }

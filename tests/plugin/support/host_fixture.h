@@ -18,7 +18,8 @@ public:
     // `registry`, when given, is the class registry the host loads plug-in classes
     // through; otherwise one of the test's own that holds nothing.
     explicit HostFixture(const std::string& userName = "administrator", const std::string& language = "chs",
-                         bool demo = false, const std::filesystem::path& registry = {});
+                         bool demo = false, const std::filesystem::path& registry = {},
+                         hub::WindowPresenter windows = {});
     ~HostFixture();
     HostFixture(const HostFixture&) = delete;
     HostFixture& operator=(const HostFixture&) = delete;

@@ -1,0 +1,407 @@
+#include "windows/rate_list_window.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "i18n/catalogue.h"
+#include "model/rate_store.h"
+#include "model/user_store.h"
+#include "tolm/base_data.h"
+#include "tolm/components.h"
+#include "tolm/registry.h"
+#include "tolm/text.h"
+#include "windows/base_list_parts.h"
+#include "windows/rate_display.h"
+#include "windows/standard_menu_bars.h"
+#include "windows/window_data_access.h"
+
+namespace hub {
+namespace {
+
+constexpr const char* Source = "RateListWindow";
+constexpr int16_t KeyF1 = 112;
+// The places of a reverse rate, which no type's precision governs.
+constexpr int32_t ReverseRateDecimals = 6;
+
+// Column name, page, field key (as the rate editor names its fields) and heading.
+const std::vector<RateListColumn> ColumnTable{
+    {"FNumber", "Page1", "FNumber", "代码"},
+    {"FName", "Page1", "FName", "名称"},
+    {"FCyTo", "Page2", "FBase", "币别"},
+    {"FExchangeRate", "Page2", "FExchangeRate", "汇率"},
+    {"FReverseExRate", "Page2", "FReverseExRate", "反向汇率"},
+    {"FBegDate", "Page2", "FBegDate", "生效日期"},
+    {"FEndDate", "Page2", "FEndDate", "失效日期"},
+    {"FChkUserID", "Page2", "FChkUserID", "审核人"},
+    {"FDeleted", "Page1", "FDeleted", "状态"},
+};
+
+class RateTable final : public tolm::ITable {
+public:
+    std::shared_ptr<tolm::Dictionary> TableInfo(const std::string& name) const override {
+        if (name != "Map") throw tolm::HostError(tolm::err::ObjectNotFound, "The table has no information " + name, Source);
+        auto map = std::make_shared<tolm::Dictionary>();
+        map->SetItem("FID", tolm::Variant("FID"));
+        for (const RateListColumn& column : ColumnTable) map->SetItem(column.name, tolm::Variant(column.fieldKey));
+        return map;
+    }
+};
+
+// A number as the list hands it to the class: every digit it holds, so the class's
+// formatting rounds the stored value and not a rounded copy.
+std::string FullNumberText(double value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+std::string DateText(const tolm::Variant& value) {
+    return value.Type() == tolm::VarType::Date ? tolm::FormatDateText(value.ToDate()) : value.ToText();
+}
+
+}  // namespace
+
+const std::vector<RateListColumn>& RateListWindow::Columns() { return ColumnTable; }
+
+std::shared_ptr<RateListWindow> RateListWindow::Create(std::shared_ptr<Session> session,
+                                                       std::shared_ptr<hub::MenuBar> menuBar) {
+    return std::shared_ptr<RateListWindow>(new RateListWindow(std::move(session), std::move(menuBar)));
+}
+
+RateListWindow::RateListWindow(std::shared_ptr<Session> session, std::shared_ptr<hub::MenuBar> menuBar)
+    : m_session(std::move(session)),
+      m_menuBar(menuBar ? std::move(menuBar) : BuildStandardMenuBar(StandardMenu::RateList)),
+      m_table(std::make_shared<RateTable>()),
+      m_events(ReportToPerson) {
+    if (!m_session) throw tolm::HostError(tolm::err::ObjectNotSet, "The rate list needs a logged-in session", Source);
+    m_dataAccess = WindowDataAccess(m_session);
+    m_view = std::make_shared<ClassGroupView>([this] { Refresh(); });
+}
+
+RateListWindow::~RateListWindow() = default;
+
+std::string RateListWindow::FilterText() const { return RateListFilter(m_typeId); }
+
+// ---- what the class reads ------------------------------------------------------------------
+
+std::shared_ptr<tolm::Dictionary> RateListWindow::SelectedRecords() const {
+    auto records = std::make_shared<tolm::Dictionary>();
+    for (int32_t id : m_selection) {
+        auto row = std::find_if(m_rows.begin(), m_rows.end(), [&](const RateListWindowRow& r) { return r.id == id; });
+        if (row == m_rows.end()) continue;
+        auto page1 = std::make_shared<tolm::Dictionary>();
+        auto page2 = std::make_shared<tolm::Dictionary>();
+        page1->SetItem("FID", tolm::Variant(std::make_shared<RecordField>(tolm::Variant(id))));
+        for (size_t i = 0; i < ColumnTable.size(); ++i) {
+            auto& page = std::string_view(ColumnTable[i].page) == "Page1" ? page1 : page2;
+            page->SetItem(ColumnTable[i].fieldKey, tolm::Variant(std::make_shared<RecordField>(row->stored[i])));
+        }
+        auto record = std::make_shared<tolm::Dictionary>();
+        record->SetItem("Page1", tolm::Variant(page1));
+        record->SetItem("Page2", tolm::Variant(page2));
+        records->SetItem(std::to_string(id), tolm::Variant(record));
+    }
+    return records;
+}
+
+std::shared_ptr<tolm::IControl> RateListWindow::ActiveControl() const {
+    if (m_focus == Focus::List) return ListControl();
+    auto type = std::find_if(m_types.begin(), m_types.end(), [&](const TypeRow& row) { return row.id == m_typeId; });
+    return TreeControl(type == m_types.end() ? nullptr
+                                             : std::make_shared<TreeNode>(type->name, std::to_string(type->id)));
+}
+
+// ---- reading -------------------------------------------------------------------------------
+
+void RateListWindow::LoadTypes() {
+    m_types = ListTypes(*m_session->Db());
+    if (std::none_of(m_types.begin(), m_types.end(), [&](const TypeRow& row) { return row.id == m_typeId; })) {
+        m_typeId = 0;
+    }
+}
+
+void RateListWindow::LoadRows() {
+    std::vector<RateListWindowRow> rows;
+    if (m_typeId != 0) {
+        const tolm::Variant condition = tolm::Deref(tolm::Deref(m_view).ExternalCondition()).GetValue("FFilter", {});
+        auto records = ListRateRows(*m_session->Db(), m_typeId, condition.ToText(), m_sortText);
+        const std::string& language = m_session->Language();
+        const std::string disabledText = Translate(language, "禁用");
+        // One head per column for every row: the class reads only its "FColName".
+        std::vector<std::shared_ptr<tolm::Dictionary>> heads;
+        for (const RateListColumn& column : ColumnTable) {
+            heads.push_back(std::make_shared<tolm::Dictionary>());
+            heads.back()->SetItem("FColName", tolm::Variant(column.name));
+        }
+        auto rowData = std::make_shared<tolm::Dictionary>();
+        int32_t rowNumber = 0;
+        for (; !records->IsEOF(); records->MoveNext()) {
+            RateListWindowRow row;
+            row.id = records->Field("FID").ToLong();
+            ++rowNumber;
+            for (size_t i = 0; i < ColumnTable.size(); ++i) {
+                const std::string name = ColumnTable[i].name;
+                tolm::Variant value = records->Field(name);
+                std::string text;
+                if (value.IsNull() || value.IsEmpty()) {
+                } else if (name == "FExchangeRate") {
+                    text = FullNumberText(value.ToDouble());
+                } else if (name == "FReverseExRate") {
+                    text = RateDisplayText(value.ToDouble(), ReverseRateDecimals);
+                } else if (name == "FBegDate" || name == "FEndDate") {
+                    text = DateText(value);
+                } else if (name == "FCyTo") {
+                    text = records->Field("FCurrencyNumber").ToText();
+                } else if (name == "FChkUserID") {
+                    if (value.ToLong() != 0) {
+                        text = records->Field("FAuditorName").ToText();
+                        if (text.empty()) text = TranslateFormat(language, "用户%1", {value});
+                    }
+                } else if (name == "FDeleted") {
+                    if (value.ToLong() != 0) text = disabledText;
+                } else {
+                    text = value.ToText();
+                }
+                rowData->SetItem(name, value);
+                row.stored.push_back(std::move(value));
+                row.cells.push_back(std::move(text));
+            }
+            for (size_t i = 0; i < ColumnTable.size(); ++i) {
+                tolm::Variant cell(row.cells[i]);
+                bool continueRaise = false;
+                m_events.Raise("ListFillRow", [&](tolm::IBaseListEvents& sink) {
+                    sink.ListFillRow(rowNumber, rowData, heads[i], cell, 0, continueRaise);
+                });
+                row.cells[i] = cell.ToText();
+            }
+            rows.push_back(std::move(row));
+        }
+    }
+    m_rows = std::move(rows);
+    std::erase_if(m_selection, [&](int32_t id) {
+        return std::none_of(m_rows.begin(), m_rows.end(), [&](const RateListWindowRow& row) { return row.id == id; });
+    });
+    m_currentId = m_selection.empty() ? 0 : m_selection.front();
+    m_changes.Notify({WindowChangeKind::Rows, {}});
+}
+
+void RateListWindow::RefreshList() {
+    LoadRows();
+    m_events.Raise("RefreshList", [](tolm::IBaseListEvents& sink) { sink.RefreshList(); });
+}
+
+void RateListWindow::Refresh() {
+    LoadTypes();
+    RefreshList();
+}
+
+// ---- what the person does ------------------------------------------------------------------
+
+void RateListWindow::RequireOpen() const {
+    if (!m_open) {
+        throw tolm::HostError(tolm::err::InvalidProcedureCall,
+                              m_closed ? "The rate list is closed" : "The rate list is not open", Source);
+    }
+}
+
+void RateListWindow::Open(const std::string& listClass) {
+    if (m_open || m_closed) {
+        throw tolm::HostError(tolm::err::InvalidProcedureCall,
+                              m_open ? "The rate list is already open" : "A closed rate list cannot be opened again",
+                              Source);
+    }
+    LoadTypes();
+    m_listClass = tolm::CreateObject<tolm::IBaseListEventsClass>(listClass);
+    m_open = true;
+    m_changes.Notify({WindowChangeKind::Open, {}});
+    m_events.Attach("Show", [&] { m_listClass->Show(shared_from_this()); });
+    m_events.Raise("MenuBarInitialize", [&](tolm::IBaseListEvents& sink) { sink.MenuBarInitialize(m_menuBar); });
+    RefreshList();
+}
+
+void RateListWindow::SelectType(int32_t typeId) {
+    RequireOpen();
+    if (typeId != 0 &&
+        std::none_of(m_types.begin(), m_types.end(), [&](const TypeRow& row) { return row.id == typeId; })) {
+        throw tolm::HostError(tolm::err::ObjectNotFound,
+                              TranslateFormat(m_session->Language(), "汇率类型%1不存在。", {typeId}), Source);
+    }
+    m_typeId = typeId;
+    m_focus = Focus::Tree;
+    m_selection.clear();
+    RefreshList();
+}
+
+void RateListWindow::SelectRates(const std::vector<int32_t>& rateIds) {
+    RequireOpen();
+    for (int32_t id : rateIds) {
+        if (std::none_of(m_rows.begin(), m_rows.end(), [&](const RateListWindowRow& row) { return row.id == id; })) {
+            throw tolm::HostError(tolm::err::ObjectNotFound,
+                                  TranslateFormat(m_session->Language(), "列表中没有内码为%1的汇率。", {id}), Source);
+        }
+    }
+    m_selection.clear();
+    for (int32_t id : rateIds) {
+        if (std::find(m_selection.begin(), m_selection.end(), id) == m_selection.end()) m_selection.push_back(id);
+    }
+    m_currentId = m_selection.empty() ? 0 : m_selection.front();
+    m_focus = Focus::List;
+}
+
+void RateListWindow::Click(const std::string& key) {
+    RequireOpen();
+    m_lastClickCompleted = false;
+    const std::shared_ptr<tolm::ITool> tool = ClickableTool(*m_menuBar, key, m_session->Language());
+    bool cancel = false;
+    m_events.Raise("MenuBarClick", [&](tolm::IBaseListEvents& sink) { sink.MenuBarClick(tool, cancel); });
+    if (cancel) return;
+    const std::string command = tool->Key();
+    m_lastClickCompleted = HandleCommand(command);
+    if (!m_open) return;
+    bool afterCancel = false;
+    m_events.Raise("AfterMenuBarClick", [&](tolm::IBaseListEvents& sink) { sink.AfterMenuBarClick(tool, afterCancel); });
+    // The class built its condition from the state before the find; the list now
+    // shows what that condition selects.
+    if (tolm::text::EqualsNoCase(command, "mnuDataFind") && m_open) {
+        m_findMode = !m_findMode;
+        RefreshList();
+    }
+}
+
+bool RateListWindow::HoldsRight(int32_t right) const {
+    bool holds = false;
+    // The security component tells the person when the right is missing.
+    const bool asked = tolm::OnErrorReport(ReportToPerson, [&] {
+        auto security = tolm::CreateObject<tolm::ISecurityInfo>(tolm::classname::SecurityInfo);
+        holds = security->AccessCheck(m_session->PropsString(), rights::BaseDataSubsystem, rights::BaseDataObject,
+                                      right, true, "");
+    });
+    return asked && holds;
+}
+
+bool RateListWindow::HandleCommand(const std::string& key) {
+    using tolm::text::EqualsNoCase;
+    bool done = true;
+    const bool ran = tolm::OnErrorReport(ReportToPerson, [&] {
+        if (EqualsNoCase(key, "mnuFileNewItem")) {
+            if (m_typeId == 0) {
+                TellPerson(Translate(m_session->Language(), "请先在左边选择汇率类型。"));
+                done = false;
+                return;
+            }
+            OpenEditor(BillWindow::ForNewRate(m_session, FilterText()));
+        } else if (EqualsNoCase(key, "mnuEditModify")) {
+            done = m_currentId != 0;
+            if (done) OpenEditor(BillWindow::ForRate(m_session, m_currentId, FilterText()));
+        } else if (EqualsNoCase(key, "mnuEditDel")) {
+            done = DeleteSelected();
+        } else if (EqualsNoCase(key, "mnuEditUnuse")) {
+            done = SetSelectedDisabled(true);
+        } else if (EqualsNoCase(key, "mnuEditUse")) {
+            done = SetSelectedDisabled(false);
+        } else if (EqualsNoCase(key, "mnuDataRefesh")) {
+            Refresh();
+        } else if (EqualsNoCase(key, "mnuFileExit")) {
+            Close();
+        }
+    });
+    return ran && done;
+}
+
+void RateListWindow::OpenEditor(std::shared_ptr<BillWindow> editor) {
+    editor->Open();
+    struct CloseOnExit {
+        BillWindow& editor;
+        ~CloseOnExit() { editor.Close(); }
+    } closeOnExit{*editor};
+    if (m_editorHost) m_editorHost(*editor);
+    RefreshList();
+}
+
+bool RateListWindow::DeleteSelected() {
+    const std::string& language = m_session->Language();
+    if (m_selection.empty()) {
+        TellPerson(Translate(language, "请先选择要删除的汇率。"));
+        return false;
+    }
+    if (!HoldsRight(rights::Delete)) return false;
+    Database& db = *m_session->Db();
+    // The rates and what the class does after each deletion are stored together or
+    // not at all.
+    {
+        Transaction transaction(db);
+        WriteWatch watch(*m_session);
+        for (int32_t id : m_selection) {
+            auto row = std::find_if(m_rows.begin(), m_rows.end(), [&](const RateListWindowRow& r) { return r.id == id; });
+            const std::string number = row == m_rows.end() ? std::string() : row->stored.front().ToText();
+            if (!DeleteUnauditedRate(db, id)) {
+                throw tolm::HostError(tolm::err::Refused,
+                                      TranslateFormat(language, "汇率%1已审核或已不存在，不能删除；没有删除任何汇率。",
+                                                      {number.empty() ? tolm::Variant(id) : tolm::Variant(number)}),
+                                      Source);
+            }
+            const bool followedUp = m_events.Raise("DeleteBillSucessful", [&](tolm::IBaseListEvents& sink) {
+                sink.DeleteBillSucessful(number, id);
+            });
+            if (!followedUp || watch.FirstFailure()) {
+                throw tolm::HostError(tolm::err::Refused,
+                                      Translate(language, "删除汇率后的处理没有完成，没有删除任何汇率。"), Source);
+            }
+        }
+        transaction.Commit();
+    }
+    m_selection.clear();
+    RefreshList();
+    return true;
+}
+
+bool RateListWindow::SetSelectedDisabled(bool disabled) {
+    const std::string& language = m_session->Language();
+    if (m_selection.empty()) {
+        TellPerson(Translate(language, disabled ? "请先选择要禁用的汇率。" : "请先选择要使用的汇率。"));
+        return false;
+    }
+    if (!HoldsRight(rights::UseUnuse)) return false;
+    Database& db = *m_session->Db();
+    {
+        Transaction transaction(db);
+        for (int32_t id : m_selection) {
+            if (!SetRateDisabled(db, id, disabled)) {
+                throw tolm::HostError(
+                    tolm::err::Refused,
+                    TranslateFormat(language,
+                                    disabled ? "汇率（内码%1）已审核或已不存在，不能禁用；没有改动任何汇率。"
+                                             : "汇率（内码%1）已不存在；没有改动任何汇率。",
+                                    {id}),
+                    Source);
+            }
+        }
+        transaction.Commit();
+    }
+    RefreshList();
+    return true;
+}
+
+int32_t RateListWindow::RequestHelp() {
+    RequireOpen();
+    int32_t iHelpId = 0;
+    int32_t lGetPathMode = 0;
+    const std::string classType = std::to_string(tolm::ExchangeRateClassTypeId);
+    m_events.Raise("HelpHandler", [&](tolm::IBaseListEvents& sink) {
+        sink.HelpHandler(KeyF1, 0, iHelpId, "", classType, 0, lGetPathMode);
+    });
+    return iHelpId;
+}
+
+void RateListWindow::Close() {
+    if (m_closed) return;
+    const std::shared_ptr<RateListWindow> keepAlive = shared_from_this();
+    const bool wasOpen = m_open;
+    m_open = false;
+    m_closed = true;
+    std::shared_ptr<tolm::IBaseListEventsClass> listClass = std::move(m_listClass);
+    listClass.reset();
+    if (wasOpen) m_changes.Notify({WindowChangeKind::Open, {}});
+}
+
+}  // namespace hub

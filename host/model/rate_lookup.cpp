@@ -21,9 +21,7 @@ constexpr const char* EnabledPeriods =
     " WHERE e.FExchangeRateType = ?1 AND e.FCyTo = ?2";
 
 constexpr const char* PeriodColumns =
-    "SELECT e.FID AS FID, e.FNumber AS FNumber, e.FExchangeRate AS FExchangeRate,"
-    " e.FReverseExRate AS FReverseExRate, e.FBegDate AS FBegDate, e.FEndDate AS FEndDate,"
-    " e.FChkUserID AS FChkUserID";
+    "SELECT e.FID, e.FNumber, e.FExchangeRate, e.FReverseExRate, e.FBegDate, e.FEndDate, e.FChkUserID";
 
 tolm::ExRatePeriod ReadPeriod(const tolm::MemoryRecordset& rows) {
     tolm::ExRatePeriod period;

@@ -1,6 +1,6 @@
 // HubBaseData.CExRateLookup: which rate is valid on a day, and the days of a range
-// without one, for postings and month-end checks. Reads only; every question is
-// one statement down the enabled-period index (model/rate_lookup.h).
+// without one, for postings and month-end checks. Reads only, through
+// model/rate_lookup.h: a posting that finds its rate costs one statement.
 #pragma once
 
 #include <string>

@@ -1,5 +1,7 @@
 #include "cli/command_set.h"
 
+#include "tolm/text.h"
+
 #include <ostream>
 #include <stdexcept>
 
@@ -41,6 +43,12 @@ std::string AnswerName(const std::string& language, int32_t answer) {
 
 CommandContext::CommandContext(GlobalOptions options, std::ostream& out, std::ostream& err)
     : m_options(std::move(options)), m_out(out), m_err(err) {
+    if (tolm::text::IsBlank(m_options.database)) {
+        throw tolm::HostError(tolm::err::InvalidProcedureCall,
+                              Translate(m_options.language,
+                                        "--db 不能为空：请给出公司数据库文件，或 PostgreSQL 的连接串。"),
+                              "tolm");
+    }
     m_platform = std::make_shared<HeadlessPlatform>();
     m_platform->SetQuestionPolicy(PolicyOf(m_options));
     // What a person would have read in a message box goes to the error stream, so

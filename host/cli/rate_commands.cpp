@@ -18,6 +18,7 @@
 #include "i18n/catalogue.h"
 #include "tolm/host_error.h"
 #include "tolm/registry.h"
+#include "tolm/text.h"
 #include "base/paths.h"
 #include "windows/bill_window.h"
 #include "windows/rate_list.h"
@@ -92,13 +93,42 @@ struct RateInput {
     CLI::Option* toOption = nullptr;
 };
 
-// Types what the command line gave into the editor, presses Save and reports.
+// Types what the command line gave into the editor, presses Save and reports. An
+// option the editor cannot take is refused naming the option and what it expects.
 int EditAndSave(CommandContext& context, const std::shared_ptr<BillWindow>& window, const RateInput& input) {
+    struct Field {
+        const CLI::Option* option;
+        const char* key;
+        const std::string& text;
+        const char* expected;
+    };
+    const Field fields[] = {
+        {input.currencyOption, "FBase", input.currency, "币别代码，例如 USD"},
+        {input.rateOption, "FExchangeRate", input.rate, "大于 0 的数字，例如 7.1"},
+        {input.fromOption, "FBegDate", input.from, "日期，格式为 yyyy-MM-dd"},
+        {input.toOption, "FEndDate", input.to, "日期，格式为 yyyy-MM-dd"},
+    };
+    const std::string& language = context.Language();
+    auto refuse = [&](const Field& field, std::string why) {
+        // The editor's sentence becomes a clause: its closing stop goes.
+        for (const std::string_view stop : {".", "。"}) {
+            if (why.ends_with(stop)) why.erase(why.size() - stop.size());
+        }
+        return tolm::HostError(tolm::err::InvalidProcedureCall,
+                               TranslateFormat(language, "%1：%2；应为%3。",
+                                               {field.option->get_name(), why, Translate(language, field.expected)}),
+                               "tolm");
+    };
     OpenEditor editor(window);
-    if (input.currencyOption->count() > 0) editor->Enter("FBase", input.currency);
-    if (input.rateOption->count() > 0) editor->Enter("FExchangeRate", input.rate);
-    if (input.fromOption->count() > 0) editor->Enter("FBegDate", input.from);
-    if (input.toOption->count() > 0) editor->Enter("FEndDate", input.to);
+    for (const Field& field : fields) {
+        if (field.option->count() == 0) continue;
+        if (tolm::text::IsBlank(field.text)) throw refuse(field, Translate(language, "不能为空"));
+        try {
+            editor->Enter(field.key, field.text);
+        } catch (const tolm::HostError& error) {
+            throw refuse(field, error.Description());
+        }
+    }
     // What the editor told the person has been echoed on the error stream already.
     if (!editor->Save()) {
         context.Err() << "tolm: " << Translate(context.Language(), "汇率未保存。") << "\n";

@@ -1,5 +1,6 @@
 #include "model/rate_store.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "db/dialect_bridge.h"
@@ -167,9 +168,49 @@ std::optional<RateAudit> FindRateAudit(Database& db, int32_t rateId) {
     return RateAudit{rows->Field("FNumber").ToText(), rows->Field("FChkUserID").ToLong()};
 }
 
-void SetRateAudit(Database& db, int32_t rateId, int32_t auditorId, std::optional<tolm::DateTime> day) {
-    db.Execute("UPDATE t_ExchangeRateEntry SET FChkUserID = ?1, FCheckDate = ?2 WHERE FID = ?3",
-               {Variant(auditorId), day ? Variant(*day) : Variant::Null(), Variant(rateId)});
+namespace {
+
+// Runs `statement` (its ids written as "IN (%IDS%)") over the ids in slices small
+// enough for every backend's limit of bound values; `first` values come before the
+// ids, numbered ?1..?first.
+template <class Each>
+void ForIdSlices(const std::vector<int32_t>& ids, const std::string& statement, const tolm::VariantArray& first,
+                 Each&& each) {
+    constexpr size_t Slice = 500;
+    for (size_t start = 0; start < ids.size(); start += Slice) {
+        const size_t end = std::min(ids.size(), start + Slice);
+        tolm::VariantArray values = first;
+        std::string placeholders;
+        for (size_t i = start; i < end; ++i) {
+            values.emplace_back(ids[i]);
+            if (!placeholders.empty()) placeholders += ", ";
+            placeholders += "?" + std::to_string(values.size());
+        }
+        std::string sql = statement;
+        sql.replace(sql.find("%IDS%"), 5, placeholders);
+        each(sql, values);
+    }
+}
+
+}  // namespace
+
+std::unordered_map<int32_t, RateAudit> FindRateAudits(Database& db, const std::vector<int32_t>& rateIds) {
+    std::unordered_map<int32_t, RateAudit> audits;
+    ForIdSlices(rateIds, "SELECT FID, FNumber, FChkUserID FROM t_ExchangeRateEntry WHERE FID IN (%IDS%)", {},
+                [&](const std::string& sql, const tolm::VariantArray& values) {
+                    for (auto rows = db.Query(sql, values); !rows->IsEOF(); rows->MoveNext()) {
+                        audits.emplace(rows->Field("FID").ToLong(),
+                                       RateAudit{rows->Field("FNumber").ToText(), rows->Field("FChkUserID").ToLong()});
+                    }
+                });
+    return audits;
+}
+
+void SetRatesAudit(Database& db, const std::vector<int32_t>& rateIds, int32_t auditorId,
+                   std::optional<tolm::DateTime> day) {
+    ForIdSlices(rateIds, "UPDATE t_ExchangeRateEntry SET FChkUserID = ?1, FCheckDate = ?2 WHERE FID IN (%IDS%)",
+                {Variant(auditorId), day ? Variant(*day) : Variant::Null()},
+                [&](const std::string& sql, const tolm::VariantArray& values) { db.Execute(sql, values); });
 }
 
 }  // namespace hub

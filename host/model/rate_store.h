@@ -10,6 +10,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "db/database.h"
 #include "tolm/host_library.h"
@@ -98,7 +100,11 @@ struct RateAudit {
     int32_t auditorId = 0;
 };
 std::optional<RateAudit> FindRateAudit(Database& db, int32_t rateId);
-// Marks the rate audited by the user on that day, or (auditorId 0) not audited.
-void SetRateAudit(Database& db, int32_t rateId, int32_t auditorId, std::optional<tolm::DateTime> day);
+// The audit state of each of the rates that exist, by id; a few statements for
+// thousands of rates.
+std::unordered_map<int32_t, RateAudit> FindRateAudits(Database& db, const std::vector<int32_t>& rateIds);
+// Marks the rates audited by the user on that day, or (auditorId 0) not audited.
+void SetRatesAudit(Database& db, const std::vector<int32_t>& rateIds, int32_t auditorId,
+                   std::optional<tolm::DateTime> day);
 
 }  // namespace hub

@@ -105,9 +105,11 @@ std::optional<std::string> ExRateUpdate::AuditOrRefuse(const std::vector<int32_t
     const int32_t userId = CurrentLogin().UserId();
 
     // Every rate is judged before any is changed, so a refusal leaves all as they were.
+    const std::unordered_map<int32_t, RateAudit> audits = FindRateAudits(Db(), wanted);
     for (int32_t id : wanted) {
-        const std::optional<RateAudit> stored = FindRateAudit(Db(), id);
-        if (!stored) return Text("汇率[%1]不存在。", {tolm::Variant(id)});
+        const auto found = audits.find(id);
+        if (found == audits.end()) return Text("汇率[%1]不存在。", {tolm::Variant(id)});
+        const RateAudit* stored = &found->second;
         const std::string number = stored->number.empty() ? std::to_string(id) : stored->number;
         const int32_t auditor = stored->auditorId;
         if (audit && auditor != 0) return Text("汇率[%1]已审核，不能重复审核。", {tolm::Variant(number)});
@@ -118,12 +120,10 @@ std::optional<std::string> ExRateUpdate::AuditOrRefuse(const std::vector<int32_t
     }
 
     const tolm::DateTime today(std::chrono::floor<std::chrono::days>(LocalNow()));
-    for (int32_t id : wanted) {
-        if (audit) {
-            SetRateAudit(Db(), id, userId, today);
-        } else {
-            SetRateAudit(Db(), id, 0, std::nullopt);
-        }
+    if (audit) {
+        SetRatesAudit(Db(), wanted, userId, today);
+    } else {
+        SetRatesAudit(Db(), wanted, 0, std::nullopt);
     }
     transaction.Commit();
     return std::nullopt;

@@ -15,6 +15,11 @@ tolm::Variant SystemProfile::GetProfile(const std::string& props, const std::str
 void SystemProfile::SetProfile(const std::string& props, const std::string& category, const std::string& key,
                                const tolm::Variant& value) {
     RequireOwnProps(props);
+    // The stored options govern everyone's work (who may reverse an audit): only an
+    // administrator changes them.
+    if (!IsAdministratorNow()) {
+        throw tolm::HostError(tolm::err::AccessDenied, Text("只有系统管理员可以更改系统选项。"), "HubBase.SystemProfile");
+    }
     WriteProfile(Db(), category, key, value);
 }
 

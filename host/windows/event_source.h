@@ -12,6 +12,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -81,16 +82,31 @@ public:
     // failed.
     template <class Call>
     bool Raise(const char* eventName, Call&& call) {
-        std::vector<std::shared_ptr<Sink>> sinks;
+        // The sinks connected now, held for the event; a window has one or two, so
+        // they are kept without allocating (list windows raise an event per cell).
+        constexpr size_t InPlace = 4;
+        std::array<std::shared_ptr<Sink>, InPlace> few;
+        std::vector<std::shared_ptr<Sink>> more;
+        size_t count = 0;
+        bool expired = false;
         for (const Entry& entry : m_sinks) {
-            if (auto sink = entry.sink.lock()) sinks.push_back(std::move(sink));
+            if (auto sink = entry.sink.lock()) {
+                if (count < InPlace) {
+                    few[count] = std::move(sink);
+                } else {
+                    more.push_back(std::move(sink));
+                }
+                ++count;
+            } else {
+                expired = true;
+            }
         }
-        std::erase_if(m_sinks, [](const Entry& e) { return e.sink.expired(); });
+        if (expired) std::erase_if(m_sinks, [](const Entry& e) { return e.sink.expired(); });
 
         bool succeeded = true;
-        for (const auto& sink : sinks) {
+        for (size_t i = 0; i < count; ++i) {
             try {
-                call(*sink);
+                call(i < InPlace ? *few[i] : *more[i - InPlace]);
             } catch (...) {
                 succeeded = false;
                 Record(eventName, tolm::CurrentError());

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <unordered_set>
 
 #include "i18n/catalogue.h"
 #include "model/rate_store.h"
@@ -36,15 +37,21 @@ const std::vector<RateListColumn> ColumnTable{
     {"FDeleted", "Page1", "FDeleted", "状态"},
 };
 
+// The table object: its "Map" is the window's own, made once (a class reads it for
+// every selected record).
 class RateTable final : public tolm::ITable {
 public:
+    RateTable() {
+        m_map->SetItem("FID", tolm::Variant("FID"));
+        for (const RateListColumn& column : ColumnTable) m_map->SetItem(column.name, tolm::Variant(column.fieldKey));
+    }
     std::shared_ptr<tolm::Dictionary> TableInfo(const std::string& name) const override {
         if (name != "Map") throw tolm::HostError(tolm::err::ObjectNotFound, "The table has no information " + name, Source);
-        auto map = std::make_shared<tolm::Dictionary>();
-        map->SetItem("FID", tolm::Variant("FID"));
-        for (const RateListColumn& column : ColumnTable) map->SetItem(column.name, tolm::Variant(column.fieldKey));
-        return map;
+        return m_map;
     }
+
+private:
+    std::shared_ptr<tolm::Dictionary> m_map = std::make_shared<tolm::Dictionary>();
 };
 
 // A number as the list hands it to the class: every digit it holds, so the class's
@@ -87,8 +94,8 @@ std::string RateListWindow::FilterText() const { return RateListFilter(m_typeId)
 std::shared_ptr<tolm::Dictionary> RateListWindow::SelectedRecords() const {
     auto records = std::make_shared<tolm::Dictionary>();
     for (int32_t id : m_selection) {
-        auto row = std::find_if(m_rows.begin(), m_rows.end(), [&](const RateListWindowRow& r) { return r.id == id; });
-        if (row == m_rows.end()) continue;
+        const RateListWindowRow* row = FindRow(id);
+        if (row == nullptr) continue;
         auto page1 = std::make_shared<tolm::Dictionary>();
         auto page2 = std::make_shared<tolm::Dictionary>();
         page1->SetItem("FID", tolm::Variant(std::make_shared<RecordField>(tolm::Variant(id))));
@@ -109,6 +116,11 @@ std::shared_ptr<tolm::IControl> RateListWindow::ActiveControl() const {
     auto type = std::find_if(m_types.begin(), m_types.end(), [&](const TypeRow& row) { return row.id == m_typeId; });
     return TreeControl(type == m_types.end() ? nullptr
                                              : std::make_shared<TreeNode>(type->name, std::to_string(type->id)));
+}
+
+const RateListWindowRow* RateListWindow::FindRow(int32_t rateId) const {
+    auto found = m_rowIndex.find(rateId);
+    return found == m_rowIndex.end() ? nullptr : &m_rows[found->second];
 }
 
 // ---- reading -------------------------------------------------------------------------------
@@ -134,13 +146,17 @@ void RateListWindow::LoadRows() {
             heads.back()->SetItem("FColName", tolm::Variant(column.name));
         }
         auto rowData = std::make_shared<tolm::Dictionary>();
+        std::vector<std::string> names;
+        for (const RateListColumn& column : ColumnTable) names.emplace_back(column.name);
+        rows.reserve(static_cast<size_t>(std::max(records->RecordCount(), 0)));
         int32_t rowNumber = 0;
         for (; !records->IsEOF(); records->MoveNext()) {
             RateListWindowRow row;
             row.id = records->Field("FID").ToLong();
+            row.stored.reserve(ColumnTable.size());
+            row.cells.reserve(ColumnTable.size());
             ++rowNumber;
-            for (size_t i = 0; i < ColumnTable.size(); ++i) {
-                const std::string name = ColumnTable[i].name;
+            for (const std::string& name : names) {
                 tolm::Variant value = records->Field(name);
                 std::string text;
                 if (value.IsNull() || value.IsEmpty()) {
@@ -166,8 +182,8 @@ void RateListWindow::LoadRows() {
                 row.stored.push_back(std::move(value));
                 row.cells.push_back(std::move(text));
             }
-            for (size_t i = 0; i < ColumnTable.size(); ++i) {
-                tolm::Variant cell(row.cells[i]);
+            for (size_t i = 0; i < names.size(); ++i) {
+                tolm::Variant cell(std::move(row.cells[i]));
                 bool continueRaise = false;
                 m_events.Raise("ListFillRow", [&](tolm::IBaseListEvents& sink) {
                     sink.ListFillRow(rowNumber, rowData, heads[i], cell, 0, continueRaise);
@@ -178,9 +194,9 @@ void RateListWindow::LoadRows() {
         }
     }
     m_rows = std::move(rows);
-    std::erase_if(m_selection, [&](int32_t id) {
-        return std::none_of(m_rows.begin(), m_rows.end(), [&](const RateListWindowRow& row) { return row.id == id; });
-    });
+    m_rowIndex.clear();
+    for (size_t i = 0; i < m_rows.size(); ++i) m_rowIndex.emplace(m_rows[i].id, i);
+    std::erase_if(m_selection, [&](int32_t id) { return FindRow(id) == nullptr; });
     m_currentId = m_selection.empty() ? 0 : m_selection.front();
     m_changes.Notify({WindowChangeKind::Rows, {}});
 }
@@ -235,14 +251,15 @@ void RateListWindow::SelectType(int32_t typeId) {
 void RateListWindow::SelectRates(const std::vector<int32_t>& rateIds) {
     RequireOpen();
     for (int32_t id : rateIds) {
-        if (std::none_of(m_rows.begin(), m_rows.end(), [&](const RateListWindowRow& row) { return row.id == id; })) {
+        if (FindRow(id) == nullptr) {
             throw tolm::HostError(tolm::err::ObjectNotFound,
                                   TranslateFormat(m_session->Language(), "列表中没有内码为%1的汇率。", {id}), Source);
         }
     }
     m_selection.clear();
+    std::unordered_set<int32_t> seen;
     for (int32_t id : rateIds) {
-        if (std::find(m_selection.begin(), m_selection.end(), id) == m_selection.end()) m_selection.push_back(id);
+        if (seen.insert(id).second) m_selection.push_back(id);
     }
     m_currentId = m_selection.empty() ? 0 : m_selection.front();
     m_focus = Focus::List;
@@ -332,8 +349,8 @@ bool RateListWindow::DeleteSelected() {
         Transaction transaction(db);
         WriteWatch watch(*m_session);
         for (int32_t id : m_selection) {
-            auto row = std::find_if(m_rows.begin(), m_rows.end(), [&](const RateListWindowRow& r) { return r.id == id; });
-            const std::string number = row == m_rows.end() ? std::string() : row->stored.front().ToText();
+            const RateListWindowRow* row = FindRow(id);
+            const std::string number = row == nullptr ? std::string() : row->stored.front().ToText();
             if (!DeleteUnauditedRate(db, id)) {
                 throw tolm::HostError(tolm::err::Refused,
                                       TranslateFormat(language, "汇率%1已审核或已不存在，不能删除；没有删除任何汇率。",

@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "db/data_access.h"
@@ -143,6 +144,8 @@ public:
 private:
     RateListWindow(std::shared_ptr<Session> session, std::shared_ptr<hub::MenuBar> menuBar);
 
+    // The row of a rate the list shows; nullptr when it shows none of that id.
+    const RateListWindowRow* FindRow(int32_t rateId) const;
     void LoadTypes();
     void LoadRows();
     void RequireOpen() const;
@@ -163,6 +166,8 @@ private:
     EditorHost m_editorHost;
     std::vector<TypeRow> m_types;
     std::vector<RateListWindowRow> m_rows;
+    // Rate id -> its place in m_rows: selections of thousands of rates stay linear.
+    std::unordered_map<int32_t, size_t> m_rowIndex;
     std::vector<int32_t> m_selection;
     int32_t m_typeId = 0;
     int32_t m_currentId = 0;

@@ -9,6 +9,7 @@
 
 #include "driver/form_driver.h"
 #include "model/rate_store.h"
+#include "services/help_tool.h"
 #include "model/type_store.h"
 #include "support/host_fixture.h"
 #include "support/temp_dir.h"
@@ -256,6 +257,24 @@ TEST_F(ExRateTypes, TheRateSystemCommandIsShapedAndOpensTheRateList) {
     Click("mnuExchangeRateManage");
     EXPECT_TRUE(m_rateListShown) << "the class window showed the exchange-rate list with its class attached";
     EXPECT_TRUE(Screen().MessageBoxes().empty());
+}
+
+TEST_F(ExRateTypes, F1InTheDialogShowsTheHelpOfItsMode) {
+    struct Case {
+        int32_t typeId;  // 0: a new type
+        int32_t topic;
+    };
+    for (const Case& c : {Case{0, 370142}, Case{CompanyType, 370143}}) {
+        hub::ClearLastHelpRequest();
+        auto pressF1 = [](tolm::Form& form) { driver::PressKey(form.Control("txtName"), tolm::KeyF1); };
+        if (c.typeId == 0) {
+            Click("mnuFileNewItem", pressF1);
+        } else {
+            Modify(c.typeId, pressF1);
+        }
+        ASSERT_TRUE(hub::LastHelpRequest().has_value()) << c.topic;
+        EXPECT_EQ(hub::LastHelpRequest()->topic, c.topic);
+    }
 }
 
 TEST_F(ExRateTypes, ATypeWithoutAPrecisionLoadsAsSixAndKeepsIt) {

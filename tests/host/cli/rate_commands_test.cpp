@@ -154,6 +154,35 @@ TEST_F(TolmRates, ARefusedSaveExitsWithTheEditorsMessageInTheSessionLanguage) {
         << reversed.err;
 }
 
+TEST_F(TolmRates, AnOptionTheEditorCannotTakeIsRefusedByName) {
+    Init(false);
+    struct Case {
+        std::vector<std::string> options;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"--currency", ""}, "--currency: must not be empty; expected a currency code such as USD."},
+        {{"--currency", "XYZ"}, "--currency: There is no currency with the code XYZ; expected a currency code"},
+        {{"--rate", "abc"}, "--rate: \"abc\" is not a number; expected a number above 0"},
+        {{"--to", ""}, "--to: must not be empty; expected a day written yyyy-MM-dd."},
+        {{"--from", "2024-02-30"}, "--from: \"2024-02-30\" is not a date written yyyy-MM-dd;"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments{"--lang", "en", "rate", "new", "--type", "1"};
+        std::vector<std::string> given{"--currency", "USD", "--rate", "7", "--from", "2024-03-01", "--to", "2024-03-31"};
+        for (size_t i = 0; i < given.size(); i += 2) {
+            if (given[i] == c.options[0]) given[i + 1] = c.options[1];
+        }
+        arguments.insert(arguments.end(), given.begin(), given.end());
+        ProcessResult result = Tolm(arguments);
+        EXPECT_EQ(result.exitCode, 1) << c.message;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    }
+    EXPECT_TRUE(TolmJson({"rates", "--all"}).empty()) << "nothing was stored";
+    ProcessResult noDatabase = hub::test::RunProcess(TOLM_CLI_PATH, {"--lang", "en", "--db", "", "rates"}, m_dir.Path());
+    EXPECT_EQ(noDatabase.err, "tolm: --db must not be empty: give the company database file or a PostgreSQL connection string.\n");
+}
+
 TEST_F(TolmRates, ModifyGoesThroughTheEditorWhichLocksAnAuditedRate) {
     Init(true);
     json rates = TolmJson({"rates", "--all", "--type", "1"});

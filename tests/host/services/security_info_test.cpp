@@ -117,6 +117,11 @@ TEST_F(SecurityInfoTest, SystemProfileStoresAndReadsOptions) {
     profile->SetProfile(Props(), "Demo", "Huge", tolm::Variant("99999999999"));
     EXPECT_EQ(profile->GetProfile(Props(), "Demo", "Huge"), tolm::Variant("99999999999"))
         << "text beyond 32 bits stays text";
+
+    LogIn("clerk");
+    auto clerks = tolm::CreateObject<tolm::ISystemProfile>(tolm::classname::SystemProfile);
+    EXPECT_THROW(clerks->SetProfile(Props(), "BaseData", "CheckUser", tolm::Variant(1)), tolm::HostError);
+    EXPECT_EQ(clerks->GetProfile(Props(), "BaseData", "CheckUser"), tolm::Variant(0)) << "only an administrator stores";
 }
 
 }  // namespace

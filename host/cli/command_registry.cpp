@@ -12,6 +12,7 @@ void AddInspectionCommands(CommandSet& commands) {
 void AddAllCommands(CommandSet& commands) {
     AddCompanyCommands(commands);
     AddRateCommands(commands);
+    AddLookupCommands(commands);
     AddTypeCommands(commands);
     AddLogCommands(commands);
     AddInspectionCommands(commands);

@@ -25,6 +25,8 @@ struct RateSubcommands {
 
 // rate new, rate modify, rate show (and those of AddRateListCommands)
 void AddRateCommands(CommandSet& commands);
+// rate at, coverage (after the rate commands: `at` joins `rate`)
+void AddLookupCommands(CommandSet& commands);
 // rates, rate audit / unaudit / delete / disable / enable, option same-user
 void AddRateListCommands(CommandSet& commands, RateSubcommands& rate);
 // The exchange-rate list and editor, for menu and help.

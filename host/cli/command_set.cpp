@@ -3,6 +3,7 @@
 #include "tolm/text.h"
 
 #include <ostream>
+#include <stdexcept>
 
 #include "i18n/catalogue.h"
 #include "tolm/platform.h"
@@ -73,9 +74,26 @@ CLI::App& CommandSet::Add(const std::string& name, const std::string& descriptio
     return *parser;
 }
 
-int CommandSet::RunChosen(CommandContext& context) const {
+CLI::App& CommandSet::AddUnder(const std::string& parent, const std::string& name, const std::string& description,
+                               CommandAction action) {
+    CLI::App* parentParser = nullptr;
     for (const Command& command : m_commands) {
-        if (command.parser->parsed()) return command.action(context);
+        if (!command.nested && command.parser->get_name() == parent) parentParser = command.parser;
+    }
+    if (parentParser == nullptr) throw std::logic_error("tolm has no command " + parent + " to add " + name + " to");
+    CLI::App* parser = parentParser->add_subcommand(name, description);
+    // Global options may follow the subcommand, as they may follow any other.
+    parser->fallthrough();
+    m_commands.push_back(Command{parser, std::move(action), true});
+    return *parser;
+}
+
+int CommandSet::RunChosen(CommandContext& context) const {
+    // A parent is parsed along with its subcommand, so the subcommand is asked first.
+    for (bool nested : {true, false}) {
+        for (const Command& command : m_commands) {
+            if (command.nested == nested && command.parser->parsed()) return command.action(context);
+        }
     }
     return 0;
 }

@@ -74,6 +74,10 @@ public:
     // A new subcommand; its options are added to the returned parser by the caller
     // and read by `action` when it runs.
     CLI::App& Add(const std::string& name, const std::string& description, CommandAction action);
+    // A subcommand of a command another file added (`tolm rate at`): it runs instead
+    // of its parent when given. Raises std::logic_error when there is no `parent`.
+    CLI::App& AddUnder(const std::string& parent, const std::string& name, const std::string& description,
+                       CommandAction action);
     // Runs the subcommand given on the command line; 0 when none was.
     int RunChosen(CommandContext& context) const;
 
@@ -81,6 +85,7 @@ private:
     struct Command {
         CLI::App* parser;
         CommandAction action;
+        bool nested = false;
     };
     CLI::App& m_app;
     std::vector<Command> m_commands;

@@ -1,6 +1,7 @@
 #include "services/services.h"
 
 #include "services/dlg_res_loader.h"
+#include "services/ex_rate_lookup.h"
 #include "services/ex_rate_update.h"
 #include "services/gl_data.h"
 #include "services/help_tool.h"
@@ -39,6 +40,7 @@ constexpr Service Services[] = {
     {tolm::classname::LedgerProfile, &FactoryOf<LedgerProfile>},
     {tolm::classname::GlData, &FactoryOf<GlData>},
     {tolm::classname::ExRateUpdate, &FactoryOf<ExRateUpdate>},
+    {tolm::classname::ExRateLookup, &FactoryOf<ExRateLookup>},
     {tolm::classname::HelpTool, &FactoryOf<HelpTool>},
     {tolm::classname::LangInfo, &FactoryOf<LangInfo>},
     {tolm::classname::ResLoader, &FactoryOf<ResLoader>},

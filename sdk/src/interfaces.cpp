@@ -46,6 +46,7 @@ ILedgerProfile::~ILedgerProfile() = default;
 ICurrencySet::~ICurrencySet() = default;
 IGlData::~IGlData() = default;
 IExRateUpdate::~IExRateUpdate() = default;
+IExRateLookup::~IExRateLookup() = default;
 IClassLookup::~IClassLookup() = default;
 IImportPage::~IImportPage() = default;
 ITransferWizard::~ITransferWizard() = default;

@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "tolm/export.h"
 #include "tolm/form.h"
@@ -24,6 +26,7 @@ inline constexpr const char* LogServer = "HubBase.LogServer";
 inline constexpr const char* LedgerProfile = "HubLedger.SystemProfile";
 inline constexpr const char* GlData = "HubLedgerView.GlData";
 inline constexpr const char* ExRateUpdate = "HubBaseData.CExRateUpdate";
+inline constexpr const char* ExRateLookup = "HubBaseData.CExRateLookup";
 inline constexpr const char* ClassLookup = "HubClassLookup.BaseClassLookUp";
 inline constexpr const char* TransferWizard = "HubClassTransfer.Wizard";
 inline constexpr const char* Notation = "HubNotation.Notation";
@@ -105,6 +108,74 @@ public:
     virtual Variant CreateExchangeRateType(const std::string& props, std::shared_ptr<NameValueRecord>& record) = 0;
     virtual Variant UpdateExchangeRateType(const std::string& props, std::shared_ptr<NameValueRecord>& record) = 0;
     virtual Variant DeleteExchangeRateType(const std::string& props, int32_t& lTypeID) = 0;
+};
+
+// One stored rate, as HubBaseData.CExRateLookup answers it.
+struct ExRatePeriod {
+    int32_t id = 0;
+    std::string number;  // the rate's code
+    // Units of the home currency per unit of the currency.
+    double rate = 0;
+    // Absent until the editor's follow-up has written it.
+    std::optional<double> reverseRate;
+    // The first and the last day of validity; the rate is valid on both.
+    DateTime begin{};
+    DateTime end{};
+    int32_t auditorId = 0;  // 0 while not audited
+};
+
+// Consecutive days, the first and the last included.
+struct DayRange {
+    DateTime first{};
+    DateTime last{};
+    bool operator==(const DayRange&) const = default;
+};
+
+// What HubBaseData.CExRateLookup answers for one day.
+struct ExRateOnDay {
+    enum class Outcome {
+        Valid,       // `rate` is valid that day
+        NotAudited,  // `rate` is valid that day but was asked for audited and is not
+        None         // no rate is valid that day
+    };
+    Outcome outcome = Outcome::None;
+    std::optional<ExRatePeriod> rate;  // with Valid and NotAudited
+    // With None: the nearest valid periods ending before the day and beginning after
+    // it, each absent when there is none.
+    std::optional<ExRatePeriod> before;
+    std::optional<ExRatePeriod> after;
+    // With NotAudited and None: why no rate is given, in the session's language.
+    std::string message;
+};
+
+// The days of a range without a valid rate for one currency.
+struct ExRateCoverage {
+    int32_t currencyId = 0;
+    std::string currencyNumber;
+    std::vector<DayRange> gaps;       // days no valid rate holds
+    std::vector<DayRange> unaudited;  // days held only by a rate not yet audited
+};
+
+// HubBaseData.CExRateLookup: which rate is valid on a day, and the days without one.
+// A rate is valid on each day of its period, both ends included, unless it is
+// disabled. No rate that day is an answer, never a fallback to another rate. Reading
+// needs no right: every posting in another currency asks. Refusals (a type or
+// currency that does not exist, the home currency, a range ending before it begins)
+// raise HostError(Refused) with a message in the session's language.
+class TOLM_SDK_API IExRateLookup : public Object {
+public:
+    ~IExRateLookup() override;
+    // The rate of type `lTypeID` for currency `lCurrencyID` valid on `dDate` (its time
+    // of day is ignored). With `bAudited`, a valid rate that is not audited is
+    // answered as NotAudited.
+    virtual ExRateOnDay RateOnDay(const std::string& props, int32_t lTypeID, int32_t lCurrencyID, DateTime dDate,
+                                  bool bAudited) = 0;
+    // For each currency (their ids, each in the ledger's currency set; when empty,
+    // every currency of that set but the home currency, by id) the days from `dFrom`
+    // to `dTo`, both included, without a valid rate of the type, and those held only
+    // by unaudited rates.
+    virtual std::vector<ExRateCoverage> Coverage(const std::string& props, int32_t lTypeID, DateTime dFrom,
+                                                 DateTime dTo, const std::vector<int32_t>& currencyIds) = 0;
 };
 
 // HubClassLookup.BaseClassLookUp: the host's class window.

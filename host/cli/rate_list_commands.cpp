@@ -1,11 +1,14 @@
-// rates, rate audit / unaudit / delete / disable / enable, option same-user, and the
-// exchange-rate list and editor for menu and help.
+// rates, rate audit / unaudit / delete / disable / enable, export, import, option
+// same-user, and the exchange-rate list and editor for menu and help.
 //
 // Every command works the host's exchange-rate list with the plug-in's list class
 // attached, as a person would: a type is selected in the tree, rates are selected
 // in the list, a command is clicked, and the class's questions are answered by
 // --yes / --no (or on the terminal). Nothing here reads or writes a rate itself.
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -16,6 +19,7 @@
 #include "cli/command_rights.h"
 #include "cli/plugin_classes.h"
 #include "cli/record_output.h"
+#include "driver/form_driver.h"
 #include "i18n/catalogue.h"
 #include "model/user_store.h"
 #include "tolm/host_error.h"
@@ -173,6 +177,50 @@ int SetSameUser(CommandContext& context, const std::string& state) {
     return 0;
 }
 
+// export / import: the list's command opens the plug-in's transfer dialog, the file
+// dialog is answered with FILE and the run button clicked, as a person would. The
+// report the dialog shows is printed; progress is drawn on a terminal.
+int TransferCommand(CommandContext& context, const std::string& file, bool exporting) {
+    OpenRateList list(context);
+    HeadlessPlatform& screen = context.Platform();
+    screen.SetTextObserver([&context](const TextRecord& shown) {
+        std::string text = shown.text;
+        std::erase(text, '\r');
+        while (!text.empty() && text.front() == '\n') text.erase(0, 1);
+        context.Out() << text << (text.ends_with('\n') ? "" : "\n");
+    });
+    if (::isatty(STDERR_FILENO) != 0) {
+        screen.SetProgressObserver([&context](const std::optional<ProgressRecord>& progress) {
+            if (!progress) {
+                context.Err() << "\r\033[K" << std::flush;
+            } else {
+                context.Err() << "\r" << progress->caption << " " << progress->done << "/" << progress->total
+                              << std::flush;
+            }
+        });
+    }
+    screen.QueueFile(std::filesystem::absolute(file).string());
+    screen.QueueFormDriver([](tolm::Form& form) {
+        driver::Click(form.Control("cmdPath"));
+        driver::Click(form.Control("cmdProcess"));
+    });
+    const size_t boxesBefore = screen.MessageBoxes().size();
+    const size_t textsBefore = screen.Texts().size();
+    list->Click(exporting ? "mnuExpExRate" : "mnuImpExRate");
+    const std::string& language = context.Language();
+    bool succeeded = false;
+    if (exporting) {
+        const std::string done = Translate(language, "导出汇率体系成功！");
+        for (size_t i = boxesBefore; i < screen.MessageBoxes().size(); ++i) succeeded |= screen.MessageBoxes()[i].prompt == done;
+    } else {
+        const std::string done = Translate(language, "导入汇率体系成功！");
+        for (size_t i = textsBefore; i < screen.Texts().size(); ++i) {
+            succeeded |= screen.Texts()[i].text.find(done) != std::string::npos;
+        }
+    }
+    return succeeded ? 0 : 1;
+}
+
 // How `help rates` sets the list up before F1.
 struct HelpSetup {
     bool tree = false;
@@ -245,6 +293,16 @@ void AddRateListCommands(CommandSet& commands, RateSubcommands& rate) {
         sub->add_option("ID", *ids, "The rates' ids")->required();
         const char* key = command.key;
         rate.Add(sub, [ids, key](CommandContext& context) { return ClickOnRates(context, *ids, key); });
+    }
+
+    for (const bool exporting : {true, false}) {
+        auto file = std::make_shared<std::string>();
+        CLI::App& transfer = commands.Add(
+            exporting ? "export" : "import",
+            exporting ? "Export the rate system (types and rates) to a workbook through the exchange-rate list"
+                      : "Import a rate system workbook through the exchange-rate list (existing data is kept)",
+            [file, exporting](CommandContext& context) { return TransferCommand(context, *file, exporting); });
+        transfer.add_option("FILE", *file, "The workbook: .xls or .xlsx")->required();
     }
 
     auto state = std::make_shared<std::string>();

@@ -1,5 +1,6 @@
 // Keeping a company's rates with tolm, as an accountant or a script does: create the
 // company, add and change rates through the editor, list rates and the log.
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -181,6 +182,26 @@ TEST_F(TolmRates, AnOptionTheEditorCannotTakeIsRefusedByName) {
     EXPECT_TRUE(TolmJson({"rates", "--all"}).empty()) << "nothing was stored";
     ProcessResult noDatabase = hub::test::RunProcess(TOLM_CLI_PATH, {"--lang", "en", "--db", "", "rates"}, m_dir.Path());
     EXPECT_EQ(noDatabase.err, "tolm: --db must not be empty: give the company database file or a PostgreSQL connection string.\n");
+}
+
+TEST_F(TolmRates, ExportAndImportGoThroughTheListsDialogAndSayHowItWent) {
+    Init(true);
+    const std::string file = (m_dir / "rates.xlsx").string();
+    ProcessResult exported = Tolm({"--lang", "en", "export", file});
+    EXPECT_EQ(exported.exitCode, 0) << exported.err;
+    EXPECT_NE(exported.err.find("Rate system exported successfully!"), std::string::npos) << exported.err;
+    const size_t rates = TolmJson({"rates", "--all"}).size();
+
+    m_database = m_dir / "other.db";
+    Init(false);
+    ProcessResult imported = Tolm({"--lang", "en", "import", file});
+    EXPECT_EQ(imported.exitCode, 0) << imported.err;
+    EXPECT_NE(imported.out.find("Rows failed:0"), std::string::npos) << imported.out;
+    EXPECT_EQ(TolmJson({"rates", "--all"}).size(), rates);
+
+    ProcessResult refused = Tolm({"export", (m_dir / "rates.txt").string()});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "rates.txt"));
 }
 
 TEST_F(TolmRates, ModifyGoesThroughTheEditorWhichLocksAnAuditedRate) {

@@ -1,6 +1,7 @@
 #include "windows/base_list_parts.h"
 
 #include "i18n/catalogue.h"
+#include "tolm/base_data.h"
 #include "tolm/components.h"
 #include "tolm/registry.h"
 #include "tolm/text.h"
@@ -46,6 +47,17 @@ std::shared_ptr<tolm::ITool> ClickableTool(const MenuBar& menuBar, const std::st
         }
     }
     throw tolm::HostError(tolm::err::ObjectNotFound, TranslateFormat(language, "窗口中没有命令%1。", {key}), "Window");
+}
+
+int32_t RequestBaseListHelp(EventSource<tolm::IBaseListEvents>& events) {
+    constexpr int16_t KeyF1 = 112;
+    int32_t iHelpId = 0;
+    int32_t lGetPathMode = 0;
+    const std::string classType = std::to_string(tolm::ExchangeRateClassTypeId);
+    events.Raise("HelpHandler", [&](tolm::IBaseListEvents& sink) {
+        sink.HelpHandler(KeyF1, 0, iHelpId, "", classType, 0, lGetPathMode);
+    });
+    return iHelpId;
 }
 
 void ReportToPerson(const tolm::HostError& error) {

@@ -3,6 +3,7 @@
 // and a selected record's fields, and how a click finds the command a person sees.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -10,6 +11,7 @@
 #include "tolm/host_error.h"
 #include "tolm/host_library.h"
 #include "tolm/windows.h"
+#include "windows/event_source.h"
 #include "windows/menu_bar.h"
 
 namespace hub {
@@ -58,6 +60,9 @@ private:
 // ObjectNotFound when no band shows it and Refused when it is hidden or disabled,
 // both in `language`.
 std::shared_ptr<tolm::ITool> ClickableTool(const MenuBar& menuBar, const std::string& key, const std::string& language);
+
+// F1 on a base list: the help topic its attached class answers (0 when none does).
+int32_t RequestBaseListHelp(EventSource<tolm::IBaseListEvents>& events);
 
 // Hands an error to the message service's error report / shows a message; a missing
 // or failing service loses the message, never the outcome.

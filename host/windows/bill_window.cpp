@@ -520,15 +520,8 @@ int32_t BillWindow::RequestHelp() {
 }
 
 void BillWindow::Close() {
-    if (m_closed) return;
-    // The editor holds the window: releasing it may release the last reference.
     const std::shared_ptr<BillWindow> keepAlive = shared_from_this();
-    const bool wasOpen = m_open;
-    m_open = false;
-    m_closed = true;
-    std::shared_ptr<tolm::IBillEventClass> editor = std::move(m_editor);
-    editor.reset();
-    if (wasOpen) m_changes.Notify({WindowChangeKind::Open, {}});
+    CloseWindow(m_open, m_closed, m_editor, m_changes);
 }
 
 }  // namespace hub

@@ -215,14 +215,8 @@ LogListWindow::HelpAnswer LogListWindow::RequestHelp(int16_t keyCode) {
 }
 
 void LogListWindow::Close() {
-    if (m_closed) return;
     const std::shared_ptr<LogListWindow> keepAlive = shared_from_this();
-    const bool wasOpen = m_open;
-    m_open = false;
-    m_closed = true;
-    std::shared_ptr<tolm::IListEventsClass> listClass = std::move(m_listClass);
-    listClass.reset();
-    if (wasOpen) m_changes.Notify({WindowChangeKind::Open, {}});
+    CloseWindow(m_open, m_closed, m_listClass, m_changes);
 }
 
 // ---- messages --------------------------------------------------------------------------------

@@ -7,7 +7,6 @@
 #include "i18n/catalogue.h"
 #include "model/rate_store.h"
 #include "model/user_store.h"
-#include "tolm/base_data.h"
 #include "tolm/components.h"
 #include "tolm/registry.h"
 #include "tolm/text.h"
@@ -20,7 +19,6 @@ namespace hub {
 namespace {
 
 constexpr const char* Source = "RateListWindow";
-constexpr int16_t KeyF1 = 112;
 // The places of a reverse rate, which no type's precision governs.
 constexpr int32_t ReverseRateDecimals = 6;
 
@@ -401,24 +399,12 @@ bool RateListWindow::SetSelectedDisabled(bool disabled) {
 
 int32_t RateListWindow::RequestHelp() {
     RequireOpen();
-    int32_t iHelpId = 0;
-    int32_t lGetPathMode = 0;
-    const std::string classType = std::to_string(tolm::ExchangeRateClassTypeId);
-    m_events.Raise("HelpHandler", [&](tolm::IBaseListEvents& sink) {
-        sink.HelpHandler(KeyF1, 0, iHelpId, "", classType, 0, lGetPathMode);
-    });
-    return iHelpId;
+    return RequestBaseListHelp(m_events);
 }
 
 void RateListWindow::Close() {
-    if (m_closed) return;
     const std::shared_ptr<RateListWindow> keepAlive = shared_from_this();
-    const bool wasOpen = m_open;
-    m_open = false;
-    m_closed = true;
-    std::shared_ptr<tolm::IBaseListEventsClass> listClass = std::move(m_listClass);
-    listClass.reset();
-    if (wasOpen) m_changes.Notify({WindowChangeKind::Open, {}});
+    CloseWindow(m_open, m_closed, m_listClass, m_changes);
 }
 
 }  // namespace hub

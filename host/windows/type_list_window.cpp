@@ -4,7 +4,6 @@
 #include <functional>
 
 #include "i18n/catalogue.h"
-#include "tolm/base_data.h"
 #include "tolm/components.h"
 #include "tolm/registry.h"
 #include "tolm/text.h"
@@ -17,7 +16,6 @@ namespace hub {
 namespace {
 
 constexpr const char* Source = "TypeListWindow";
-constexpr int16_t KeyF1 = 112;
 
 // The columns of a type, as the records and the table map name them.
 constexpr const char* Columns[] = {"FID", "FNumber", "FName", "FDigits", "FRemark"};
@@ -177,24 +175,12 @@ void TypeListWindow::HandleCommand(const std::string& key) {
 
 int32_t TypeListWindow::RequestHelp() {
     RequireOpen();
-    int32_t iHelpId = 0;
-    int32_t lGetPathMode = 0;
-    const std::string classType = std::to_string(tolm::ExchangeRateClassTypeId);
-    m_events.Raise("HelpHandler", [&](tolm::IBaseListEvents& sink) {
-        sink.HelpHandler(KeyF1, 0, iHelpId, "", classType, 0, lGetPathMode);
-    });
-    return iHelpId;
+    return RequestBaseListHelp(m_events);
 }
 
 void TypeListWindow::Close() {
-    if (m_closed) return;
     const std::shared_ptr<TypeListWindow> keepAlive = shared_from_this();
-    const bool wasOpen = m_open;
-    m_open = false;
-    m_closed = true;
-    std::shared_ptr<tolm::IBaseListEventsClass> listClass = std::move(m_listClass);
-    listClass.reset();
-    if (wasOpen) m_changes.Notify({WindowChangeKind::Open, {}});
+    CloseWindow(m_open, m_closed, m_listClass, m_changes);
 }
 
 }  // namespace hub

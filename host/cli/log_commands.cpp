@@ -68,8 +68,15 @@ public:
         if (input != nullptr) m_window->SetRowLimit(input->limit);
         m_window->Open();
         if (input == nullptr) return;
-        if (input->filter.Given()) m_window->SetFilter(ReadCriteria(context, input->filter, ""));
-        if (input->quick.Given()) m_window->SetQuickFilter(ReadCriteria(context, input->quick, "quick-"));
+        // Criteria the window refuses end the command: the window still closes, so
+        // its class lets go of it.
+        try {
+            if (input->filter.Given()) m_window->SetFilter(ReadCriteria(context, input->filter, ""));
+            if (input->quick.Given()) m_window->SetQuickFilter(ReadCriteria(context, input->quick, "quick-"));
+        } catch (...) {
+            m_window->Close();
+            throw;
+        }
     }
     ~OpenLogList() { m_window->Close(); }
     OpenLogList(const OpenLogList&) = delete;

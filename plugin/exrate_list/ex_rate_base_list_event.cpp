@@ -30,9 +30,8 @@ tolm::ITool& BandTool(const std::shared_ptr<tolm::IMenuBar>& oMenuBar, const cha
 
 // A new command added to the menu bar's global tools, shaped, then inserted into a
 // band at the place of another; every statement is a step of its own.
-std::shared_ptr<tolm::ITool> AddCommand(const std::shared_ptr<tolm::IMenuBar>& oMenuBar, const char* sKey,
-                                        const char* sCaption, const char* sTip, bool bShowCaption,
-                                        const char* sBand, const char* sAtKey) {
+void AddCommand(const std::shared_ptr<tolm::IMenuBar>& oMenuBar, const char* sKey, const char* sCaption,
+                const char* sTip, bool bShowCaption, const char* sBand, const char* sAtKey) {
     std::shared_ptr<tolm::ITool> oTool;
     tolm::Step([&] { oTool = tolm::Deref(tolm::Deref(oMenuBar).Tools()).Add(sKey); });
     tolm::Step([&] { tolm::Deref(oTool).SetCaption(TranslateText(sCaption)); });
@@ -45,7 +44,6 @@ std::shared_ptr<tolm::ITool> AddCommand(const std::shared_ptr<tolm::IMenuBar>& o
     tolm::Step([&] {
         tolm::Deref(tolm::Deref(tolm::Deref(oMenuBar).Band(sBand)).Tools()).Insert(sAtKey, oTool);
     });
-    return oTool;
 }
 
 // The picture of a command, given to the tool itself: the person's clipboard is
@@ -91,8 +89,7 @@ void CExRateBaseListEvent::InitListView() {
 // ---- menus ------------------------------------------------------------------------------------
 
 void CExRateBaseListEvent::m_BaseListInterface_MenuBarInitialize(const std::shared_ptr<tolm::IMenuBar>& oMenuBar) {
-    const auto oExport = AddCommand(oMenuBar, "mnuExpExRate", "导出汇率体系(&E)...", "导出汇率体系", true, "mnuFile",
-                                    "mnuFileNewItem");
+    AddCommand(oMenuBar, "mnuExpExRate", "导出汇率体系(&E)...", "导出汇率体系", true, "mnuFile", "mnuFileNewItem");
     tolm::Step([&] { BandTool(oMenuBar, "mnuFile", "mnuExpExRate").SetShowCaption(true); });
     AddCommand(oMenuBar, "mnuImpExRate", "导入汇率体系(&I)...", "导入汇率体系", false, "mnuFile", "mnuExpExRate");
     AddCommand(oMenuBar, "mnuTheSameCheckUser", "反审核和审核为同一人(&L)", "反审核和审核为同一人", false, "mnuEdit",

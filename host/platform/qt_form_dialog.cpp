@@ -363,7 +363,7 @@ bool FormDialog::eventFilter(QObject* watched, QEvent* event) {
     }
 }
 
-bool FormDialog::TextBoxKey(tolm::FormControl& control, QKeyEvent* event) {
+bool FormDialog::KeyDownOrTab(tolm::FormControl& control, QKeyEvent* event) {
     const int key = event->key();
     const int16_t shift = ShiftOf(event->modifiers());
     if (const int16_t code = KeyCodeOf(*event)) {
@@ -375,6 +375,12 @@ bool FormDialog::TextBoxKey(tolm::FormControl& control, QKeyEvent* event) {
         Guard([&] { (shift & tolm::ShiftMask) || key == Qt::Key_Backtab ? m_form.FocusPrevious() : m_form.FocusNext(); });
         return true;
     }
+    return false;
+}
+
+bool FormDialog::TextBoxKey(tolm::FormControl& control, QKeyEvent* event) {
+    if (KeyDownOrTab(control, event)) return true;
+    const int key = event->key();
     if (event->matches(QKeySequence::Copy) || event->matches(QKeySequence::SelectAll) || MovesTheCaret(key)) {
         // The widget moves the caret or reads the text; the selection goes back to the model.
         return false;
@@ -413,17 +419,8 @@ bool FormDialog::TextBoxKey(tolm::FormControl& control, QKeyEvent* event) {
 }
 
 bool FormDialog::ButtonKey(tolm::FormControl& control, QKeyEvent* event) {
+    if (KeyDownOrTab(control, event)) return true;
     const int key = event->key();
-    const int16_t shift = ShiftOf(event->modifiers());
-    if (const int16_t code = KeyCodeOf(*event)) {
-        int16_t left = code;
-        Guard([&] { left = control.RaiseKeyDown(code, shift); });
-        if (left == 0 || m_error || m_form.IsUnloaded()) return true;
-    }
-    if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
-        Guard([&] { (shift & tolm::ShiftMask) || key == Qt::Key_Backtab ? m_form.FocusPrevious() : m_form.FocusNext(); });
-        return true;
-    }
     if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
         Guard([&] { control.HandleClick(); });
         return true;

@@ -58,6 +58,9 @@ private:
     void ShowText(const tolm::FormControl& control);
     void ShowSelection(const tolm::FormControl& control);
     void TakeSelection(tolm::FormControl& control);
+    // What every control does first with a key: the form's KeyDown (which may swallow
+    // it) and Tab moving the focus. True when the key needs nothing more.
+    bool KeyDownOrTab(tolm::FormControl& control, QKeyEvent* event);
     bool TextBoxKey(tolm::FormControl& control, QKeyEvent* event);
     bool ButtonKey(tolm::FormControl& control, QKeyEvent* event);
     void TypeText(tolm::FormControl& control, const QString& text);

@@ -125,9 +125,9 @@ void AddClassCommands(CommandSet& commands) {
         .add_option("LIBRARY", *unregisterLibrary, "The plug-in's shared library")
         ->required();
 
-    commands.Add("classes", "List the registered classes", [](CommandContext& context) {
+    commands.OnlyReads(commands.Add("classes", "List the registered classes", [](CommandContext& context) {
         return ListClasses(context);
-    });
+    }));
 }
 
 }  // namespace hub::cli

@@ -1,5 +1,7 @@
 #include "cli/command_set.h"
 
+#include <algorithm>
+
 #include "tolm/text.h"
 
 #include <ostream>
@@ -63,7 +65,8 @@ CommandContext::CommandContext(GlobalOptions options, std::ostream& out, std::os
         *echo << "\n";
     });
     m_runtime = std::make_unique<Runtime>(RuntimeOptions{m_options.database, m_options.user, m_options.language,
-                                                         m_options.registry, m_platform, {}});
+                                                         m_options.registry, m_platform, {},
+                                                         m_options.readOnly});
 }
 
 CommandContext::~CommandContext() = default;
@@ -86,6 +89,14 @@ CLI::App& CommandSet::AddUnder(const std::string& parent, const std::string& nam
     parser->fallthrough();
     m_commands.push_back(Command{parser, std::move(action), true});
     return *parser;
+}
+
+bool CommandSet::ChosenOnlyReads() const {
+    const CLI::App* chosen = nullptr;
+    for (std::vector<CLI::App*> given = m_app.get_subcommands(); !given.empty(); given = given.front()->get_subcommands()) {
+        chosen = given.front();
+    }
+    return chosen != nullptr && std::find(m_readers.begin(), m_readers.end(), chosen) != m_readers.end();
 }
 
 int CommandSet::RunChosen(CommandContext& context) const {

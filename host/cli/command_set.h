@@ -27,6 +27,8 @@ struct GlobalOptions {
     bool no = false;
     bool json = false;
     std::string registry;
+    // The chosen command only reads: the company is opened read-only.
+    bool readOnly = false;
 };
 
 // What a running subcommand works with: the host's runtime started from the
@@ -78,6 +80,12 @@ public:
     // of its parent when given. Raises std::logic_error when there is no `parent`.
     CLI::App& AddUnder(const std::string& parent, const std::string& name, const std::string& description,
                        CommandAction action);
+    // Marks a command (or a subcommand of one) as one that only reads the company;
+    // the others may write.
+    void OnlyReads(CLI::App& parser) { m_readers.push_back(&parser); }
+    // Whether the command given on the command line, down to its last subcommand,
+    // only reads. Asked after parsing.
+    bool ChosenOnlyReads() const;
     // Runs the subcommand given on the command line; 0 when none was.
     int RunChosen(CommandContext& context) const;
 
@@ -89,6 +97,7 @@ private:
     };
     CLI::App& m_app;
     std::vector<Command> m_commands;
+    std::vector<const CLI::App*> m_readers;
 };
 
 }  // namespace hub::cli

@@ -209,7 +209,16 @@ void AddLogCommands(CommandSet& commands) {
     log.require_subcommand(0, 1);
     log.fallthrough();
     AddAllCriteria(log, *show);
-    log.add_option("--limit", show->limit, "At most this many records (all when 0)")->check(CLI::NonNegativeNumber);
+    log.add_option("--limit", show->limit, "At most this many records (all when 0)")
+        ->check(CLI::Validator(
+            [](const std::string& text) {
+                int32_t count = -1;
+                return CLI::detail::lexical_cast(text, count) && count >= 0
+                           ? std::string()
+                           : "takes a whole number of records, 0 or more (0 shows all), not \"" + text + "\"";
+            },
+            "COUNT"));
+    commands.OnlyReads(log);
 
     CLI::App* del = log.add_subcommand(
         "delete", "Delete the records the criteria select (the question is answered by --yes or --no)");

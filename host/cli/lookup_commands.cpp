@@ -199,6 +199,7 @@ void AddLookupCommands(CommandSet& commands) {
     rateAt.add_option("--currency", at->currency, "The currency's code, such as USD")->required();
     rateAt.add_option("--date", at->date, "The day, yyyy-MM-dd")->required();
     rateAt.add_flag("--audited", at->audited, "Accept only an audited rate");
+    commands.OnlyReads(rateAt);
 
     auto range = std::make_shared<CoverageInput>();
     CLI::App& coverage =
@@ -209,6 +210,7 @@ void AddLookupCommands(CommandSet& commands) {
     coverage.add_option("--to", range->to, "The last day, yyyy-MM-dd")->required();
     coverage.add_option("--currency", range->currencies,
                         "Only these currencies (codes; the ledger's currency set when not given)");
+    commands.OnlyReads(coverage);
 }
 
 }  // namespace hub::cli

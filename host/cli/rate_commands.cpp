@@ -126,6 +126,12 @@ int EditAndSave(CommandContext& context, const std::shared_ptr<BillWindow>& wind
         try {
             editor->Enter(field.key, field.text);
         } catch (const tolm::HostError& error) {
+            // A field the editor keeps locked is no matter of how the value is written.
+            if (error.Number() == tolm::err::Refused) {
+                throw tolm::HostError(tolm::err::Refused,
+                                      TranslateFormat(language, "%1：%2", {field.option->get_name(), error.Description()}),
+                                      "tolm");
+            }
             throw refuse(field, error.Description());
         }
     }
@@ -199,6 +205,7 @@ void AddRateCommands(CommandSet& commands) {
     CLI::App* show = rate.add_subcommand("show", "Show one rate");
     show->fallthrough();
     show->add_option("ID", *showId, "The rate's id")->required();
+    commands.OnlyReads(*show);
     subcommands->Add(show, [=](CommandContext& context) {
         RequireRight(context, rights::BaseDataSubsystem, rights::BaseDataObject, rights::View,
                      "用户 %1 无权查看汇率。");

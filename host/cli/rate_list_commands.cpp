@@ -273,6 +273,7 @@ void AddRateListCommands(CommandSet& commands, RateSubcommands& rate) {
                                    });
     *typeOption = rates.add_option("--type", *listType, "Only the rates of this exchange-rate type (its id)");
     rates.add_flag("--all", *all, "Every period, also rates that ended before the current period");
+    commands.OnlyReads(rates);
 
     struct RateCommand {
         const char* name;

@@ -282,7 +282,8 @@ void AddTypeCommands(CommandSet& commands) {
     remove->add_option("ID", *deleteId, "The type's id")->required();
     *subcommands = {add, modify, remove};
 
-    commands.Add("types", "List the exchange-rate types", [](CommandContext& context) { return ListTypes(context); });
+    commands.OnlyReads(
+        commands.Add("types", "List the exchange-rate types", [](CommandContext& context) { return ListTypes(context); }));
 }
 
 }  // namespace hub::cli

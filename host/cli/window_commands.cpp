@@ -107,6 +107,8 @@ void AddWindowCommands(CommandSet& commands, std::vector<InspectedWindow> window
         helpOf->fallthrough();
         if (window.addHelpOptions) window.addHelpOptions(*helpOf);
         helpParsers->push_back(helpOf);
+        commands.OnlyReads(*menuOf);
+        commands.OnlyReads(*helpOf);
     }
 }
 

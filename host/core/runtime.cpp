@@ -62,7 +62,7 @@ const std::shared_ptr<Session>& Runtime::OpenSession() {
     const std::string name = DatabaseName();
     std::shared_ptr<Database> database;
     try {
-        database = OpenDatabase(m_options.database, OpenMode::Existing);
+        database = OpenDatabase(m_options.database, m_options.readOnly ? OpenMode::ReadOnly : OpenMode::Existing);
     } catch (const tolm::HostError& error) {
         // Opening would create an empty file: a mistyped location must not pass for
         // a company without data.

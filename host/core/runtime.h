@@ -51,6 +51,9 @@ struct RuntimeOptions {
     std::shared_ptr<tolm::IPlatform> platform;
     // How the front end shows the windows that the class window opens.
     WindowPresenter windows;
+    // The session only reads: the company is opened read-only (OpenMode::ReadOnly),
+    // so nothing the session does can change or create a file.
+    bool readOnly = false;
 };
 
 class Runtime {

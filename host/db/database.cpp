@@ -29,13 +29,40 @@ bool IsServerLocation(std::string_view location) {
 
 }  // namespace
 
+namespace {
+
+constexpr std::string_view FaultNames[] = {"Other",          "Overlap",  "Duplicate", "Reference", "Rule", "Retryable",
+                                           "Busy",           "ConnectionLost", "ReadOnly", "Full"};
+constexpr std::string_view RefusalSource = "TolmHost.Database.Refused.";
+
+std::string SourceOf(DatabaseFault fault) {
+    return std::string(RefusalSource) + std::string(FaultNames[static_cast<size_t>(fault)]);
+}
+
+}  // namespace
+
 DatabaseError::DatabaseError(DatabaseFault fault, const std::string& description)
-    : tolm::HostError(tolm::err::Database, description, ErrorSource), m_fault(fault) {}
+    : tolm::HostError(tolm::err::Database, description, SourceOf(fault)), m_fault(fault) {}
+
+std::optional<DatabaseFault> FaultOf(const tolm::HostError& error) {
+    const std::string_view source = error.Source();
+    if (error.Number() != tolm::err::Database || !source.starts_with(RefusalSource)) return std::nullopt;
+    for (size_t i = 0; i < std::size(FaultNames); ++i) {
+        if (source.substr(RefusalSource.size()) == FaultNames[i]) return static_cast<DatabaseFault>(i);
+    }
+    return std::nullopt;
+}
 
 Database::~Database() = default;
 Dialect::~Dialect() = default;
 
-Transaction::Transaction(Database& db) : m_db(db) { m_db.Begin(); }
+Transaction::Transaction(Database& db, TransactionStart start) : m_db(db) {
+    if (start == TransactionStart::Now) {
+        m_db.Begin();
+    } else {
+        m_db.BeginOnFirstWrite();
+    }
+}
 
 Transaction::~Transaction() {
     if (m_done) return;
@@ -88,17 +115,21 @@ std::string DatabaseDisplayName(const std::string& location) {
 }
 
 std::shared_ptr<Database> OpenDatabase(const std::string& location, OpenMode mode) {
-    if (IsServerLocation(location)) return OpenPostgres(location, mode == OpenMode::CreateIfMissing);
+    if (IsServerLocation(location)) return OpenPostgres(location, mode);
     if (Trim(location).empty()) {
         throw tolm::HostError(tolm::err::Database, "No database was given", ErrorSource);
     }
     const std::optional<std::filesystem::path> file = EmbeddedDatabaseFile(location);
-    if (!file) return OpenSqliteFile(":memory:");
+    if (!file) return OpenSqliteFile(":memory:", false);
+    if (mode == OpenMode::CreateIfMissing) return OpenSqliteFile(*file, false);
     std::error_code ec;
-    if (mode == OpenMode::Existing && !std::filesystem::exists(*file, ec)) {
+    const auto status = std::filesystem::status(*file, ec);
+    if (!std::filesystem::exists(status)) {
         throw tolm::HostError(tolm::err::FileNotFound, "There is no database file " + file->string(), ErrorSource);
     }
-    return OpenSqliteFile(*file);
+    // An empty file holds no company; opening it to write would make it one.
+    const bool empty = std::filesystem::is_regular_file(status) && std::filesystem::file_size(*file, ec) == 0;
+    return OpenSqliteFile(*file, mode == OpenMode::ReadOnly || empty);
 }
 
 }  // namespace hub

@@ -58,10 +58,15 @@ enum class DatabaseFault {
     Busy,
     // The connection to the server is gone.
     ConnectionLost,
+    // The database was opened for reading only, or its file or folder may not be written.
+    ReadOnly,
+    // The disk (or the server's) has no room for the change.
+    Full,
 };
 
 // A statement or transaction the database refused: HostError(err::Database) with the
-// kind of refusal. The description is a sentence about the data, never the SQL.
+// kind of refusal. The description is the database's own text, for the debug log;
+// the person reads the rule the refusal stands for (services/person_text.h).
 class DatabaseError : public tolm::HostError {
 public:
     DatabaseError(DatabaseFault fault, const std::string& description);
@@ -70,6 +75,11 @@ public:
 private:
     DatabaseFault m_fault;
 };
+
+// The kind of refusal `error` stands for when it was raised as a DatabaseError, also
+// once it has been copied as a plain HostError (through the plug-in's traps, which
+// keep number, description and source only): the kind travels in the source.
+std::optional<DatabaseFault> FaultOf(const tolm::HostError& error);
 
 class Database {
 public:
@@ -82,6 +92,8 @@ public:
     virtual DatabaseLocation Location() = 0;
     // Whether a table (or view) of that name exists; letter case is ignored.
     virtual bool TableExists(std::string_view name) = 0;
+    // Whether the connection was opened for reading only (OpenMode::ReadOnly).
+    virtual bool ReadOnly() const = 0;
 
     // Execute and Query take exactly one statement: text after the first statement
     // (other than blanks and comments) is refused and never executed.
@@ -115,15 +127,24 @@ public:
     // statement; rolling back an inner level (to its savepoint) makes the
     // transaction usable again.
     virtual void Begin() = 0;
+    // As Begin, but as the outermost level the transaction (and the write lock) starts
+    // only with the first Execute, ExecuteScript or inner Begin; queries before that
+    // read what is committed. For events that may ask the person something before
+    // they write: nobody waits on the company while a question is open. Inside a
+    // transaction it is Begin.
+    virtual void BeginOnFirstWrite() = 0;
     virtual void Commit() = 0;
     virtual void Rollback() = 0;
     virtual bool InTransaction() const = 0;
 };
 
+// When a transaction takes the company's write lock.
+enum class TransactionStart { Now, AtFirstWrite };
+
 // Commits at Commit(), rolls back when left without it (an exception on the way).
 class Transaction {
 public:
-    explicit Transaction(Database& db);
+    explicit Transaction(Database& db, TransactionStart start = TransactionStart::Now);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
@@ -151,6 +172,10 @@ enum class OpenMode {
     Existing,
     // A database file that does not exist yet is created (empty, without a schema).
     CreateIfMissing,
+    // The database must exist and is only read: nothing is created or changed, not
+    // even the journal mode, so a file in a folder that may not be written is read
+    // as it stands.
+    ReadOnly,
 };
 
 // Opens the company database at `location`:
@@ -162,7 +187,8 @@ enum class OpenMode {
 //    gives a private in-memory database.
 // A file that is not a database, or a database of another program (tables but no
 // t_SchemaVersion), raises HostError(err::Database) and is left untouched; with
-// OpenMode::Existing a missing file raises HostError(err::FileNotFound). On a server,
+// OpenMode::Existing or ReadOnly a missing file raises HostError(err::FileNotFound);
+// an empty file is opened read-only then, so a mistaken location stays empty. On a server,
 // OpenMode::CreateIfMissing creates a database that does not exist yet (given the
 // right to); a server that cannot be reached raises HostError(err::Database). The schema
 // is not touched here: call Migrate (migrations.h) or InitCompany (model/) next.

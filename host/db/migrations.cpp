@@ -30,10 +30,6 @@ constexpr const char* LogView =
     "       l.FDescription, l.FMachineName, l.FIPAddress\n"
     "FROM t_Log l LEFT JOIN t_User u ON u.FUserID = l.FUserID";
 
-// Sessions that prepared the log view are kept for this long, so the table does not
-// grow by one row per window opened for ever.
-constexpr auto SessionRetention = std::chrono::days(30);
-
 int ReadVersion(Database& db) {
     auto rows = db.Query("SELECT COALESCE(MAX(FVersion), 0) AS FVersion FROM t_SchemaVersion");
     return rows->IsEOF() ? 0 : rows->Field("FVersion").ToLong();
@@ -52,16 +48,12 @@ std::span<const EmbeddedMigration> MigrationsOf(Database& db) {
     return migrations;
 }
 
+// Every session reads the one view, so preparing it for a session only makes sure
+// it is there: listing the log writes nothing (a reader may not write at all).
 void CreateLogViewProcedure(Database& db, const std::vector<std::string>& args) {
     if (args.size() != 1 || args[0].empty())
         throw tolm::HostError(tolm::err::Database, "p_BASE_CreateLogView expects one argument: the session text",
                               ErrorSource);
-    tolm::DateTime now = LocalNow();
-    db.Execute("DELETE FROM t_LogViewSession WHERE FPrepared < ?1", {tolm::Variant(now - SessionRetention)});
-    db.Execute(
-        "INSERT INTO t_LogViewSession (FSession, FPrepared) VALUES (?1, ?2) "
-        "ON CONFLICT (FSession) DO UPDATE SET FPrepared = excluded.FPrepared",
-        {tolm::Variant(args[0]), tolm::Variant(now)});
     EnsureLogView(db);
 }
 

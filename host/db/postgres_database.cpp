@@ -95,6 +95,8 @@ DatabaseError ErrorOf(const PGresult* result, PGconn* conn) {
                              "The database gave the change up for another user's change made at the same time: " +
                                  message);
     }
+    if (state == "25006") return DatabaseError(DatabaseFault::ReadOnly, message);
+    if (state == "53100") return DatabaseError(DatabaseFault::Full, message);
     if (state == "55P03") {
         return DatabaseError(DatabaseFault::Busy,
                              "Another user's change held the company too long; nothing was stored. Try again.");
@@ -237,9 +239,10 @@ int RewritePlaceholders(const std::string& sql, std::string& rewritten) {
 
 class PostgresDatabase final : public Database {
 public:
-    explicit PostgresDatabase(Connection conn) : m_conn(std::move(conn)) {}
+    PostgresDatabase(Connection conn, bool readOnly) : m_conn(std::move(conn)), m_readOnly(readOnly) {}
 
     const Dialect& SqlDialect() const override { return PostgresDialect(); }
+    bool ReadOnly() const override { return m_readOnly; }
 
     DatabaseLocation Location() override {
         DatabaseLocation where;
@@ -257,6 +260,7 @@ public:
     }
 
     int64_t Execute(const std::string& sql, const Params& params) override {
+        StartPending();
         Result result = Run(sql, params);
         const char* changed = PQcmdTuples(result.get());
         return changed != nullptr && *changed != '\0' ? std::strtoll(changed, nullptr, 10) : 0;
@@ -283,6 +287,7 @@ public:
     }
 
     void ExecuteScript(const std::string& sql) override {
+        StartPending();
         RequireLiveTransaction();
         Result result(PQexec(m_conn.get(), sql.c_str()));
         Check(result.get());
@@ -306,7 +311,14 @@ public:
         }
     }
 
+    void BeginOnFirstWrite() override {
+        if (m_depth > 0) return Begin();
+        m_depth = 1;
+        m_pending = true;
+    }
+
     void Begin() override {
+        StartPending();
         if (m_depth == 0) {
             // One round trip: the transaction and the company's write lock.
             Simple(std::string("BEGIN; SELECT pg_advisory_xact_lock(") + WriteLockKey + ")");
@@ -318,6 +330,7 @@ public:
     }
 
     void Commit() override {
+        if (EndPending()) return;
         if (m_depth == 0) Fail("There is no transaction to commit");
         if (m_depth > 1) {
             --m_depth;
@@ -344,6 +357,7 @@ public:
     }
 
     void Rollback() override {
+        if (EndPending()) return;
         if (m_depth == 0) Fail("There is no transaction to roll back");
         if (m_depth > 1) {
             --m_depth;
@@ -359,6 +373,22 @@ public:
 
 private:
     static std::string SavepointName(int level) { return "tolm_level_" + std::to_string(level); }
+
+    // The outermost level begun for the first write starts now.
+    void StartPending() {
+        if (!m_pending) return;
+        m_pending = false;
+        m_depth = 0;
+        Begin();
+    }
+
+    // Ends an outermost level that never wrote: there is nothing to commit or undo.
+    bool EndPending() {
+        if (!m_pending) return false;
+        m_pending = false;
+        m_depth = 0;
+        return true;
+    }
 
     // The server ends a transaction's usefulness at its first failed statement.
     bool Lost() const { return m_depth > 0 && PQtransactionStatus(m_conn.get()) == PQTRANS_INERROR; }
@@ -428,7 +458,9 @@ private:
     }
 
     Connection m_conn;
+    bool m_readOnly;
     int m_depth = 0;
+    bool m_pending = false;
 };
 
 class PostgresDialectImpl final : public Dialect {
@@ -541,9 +573,9 @@ const Dialect& PostgresDialect() {
     return dialect;
 }
 
-std::shared_ptr<Database> OpenPostgres(const std::string& location, bool createIfMissing) {
+std::shared_ptr<Database> OpenPostgres(const std::string& location, OpenMode mode) {
     Connection conn = Connect(location, nullptr);
-    if (PQstatus(conn.get()) != CONNECTION_OK && createIfMissing && CreateMissingDatabase(location)) {
+    if (PQstatus(conn.get()) != CONNECTION_OK && mode == OpenMode::CreateIfMissing && CreateMissingDatabase(location)) {
         conn = Connect(location, nullptr);
     }
     if (PQstatus(conn.get()) != CONNECTION_OK) {
@@ -552,10 +584,11 @@ std::shared_ptr<Database> OpenPostgres(const std::string& location, bool createI
     }
     PQsetNoticeProcessor(conn.get(), IgnoreNotice, nullptr);
     Result settings(PQexec(conn.get(), (std::string("SET DateStyle = 'ISO, YMD'; SET lock_timeout = '") + LockTimeout +
-                                        "'; SET client_min_messages = warning")
+                                        "'; SET client_min_messages = warning" +
+                                        (mode == OpenMode::ReadOnly ? "; SET default_transaction_read_only = on" : ""))
                                            .c_str()));
     if (PQresultStatus(settings.get()) != PGRES_COMMAND_OK) throw ErrorOf(settings.get(), conn.get());
-    auto db = std::make_shared<PostgresDatabase>(std::move(conn));
+    auto db = std::make_shared<PostgresDatabase>(std::move(conn), mode == OpenMode::ReadOnly);
     CheckOwnership(*db);
     return db;
 }

@@ -1,7 +1,10 @@
 // The embedded backend: one SQLite file per company.
 #include <sqlite3.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cctype>
 #include <array>
 #include <cstring>
 #include <fstream>
@@ -36,6 +39,8 @@ DatabaseFault FaultOf(int extendedCode, std::string_view message) {
     }
     if ((extendedCode & 0xff) == SQLITE_CONSTRAINT) return DatabaseFault::Rule;
     if ((extendedCode & 0xff) == SQLITE_BUSY) return DatabaseFault::Busy;
+    if ((extendedCode & 0xff) == SQLITE_READONLY) return DatabaseFault::ReadOnly;
+    if ((extendedCode & 0xff) == SQLITE_FULL) return DatabaseFault::Full;
     return DatabaseFault::Other;
 }
 
@@ -70,7 +75,7 @@ private:
 
 class SqliteDatabase final : public Database {
 public:
-    explicit SqliteDatabase(sqlite3* db) : m_db(db) {}
+    SqliteDatabase(sqlite3* db, bool readOnly) : m_db(db), m_readOnly(readOnly) {}
     ~SqliteDatabase() override {
         // A transaction still open here belongs to a caller that vanished; closing the
         // connection drops it, which is the only safe outcome.
@@ -80,6 +85,8 @@ public:
     SqliteDatabase& operator=(const SqliteDatabase&) = delete;
 
     const Dialect& SqlDialect() const override { return SqliteDialect(); }
+
+    bool ReadOnly() const override { return m_readOnly; }
 
     DatabaseLocation Location() override {
         DatabaseLocation where;
@@ -101,6 +108,7 @@ public:
     }
 
     int64_t Execute(const std::string& sql, const Params& params) override {
+        StartPending();
         RequireLiveTransaction();
         Statement stmt;
         Prepare(sql, params, stmt);
@@ -136,6 +144,7 @@ public:
     }
 
     void ExecuteScript(const std::string& sql) override {
+        StartPending();
         RequireLiveTransaction();
         char* message = nullptr;
         if (sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
@@ -153,7 +162,14 @@ public:
     // The outermost level is a real transaction, taken for writing at once so that two
     // processes never both read and then wait on each other to write; inner levels are
     // savepoints, so an inner rollback undoes only its own work.
+    void BeginOnFirstWrite() override {
+        if (m_depth > 0) return Begin();
+        m_depth = 1;
+        m_pending = true;
+    }
+
     void Begin() override {
+        StartPending();
         if (m_depth == 0) {
             Run("BEGIN IMMEDIATE");
         } else {
@@ -164,6 +180,7 @@ public:
     }
 
     void Commit() override {
+        if (EndPending()) return;
         if (m_depth == 0) Fail("There is no transaction to commit");
         if (Lost()) {
             LeaveLostLevel();
@@ -187,6 +204,7 @@ public:
     }
 
     void Rollback() override {
+        if (EndPending()) return;
         if (m_depth == 0) Fail("There is no transaction to roll back");
         if (Lost()) {
             LeaveLostLevel();
@@ -213,8 +231,24 @@ private:
     // commit. The loss is remembered until the outermost level ends: a statement run
     // meanwhile would be stored on its own at once, outside the all-or-nothing the
     // caller counts on, and a later BEGIN must not make the loss look mended.
+    // The outermost level begun for the first write starts now.
+    void StartPending() {
+        if (!m_pending) return;
+        m_pending = false;
+        m_depth = 0;
+        Begin();
+    }
+
+    // Ends an outermost level that never wrote: there is nothing to commit or undo.
+    bool EndPending() {
+        if (!m_pending) return false;
+        m_pending = false;
+        m_depth = 0;
+        return true;
+    }
+
     bool Lost() {
-        if (!m_lost && m_depth > 0 && sqlite3_get_autocommit(m_db)) m_lost = true;
+        if (!m_lost && m_depth > 0 && !m_pending && sqlite3_get_autocommit(m_db)) m_lost = true;
         return m_lost;
     }
 
@@ -236,7 +270,10 @@ private:
     }
 
     void Run(const std::string& sql) {
-        if (sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) Fail(sqlite3_errmsg(m_db));
+        if (sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+            const std::string message = sqlite3_errmsg(m_db);
+            throw DatabaseError(FaultOf(sqlite3_extended_errcode(m_db), message), message);
+        }
     }
 
     [[noreturn]] void FailWith(const std::string& sql) {
@@ -321,7 +358,9 @@ private:
     }
 
     sqlite3* m_db;
+    bool m_readOnly;
     int m_depth = 0;
+    bool m_pending = false;
     bool m_lost = false;
 };
 
@@ -356,6 +395,30 @@ void CheckOwnership(sqlite3* db, const std::filesystem::path& path) {
         Fail(path.string() + " is an SQLite database of another program (it has no schema version table)");
 }
 
+// Readers of a write-ahead-logged file share its lock file, which must exist or be
+// created beside it: in a folder that may not be written, and with no log of
+// unfinished writes there, it never can be.
+bool CannotShareLocks(const std::filesystem::path& path) {
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    std::error_code ec;
+    const bool logPresent = std::filesystem::exists(path.string() + "-wal", ec);
+    return !logPresent && ::access(folder.c_str(), W_OK) != 0;
+}
+
+// The file as an SQLite URI that reads it without any lock file.
+std::string ImmutableUri(const std::filesystem::path& path) {
+    std::string uri = "file:";
+    for (const unsigned char c : path.string()) {
+        if (std::isalnum(c) || c == '/' || c == '.' || c == '-' || c == '_') {
+            uri += static_cast<char>(c);
+        } else {
+            static constexpr char hex[] = "0123456789ABCDEF";
+            uri += {'%', hex[c >> 4], hex[c & 0xf]};
+        }
+    }
+    return uri + "?mode=ro&immutable=1";
+}
+
 class SqliteDialectImpl final : public Dialect {
 public:
     std::string_view Name() const override { return "sqlite"; }
@@ -374,9 +437,13 @@ const Dialect& SqliteDialect() {
     return dialect;
 }
 
-std::shared_ptr<Database> OpenSqliteFile(const std::filesystem::path& path) {
+std::shared_ptr<Database> OpenSqliteFile(const std::filesystem::path& path, bool readOnly) {
     bool memory = path == ":memory:";
-    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    // A reader opens the file as writers do and is kept from writing by the
+    // connection (query_only): the last one to close then tidies the write-ahead log
+    // away as a writer would, and no file is left behind that was not there before.
+    int flags = readOnly ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    std::string name = memory ? std::string(":memory:") : path.string();
     if (!memory) {
         std::error_code ec;
         auto status = std::filesystem::status(path, ec);
@@ -390,25 +457,31 @@ std::shared_ptr<Database> OpenSqliteFile(const std::filesystem::path& path) {
                 flags = SQLITE_OPEN_READWRITE;
             }
         }
+        if (readOnly && CannotShareLocks(path)) {
+            // Nobody can write a file whose journal cannot be created beside it, so
+            // reading it as it stands is safe, and the only way to read it at all.
+            name = ImmutableUri(path);
+            flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
+        }
     }
     sqlite3* raw = nullptr;
-    std::string name = memory ? std::string(":memory:") : path.string();
     int rc = sqlite3_open_v2(name.c_str(), &raw, flags, nullptr);
     if (rc != SQLITE_OK) {
         std::string message = raw != nullptr ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
         sqlite3_close_v2(raw);
-        Fail("Cannot open " + name + ": " + message);
+        Fail("Cannot open " + path.string() + ": " + message);
     }
-    std::shared_ptr<Database> db = std::make_shared<SqliteDatabase>(raw);
+    std::shared_ptr<Database> db = std::make_shared<SqliteDatabase>(raw, readOnly);
     sqlite3_extended_result_codes(raw, 1);
     sqlite3_busy_timeout(raw, BusyTimeoutMs);
+    if (readOnly) db->Execute("PRAGMA query_only = 1");
     CheckOwnership(raw, path);
 
     // Only now that the file is known to be ours may its journal mode change.
-    if (!memory) {
+    if (!memory && !readOnly) {
         auto mode = db->Query("PRAGMA journal_mode = WAL");
         if (mode->IsEOF() || AsciiLower(mode->Field("journal_mode").ToText()) != "wal")
-            Fail("Cannot switch " + name + " to write-ahead logging");
+            Fail("Cannot switch " + path.string() + " to write-ahead logging");
     }
     db->Execute("PRAGMA foreign_keys = ON");
     return db;

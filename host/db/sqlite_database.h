@@ -9,6 +9,6 @@
 namespace hub {
 
 // Opens (or creates) the SQLite file at `path`, or ":memory:"; see OpenDatabase.
-std::shared_ptr<Database> OpenSqliteFile(const std::filesystem::path& path);
+std::shared_ptr<Database> OpenSqliteFile(const std::filesystem::path& path, bool readOnly);
 
 }  // namespace hub

@@ -1,5 +1,7 @@
 #include "services/message_service.h"
 
+#include "services/person_text.h"
+
 #include "tolm/text.h"
 
 #include "tolm/form.h"
@@ -19,9 +21,10 @@ bool MessageService::AskQuestion(const std::string& text, bool&) {
 }
 
 void MessageService::ReportError(const tolm::HostError& error, const tolm::VariantArray& values) {
-    // The description is what the person needs; the error's number is the program's.
-    const std::string description =
-        values.empty() ? error.Description() : tolm::TemplateFiller().FillMessage(error.Description(), values);
+    // The description is what the person needs; the error's number is the program's,
+    // and a refusal of the database is told as the rule it broke.
+    const std::string text = PersonText(error, Language());
+    const std::string description = values.empty() ? text : tolm::TemplateFiller().FillMessage(text, values);
     tolm::Platform()->MessageBox(description, tolm::mb::Critical, Text("错误"));
 }
 

@@ -73,24 +73,25 @@ BillWindow::BillWindow(std::shared_ptr<Session> session, int32_t mode, int32_t r
 
     struct Layout {
         const char* key;
+        const char* caption;
         FieldKind kind;
         bool personEditable;
         int32_t decimals;
     };
     static constexpr Layout Fields[] = {
-        {"FID", FieldKind::Id, false, 0},
-        {"FBase", FieldKind::Currency, true, 0},
-        {"FBaseProperty", FieldKind::CurrencyName, false, 0},
-        {"FExchangeRate", FieldKind::Number, true, DefaultRateDecimals},
-        {"FBegDate", FieldKind::Date, true, 0},
-        {"FEndDate", FieldKind::Date, true, 0},
-        {"FChkUserID", FieldKind::User, false, 0},
-        {"FExchangeRateType", FieldKind::Type, false, 0},
-        {"FNumber", FieldKind::Text, false, 0},
-        {"FName", FieldKind::Text, false, 0},
+        {"FID", "内码", FieldKind::Id, false, 0},
+        {"FBase", "币别", FieldKind::Currency, true, 0},
+        {"FBaseProperty", "币别名称", FieldKind::CurrencyName, false, 0},
+        {"FExchangeRate", "汇率", FieldKind::Number, true, DefaultRateDecimals},
+        {"FBegDate", "生效日期", FieldKind::Date, true, 0},
+        {"FEndDate", "失效日期", FieldKind::Date, true, 0},
+        {"FChkUserID", "审核人", FieldKind::User, false, 0},
+        {"FExchangeRateType", "汇率类型", FieldKind::Type, false, 0},
+        {"FNumber", "代码", FieldKind::Text, false, 0},
+        {"FName", "名称", FieldKind::Text, false, 0},
     };
     for (const Layout& layout : Fields) {
-        m_fields.push_back(HeadField{layout.key, layout.kind, layout.personEditable, {}, {},
+        m_fields.push_back(HeadField{layout.key, layout.caption, layout.kind, layout.personEditable, {}, {},
                                      std::make_shared<BillWindowControl>(layout.key, layout.decimals)});
     }
 }
@@ -319,13 +320,15 @@ void BillWindow::Open(const std::string& editorClass) {
 void BillWindow::Enter(const std::string& key, const std::string& text) {
     RequireOpen("enter a value");
     HeadField& field = Field(key);
+    const std::string& language = m_session->Language();
+    const std::string caption = Translate(language, field.caption);
     if (!field.personEditable) {
-        throw Error(tolm::err::Refused, TranslateFormat(m_session->Language(), "字段%1由系统填写，不能修改。", {field.key}));
+        throw Error(tolm::err::Refused, TranslateFormat(language, "字段%1由系统填写，不能修改。", {caption}));
     }
     if (field.control->Locked()) {
         const std::string reason = StatusText(1);
-        throw Error(tolm::err::Refused, reason.empty() ? TranslateFormat(m_session->Language(), "字段%1已锁定，不能修改。", {field.key})
-                                           : TranslateFormat(m_session->Language(), "字段%1已锁定，不能修改：%2", {field.key, reason}));
+        throw Error(tolm::err::Refused, reason.empty() ? TranslateFormat(language, "字段%1已锁定，不能修改。", {caption})
+                                                       : TranslateFormat(language, "字段%1已锁定，不能修改：%2", {caption, reason}));
     }
     const std::string typed = Trimmed(text);
     tolm::Variant value;

@@ -141,6 +141,7 @@ private:
     enum class FieldKind { Id, Currency, CurrencyName, Number, Date, User, Type, Text };
     struct HeadField {
         std::string key;
+        const char* caption;  // in Chinese, translated where shown
         FieldKind kind;
         bool personEditable;
         tolm::Variant value;

@@ -268,7 +268,11 @@ void RateListWindow::Click(const std::string& key) {
     m_lastClickCompleted = false;
     const std::shared_ptr<tolm::ITool> tool = ClickableTool(*m_menuBar, key, m_session->Language());
     bool cancel = false;
-    m_events.Raise("MenuBarClick", [&](tolm::IBaseListEvents& sink) { sink.MenuBarClick(tool, cancel); });
+    if (tolm::text::EqualsNoCase(key, "mnuCheck") || tolm::text::EqualsNoCase(key, "mnuUnCheck")) {
+        RaiseAuditClick(tool, cancel);
+    } else {
+        m_events.Raise("MenuBarClick", [&](tolm::IBaseListEvents& sink) { sink.MenuBarClick(tool, cancel); });
+    }
     if (cancel) return;
     const std::string command = tool->Key();
     m_lastClickCompleted = HandleCommand(command);
@@ -280,6 +284,29 @@ void RateListWindow::Click(const std::string& key) {
     if (tolm::text::EqualsNoCase(command, "mnuDataFind") && m_open) {
         m_findMode = !m_findMode;
         RefreshList();
+    }
+}
+
+void RateListWindow::RaiseAuditClick(const std::shared_ptr<tolm::ITool>& tool, bool& cancel) {
+    // The class audits through the service and then writes its log record, trapping
+    // a failure of the record silently: both are stored together or not at all. The
+    // transaction starts with the first write, so nobody waits on the company while
+    // the class asks the person to confirm.
+    try {
+        Transaction transaction(*m_session->Db(), TransactionStart::AtFirstWrite);
+        WriteWatch watch(*m_session);
+        m_events.Raise("MenuBarClick", [&](tolm::IBaseListEvents& sink) { sink.MenuBarClick(tool, cancel); });
+        if (watch.FirstFailure()) {
+            throw tolm::HostError(tolm::err::Refused,
+                                  Translate(m_session->Language(), "审核的记录没有写入上机日志，没有改动任何汇率。"),
+                                  Source);
+        }
+        transaction.Commit();
+    } catch (...) {
+        cancel = true;
+        ReportToPerson(tolm::CurrentError());
+        // The class showed the list as it was before the undo.
+        if (m_open) RefreshList();
     }
 }
 

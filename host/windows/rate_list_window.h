@@ -154,6 +154,7 @@ private:
     void OpenEditor(std::shared_ptr<BillWindow> editor);
     bool DeleteSelected();
     bool SetSelectedDisabled(bool disabled);
+    void RaiseAuditClick(const std::shared_ptr<tolm::ITool>& tool, bool& cancel);
     bool HoldsRight(int32_t right) const;
 
     std::shared_ptr<Session> m_session;

@@ -417,7 +417,7 @@ TEST_F(ExRateEditor, AnAuditedRateIsLockedOnLoadAndRefusedOnSave) {
         ADD_FAILURE() << "a locked field took a value";
     } catch (const tolm::HostError& error) {
         EXPECT_EQ(error.Number(), tolm::err::Refused);
-        EXPECT_NE(error.Description().find("字段FExchangeRate已锁定"), std::string::npos) << error.Description();
+        EXPECT_NE(error.Description().find("字段汇率已锁定"), std::string::npos) << error.Description();
         EXPECT_NE(error.Description().find(AuditedText), std::string::npos) << error.Description();
     }
     EXPECT_FALSE(bill->Save());

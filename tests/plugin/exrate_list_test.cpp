@@ -241,6 +241,18 @@ TEST_F(ExRateList, AServiceThatRefusesLogsNothingButTheListIsRefreshed) {
     EXPECT_EQ(Scalar("SELECT FChkUserID AS v FROM t_ExchangeRateEntry WHERE FID = ?1", {Variant(rate)}), 0);
 }
 
+TEST_F(ExRateList, AnAuditWhoseLogRecordCannotBeWrittenIsUndone) {
+    const int32_t rate = AddRate(CompanyType, "01.A", 7, 0, 1);
+    Select(CompanyType, {rate});
+    Db().Execute("CREATE TRIGGER t_NoLog BEFORE INSERT ON t_Log BEGIN SELECT RAISE(ABORT, 'no room'); END");
+    Screen().QueueAnswer(tolm::mb::IdYes);
+    m_list->Click("mnuCheck");
+    EXPECT_FALSE(m_list->LastClickCompleted());
+    EXPECT_EQ(Scalar("SELECT FChkUserID AS v FROM t_ExchangeRateEntry WHERE FID = ?1", {Variant(rate)}), 0);
+    EXPECT_EQ(Cell(rate, "FChkUserID"), "") << "the list shows what is stored";
+    EXPECT_EQ(Screen().MessageBoxes().back().prompt, "审核的记录没有写入上机日志，没有改动任何汇率。");
+}
+
 TEST_F(ExRateList, TheFilterHoldsThePeriodUnlessEverythingIsShownAndTheLedgersCurrencies) {
     const std::string native = "t_ExchangeRate.FIsNativeRate=0  ";
     const std::string period = " AND t_ExchangeRateEntry.FEndDate>='2024-03-01'";

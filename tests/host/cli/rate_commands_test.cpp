@@ -1,5 +1,7 @@
 // Keeping a company's rates with tolm, as an accountant or a script does: create the
 // company, add and change rates through the editor, list rates and the log.
+#include <unistd.h>
+
 #include <filesystem>
 #include <set>
 #include <string>
@@ -77,6 +79,39 @@ TEST_F(TolmRates, WithoutADatabaseEveryCommandButInitSaysToRunInit) {
         EXPECT_NE(result.err.find("run tolm init"), std::string::npos) << result.err;
     }
     EXPECT_FALSE(std::filesystem::exists(m_database)) << "a mistyped database is not created";
+
+    hub::test::WriteFile(m_database, "");
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"rates"}, {"type", "new", "--code", "X", "--name", "X"}}) {
+        EXPECT_EQ(Tolm(command).exitCode, 1) << command[0];
+        EXPECT_EQ(std::filesystem::file_size(m_database), 0u) << command[0] << ": an empty file stays empty";
+    }
+}
+
+// Run as a person without the right to write the folder (root may write anywhere).
+TEST_F(TolmRates, ReadingCommandsChangeNoFileAndWorkInAFolderThatCannotBeWritten) {
+    Init(true);
+    const std::string rate = std::to_string(TolmJson({"rates", "--all"})[0].at("FID").get<int>());
+    const std::string before = hub::test::ReadFile(m_database);
+    std::filesystem::permissions(m_dir.Path(), std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                                   std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
+    std::filesystem::permissions(m_dir.Path(), std::filesystem::perms::others_read | std::filesystem::perms::others_exec,
+                                 std::filesystem::perm_options::add);
+    const bool root = ::geteuid() == 0;
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"rates", "--all"}, {"types"}, {"log", "--limit", "3"}, {"menu", "log"},
+          {"help", "log"}, {"rate", "show", rate}}) {
+        std::vector<std::string> arguments{"--registry", m_registry.string(), "--db", m_database.string()};
+        arguments.insert(arguments.end(), command.begin(), command.end());
+        if (root) arguments.insert(arguments.begin(), {"--reuid=65534", "--regid=65534", "--clear-groups", TOLM_CLI_PATH});
+        ProcessResult result = hub::test::RunProcess(root ? "/usr/bin/setpriv" : TOLM_CLI_PATH, arguments, m_dir.Path());
+        EXPECT_NE(result.exitCode, -1) << command[0];
+        EXPECT_TRUE(result.err.empty()) << command[0] << ": " << result.err;
+    }
+    std::filesystem::permissions(m_dir.Path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add);
+    EXPECT_EQ(hub::test::ReadFile(m_database), before);
+    EXPECT_FALSE(std::filesystem::exists(m_database.string() + "-wal"));
 }
 
 TEST_F(TolmRates, ANewRateIsSavedThroughTheEditorAndPrinted) {
@@ -221,7 +256,8 @@ TEST_F(TolmRates, ModifyGoesThroughTheEditorWhichLocksAnAuditedRate) {
 
     ProcessResult locked = Tolm({"rate", "modify", std::to_string(audited), "--rate", "7.5"});
     EXPECT_EQ(locked.exitCode, 1);
-    EXPECT_NE(locked.err.find("字段FExchangeRate已锁定"), std::string::npos) << locked.err;
+    EXPECT_NE(locked.err.find("--rate：字段汇率已锁定，不能修改：该汇率已审核，不允许修改。"), std::string::npos) << locked.err;
+    EXPECT_EQ(locked.err.find("应为"), std::string::npos) << "a locked field is no matter of how the value is written";
     ProcessResult resaved = Tolm({"rate", "modify", std::to_string(audited)});
     EXPECT_EQ(resaved.exitCode, 1) << "the editor refuses to save an audited rate";
     EXPECT_NE(resaved.err.find("该汇率已审核，不允许修改。"), std::string::npos) << resaved.err;

@@ -1,0 +1,96 @@
+#include "cli/command_line.h"
+
+#include <algorithm>
+#include <exception>
+#include <ostream>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/command_registry.h"
+#include "i18n/catalogue.h"
+#include "services/person_text.h"
+#include "tolm/text.h"
+#include "tolm/host_error.h"
+
+namespace hub::cli {
+
+namespace {
+
+// The language of what is said before the command line is parsed: that of a
+// well-formed --lang, else the default.
+std::string EarlyLanguage(const std::vector<std::string>& arguments) {
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        std::string value;
+        if (arguments[i] == "--lang" && i + 1 < arguments.size()) value = arguments[i + 1];
+        if (arguments[i].starts_with("--lang=")) value = arguments[i].substr(7);
+        if (IsSupportedLanguage(value)) return value;
+    }
+    return "chs";
+}
+
+// Text a terminal or a file name can carry: valid UTF-8 without control characters
+// (other than a tab). Anything else would be quoted back garbled, or stored so.
+bool IsTypedText(const std::string& argument) {
+    if (!tolm::text::IsValidUtf8(argument)) return false;
+    return std::none_of(argument.begin(), argument.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte < 0x20 && byte != '\t') || byte == 0x7f;
+    });
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        if (!IsTypedText(arguments[i])) {
+            err << "tolm: "
+                << TranslateFormat(EarlyLanguage(arguments), "第%1个参数含有无效的字符（控制字符或不是 UTF-8 的字节）；请改正后重试。",
+                                   {static_cast<int32_t>(i + 1)})
+                << "\n";
+            return 2;
+        }
+    }
+    CLI::App app{"The Tolm host: exchange-rate base data on the command line", "tolm"};
+    // Global options are accepted after the subcommand as well.
+    app.fallthrough();
+    // At most one: a word that names no command is then reported as such, rather
+    // than as a missing command.
+    app.require_subcommand(0, 1);
+    app.set_version_flag("--version", "tolm 0.1.0");
+
+    GlobalOptions options;
+    app.add_option("--db", options.database,
+                   "The company database: an SQLite file, or a PostgreSQL URI (postgresql://...) or key=value string")->capture_default_str();
+    app.add_option("--user", options.user, "The user the session runs as (administrator when not given)");
+    app.add_option("--lang", options.language, "The session's language")
+        ->check(CLI::IsMember({"chs", "en", "cht"}))
+        ->capture_default_str();
+    CLI::Option* yes = app.add_flag("--yes", options.yes, "Answer every question Yes without asking");
+    CLI::Option* no = app.add_flag("--no", options.no, "Answer every question No without asking");
+    yes->excludes(no);
+    app.add_flag("--json", options.json, "Machine-readable output");
+    app.add_option("--registry", options.registry, "The class registry file (instead of the default one)");
+
+    CommandSet commands(app);
+    AddAllCommands(commands);
+
+    try {
+        app.parse(std::vector<std::string>(arguments.rbegin(), arguments.rend()));
+        if (app.get_subcommands().empty()) throw CLI::RequiredError("A subcommand");
+    } catch (const CLI::ParseError& error) {
+        return app.exit(error, out, err);
+    }
+
+    options.readOnly = commands.ChosenOnlyReads();
+    try {
+        CommandContext context(options, out, err);
+        return commands.RunChosen(context);
+    } catch (const tolm::HostError& error) {
+        err << "tolm: " << PersonText(error, options.language) << "\n";
+    } catch (const std::exception& error) {
+        err << "tolm: " << error.what() << "\n";
+    }
+    return 1;
+}
+
+}  // namespace hub::cli

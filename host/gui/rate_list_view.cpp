@@ -1,5 +1,6 @@
 #include "gui/rate_list_view.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QEvent>
 #include <QHeaderView>
@@ -191,6 +192,12 @@ void RateListView::TakeSelection() {
 }
 
 void RateListView::Click(const std::string& key) {
+    // The window is in the middle of a command (its editor is open): as under a
+    // modal editor, the list takes no other command until that one has returned.
+    if (m_acting > 0) {
+        QApplication::beep();
+        return;
+    }
     ++m_acting;
     Act(m_language, [&] { m_window->Click(key); });
     --m_acting;

@@ -1,57 +1,15 @@
 #include "cli/plugin_classes.h"
 
-#include <filesystem>
 #include <ostream>
 #include <string>
 
-#include "base/paths.h"
-#include "i18n/catalogue.h"
-#include "tolm/host_error.h"
-#include "tolm/registry.h"
+#include "core/plugin_registration.h"
 
 namespace hub::cli {
-namespace {
-
-constexpr const char* PluginLibraryName = "libTolmBaseQelPlugin.so";
-
-}  // namespace
 
 void EnsureClassRegistered(CommandContext& context, const char* className) {
-    const tolm::ClassRegistryFile registry(context.Loader().RegistryPath());
-    const auto found = registry.Find(className);
-    std::error_code ec;
-    if (found && std::filesystem::exists(found->library, ec)) return;
-
-    const std::filesystem::path library = ProgramDirectory() / PluginLibraryName;
-    const std::string& language = context.Language();
-    const std::string missing =
-        found ? TranslateFormat(language, "插件类 %1 注册的组件库 %2 已不存在", {className, found->library})
-              : TranslateFormat(language, "插件类 %1 未在注册表 %2 中注册",
-                                {className, registry.Path().string()});
-    if (!std::filesystem::exists(library, ec)) {
-        throw tolm::HostError(
-            tolm::err::CannotCreateComponent,
-            TranslateFormat(language, "%1，tolm 所在目录中也没有 %2；请用 tolm register <%2 的路径> 注册插件。",
-                            {missing, PluginLibraryName}),
-            "tolm");
-    }
-    try {
-        context.Loader().RegisterLibrary(library);
-    } catch (const tolm::HostError& error) {
-        throw tolm::HostError(
-            error.Number(),
-            TranslateFormat(language, "%1，注册 %2 也失败了：%3；请用 tolm register <%4 的路径> 注册插件。",
-                            {missing, library.string(), error.Description(), PluginLibraryName}),
-            "tolm");
-    }
-    if (!registry.Find(className)) {
-        throw tolm::HostError(
-            tolm::err::CannotCreateComponent,
-            TranslateFormat(language, "%1，%2 中也没有该类；请用 tolm register <%3 的路径> 注册插件。",
-                            {missing, library.string(), PluginLibraryName}),
-            "tolm");
-    }
-    context.Err() << "tolm: " << TranslateFormat(language, "%1；已注册 %2。", {missing, library.string()}) << "\n";
+    const std::string note = EnsurePluginClassRegistered(context.Loader(), className, context.Language());
+    if (!note.empty()) context.Err() << "tolm: " << note << "\n";
 }
 
 }  // namespace hub::cli

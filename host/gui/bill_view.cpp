@@ -45,6 +45,10 @@ BillView* BillView::Open(std::shared_ptr<BillWindow> window, const std::string& 
     return new BillView(std::move(window), language, parent);
 }
 
+BillView* BillView::Over(std::shared_ptr<BillWindow> window, const std::string& language, QWidget* parent) {
+    return new BillView(std::move(window), language, parent);
+}
+
 BillView::BillView(std::shared_ptr<BillWindow> window, std::string language, QWidget* parent)
     : QMainWindow(parent), m_window(std::move(window)), m_language(std::move(language)) {
     setAttribute(Qt::WA_DeleteOnClose);

@@ -22,6 +22,8 @@ public:
     // Opens the window model with its plug-in class; raises what BillWindow::Open
     // raises, and then there is no view.
     static BillView* Open(std::shared_ptr<BillWindow> window, const std::string& language, QWidget* parent = nullptr);
+    // A view over an editor already open (the one a list opened for new or modify).
+    static BillView* Over(std::shared_ptr<BillWindow> window, const std::string& language, QWidget* parent = nullptr);
     ~BillView() override;
 
     const std::shared_ptr<BillWindow>& Model() const { return m_window; }

@@ -12,18 +12,16 @@
 #include <filesystem>
 
 #include "base/paths.h"
+#include "core/plugin_registration.h"
 #include "i18n/catalogue.h"
 #include "platform/qt_form_dialog.h"
 #include "services/help_tool.h"
 #include "tolm/host_error.h"
 #include "tolm/platform.h"
-#include "tolm/registry.h"
 #include "windows/bill_window.h"
 
 namespace hub::gui {
 namespace {
-
-constexpr const char* PluginLibraryName = "libTolmBaseQelPlugin.so";
 
 // Qt's own translation installed for the session language, if any.
 QPointer<QTranslator>& QtTranslator() {
@@ -99,19 +97,8 @@ void Act(const std::string& language, const std::function<void()>& action) {
 }
 
 void EnsurePluginRegistered(const Runtime& runtime, const std::string& language) {
-    const tolm::ClassRegistryFile registry(runtime.Loader().RegistryPath());
-    const auto found = registry.Find(RateBillEditClass);
-    std::error_code ec;
-    if (found && std::filesystem::exists(found->library, ec)) return;
-    const std::filesystem::path library = ProgramDirectory() / PluginLibraryName;
-    if (!std::filesystem::exists(library, ec)) {
-        throw tolm::HostError(
-            tolm::err::CannotCreateComponent,
-            TranslateFormat(language, "插件未注册，程序目录中也没有 %1；请用 tolm register <%1 的路径> 注册插件。",
-                            {std::string(PluginLibraryName)}),
-            "tolm-client");
-    }
-    runtime.Loader().RegisterLibrary(library);
+    // The person needs no word of a registration that went through: the windows work.
+    EnsurePluginClassRegistered(runtime.Loader(), RateBillEditClass, language);
 }
 
 void InstallHelpViewer() {

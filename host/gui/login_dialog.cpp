@@ -11,6 +11,7 @@
 #include <QSettings>
 
 #include "gui/client.h"
+#include "gui/main_window.h"
 #include "i18n/catalogue.h"
 
 namespace hub::gui {
@@ -82,6 +83,7 @@ void LoginDialog::accept() {
     options.user = m_user->text().trimmed().toStdString();
     options.language = language;
     options.platform = m_platform;
+    options.windows = ClientWindowPresenter(language);
     Act(language, [&] {
         auto runtime = std::make_unique<Runtime>(std::move(options));
         runtime->OpenSession();

@@ -51,7 +51,11 @@ int main(int argc, char* argv[]) {
         try {
             runtime = std::make_unique<hub::Runtime>(hub::RuntimeOptions{parser.value(db).toStdString(),
                                                                          parser.value(user).toStdString(), language,
-                                                                         {}, platform, {}});
+                                                                         {}, platform,
+                                                                         // Pictures are taken without waiting for a person.
+                                                                         parser.isSet(screenshots)
+                                                                             ? hub::WindowPresenter{}
+                                                                             : hub::gui::ClientWindowPresenter(language)});
             runtime->OpenSession();
             hub::gui::EnsurePluginRegistered(*runtime, language);
         } catch (const tolm::HostError& error) {

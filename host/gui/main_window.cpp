@@ -2,16 +2,18 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QSettings>
 #include <QStatusBar>
 
 #include "gui/bill_view.h"
 #include "gui/client.h"
-#include "gui/rates_view.h"
+#include "gui/rate_list_view.h"
 #include "gui/type_list_view.h"
 #include "i18n/catalogue.h"
 #include "tolm/base_data.h"
@@ -31,10 +33,7 @@ const std::vector<WindowEntry>& MainWindow::Windows() {
         {"types", "汇率类型(&T)",
          [](MainWindow& main) -> QWidget* { return TypeListView::Open(main.CurrentSession()); }},
         {"rates", "汇率(&R)",
-         [](MainWindow& main) -> QWidget* {
-             return new RatesView(main.CurrentSession(),
-                                  [&main](int32_t rateId, int32_t typeId) { main.OpenRate(rateId, typeId); });
-         }},
+         [](MainWindow& main) -> QWidget* { return RateListView::Open(main.CurrentSession()); }},
         {"editor", "新增汇率(&N)",
          [](MainWindow& main) -> QWidget* {
              return BillView::Open(BillWindow::ForNewRate(main.CurrentSession(), RateListFilter(CompanyRateType)),
@@ -102,20 +101,6 @@ QWidget* MainWindow::OpenWindow(const WindowEntry& entry) {
     return view ? ShowView(view) : nullptr;
 }
 
-QWidget* MainWindow::OpenRate(int32_t rateId, int32_t typeId) {
-    QWidget* view = nullptr;
-    Act(Language(), [&] {
-        view = BillView::Open(BillWindow::ForRate(CurrentSession(), rateId, RateListFilter(typeId)), Language());
-    });
-    return view ? ShowView(view) : nullptr;
-}
-
-QWidget* MainWindow::OpenNewRate(int32_t typeId) {
-    QWidget* view = nullptr;
-    Act(Language(), [&] { view = BillView::Open(BillWindow::ForNewRate(CurrentSession(), RateListFilter(typeId)), Language()); });
-    return view ? ShowView(view) : nullptr;
-}
-
 void MainWindow::closeEvent(QCloseEvent* event) {
     // The views close first: each lets its plug-in class go while the session lives.
     m_area->closeAllSubWindows();
@@ -123,6 +108,29 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     settings.setValue(QStringLiteral("main/geometry"), saveGeometry());
     settings.setValue(QStringLiteral("main/state"), saveState());
     event->accept();
+}
+
+void ShowUntilClosed(QWidget* view) {
+    const QPointer<QWidget> shown(view);
+    MainWindow* main = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* candidate = dynamic_cast<MainWindow*>(widget); candidate && candidate->isVisible()) main = candidate;
+    }
+    if (main) {
+        main->ShowView(view);
+    } else {
+        view->show();
+    }
+    if (!shown) return;
+    QEventLoop loop;
+    QObject::connect(view, &QObject::destroyed, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+WindowPresenter ClientWindowPresenter(const std::string& language) {
+    return WindowPresenter{[language](RateListWindow& window) {
+        ShowUntilClosed(new RateListView(window.shared_from_this(), language));
+    }};
 }
 
 }  // namespace hub::gui

@@ -38,9 +38,6 @@ public:
     // Opens a window's view in the work area and shows it; nullptr when it did not
     // open (the person was told why).
     QWidget* OpenWindow(const WindowEntry& entry);
-    // The editor on a stored rate, or on a new rate of a type.
-    QWidget* OpenRate(int32_t rateId, int32_t typeId);
-    QWidget* OpenNewRate(int32_t typeId);
     // Shows a view in the work area.
     QWidget* ShowView(QWidget* view);
 
@@ -53,5 +50,13 @@ private:
     Runtime& m_runtime;
     QMdiArea* m_area;
 };
+
+// Shows a view in the main window's work area (on its own when there is no main
+// window) and returns once the person has closed it: for the windows the host's
+// models wait on, an editor opened from a list or the list the class window opens.
+void ShowUntilClosed(QWidget* view);
+
+// How the client shows the windows the class window opens, in the session language.
+WindowPresenter ClientWindowPresenter(const std::string& language);
 
 }  // namespace hub::gui

@@ -8,6 +8,7 @@
 
 #include "gui/login_dialog.h"
 #include "gui/main_window.h"
+#include "gui/rate_list_view.h"
 #include "gui/type_list_view.h"
 #include "tolm/platform.h"
 
@@ -50,7 +51,18 @@ int TakeScreenshots(Runtime& runtime, const QString& directory) {
         if (!view) continue;
         view->window()->activateWindow();
         if (auto* frame = view->parentWidget()) frame->showMaximized();
+        auto* rates = dynamic_cast<RateListView*>(view);
+        if (rates && !rates->Model()->Types().empty()) rates->Model()->SelectType(rates->Model()->Types().front().id);
         saved += Save(main, directory, entry.name);
+        if (rates) {
+            QTimer::singleShot(0, [&] {
+                if (QWidget* dialog = QApplication::activeModalWidget()) {
+                    saved += Save(*dialog, directory, "transfer-dialog");
+                    dialog->close();
+                }
+            });
+            rates->Model()->Click("mnuExpExRate");
+        }
         if (auto* types = dynamic_cast<TypeListView*>(view)) {
             // The dialog is modal: it is saved and closed from inside its own show.
             QTimer::singleShot(0, [&] {

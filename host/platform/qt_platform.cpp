@@ -5,8 +5,10 @@
 #include <QCursor>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -18,6 +20,8 @@ namespace {
 constexpr int32_t IdAbort = 3;
 constexpr int32_t IdRetry = 4;
 constexpr int32_t IdIgnore = 5;
+// How long a run goes before its progress is shown.
+constexpr int ProgressDelayMs = 400;
 
 using Answer = std::pair<QMessageBox::StandardButton, int32_t>;
 
@@ -87,6 +91,7 @@ QStringList NameFiltersOf(const std::string& filter) {
 QtPlatform::QtPlatform() = default;
 
 QtPlatform::~QtPlatform() {
+    m_progress.reset();
     if (m_waitCursorShown) QApplication::restoreOverrideCursor();
 }
 
@@ -142,5 +147,27 @@ void QtPlatform::ShowModal(tolm::Form& form) {
     FormDialog dialog(form, QApplication::activeWindow());
     dialog.RunModal();
 }
+
+void QtPlatform::ReportProgress(const std::string& caption, int64_t done, int64_t total) {
+    if (!m_progress) {
+        m_progress = std::make_unique<QProgressDialog>(QApplication::activeWindow());
+        m_progress->setCancelButton(nullptr);
+        m_progress->setWindowModality(Qt::ApplicationModal);
+        m_progress->setAutoClose(false);
+        m_progress->setAutoReset(false);
+        m_progress->setMinimumDuration(ProgressDelayMs);
+        m_progress->setWindowTitle(QApplication::applicationDisplayName());
+    }
+    // QProgressDialog counts in int: a run of more steps is shown in proportion.
+    constexpr int64_t Scale = 1'000'000;
+    const int maximum = static_cast<int>(std::clamp<int64_t>(total, 0, Scale));
+    const int value = total <= 0 ? 0 : static_cast<int>(std::clamp<int64_t>(done, 0, total) * maximum / total);
+    m_progress->setLabelText(FromUtf8(caption));
+    m_progress->setRange(0, maximum);
+    m_progress->setValue(value);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void QtPlatform::EndProgress() { m_progress.reset(); }
 
 }  // namespace hub

@@ -6,10 +6,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include <QStringList>
+
+class QProgressDialog;
 
 #include "tolm/platform.h"
 
@@ -42,8 +45,15 @@ public:
     // Draws the form in a FormDialog and returns when it is unloaded; an error a
     // handler raised closes the dialog and is raised here.
     void ShowModal(tolm::Form& form) override;
+    // A progress dialog over the active window, shown once the run has lasted a
+    // moment (short runs never flash one); each report lets the screen repaint, but
+    // takes no input, since the run cannot be interrupted. A total of 0 shows a busy
+    // bar. EndProgress takes it away.
+    void ReportProgress(const std::string& caption, int64_t done, int64_t total) override;
+    void EndProgress() override;
 
 private:
+    std::unique_ptr<QProgressDialog> m_progress;
     int32_t m_pointer = tolm::PointerDefault;
     bool m_waitCursorShown = false;
     std::optional<tolm::Bitmap> m_clipboard;

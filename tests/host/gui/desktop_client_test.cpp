@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontInfo>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -13,7 +14,9 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTextLayout>
+#include <QTableWidget>
 #include <QTimer>
+#include <QToolBar>
 #include <QTreeWidget>
 
 #include <functional>
@@ -21,9 +24,12 @@
 
 #include "gui/bill_view.h"
 #include "gui/menu_bar_view.h"
+#include "gui/rate_list_view.h"
 #include "gui/type_list_view.h"
 #include "i18n/catalogue.h"
 #include "model/company_setup.h"
+#include "model/profile_store.h"
+#include "model/rate_store.h"
 #include "platform/qt_form_dialog.h"
 #include "platform/qt_platform.h"
 #include "support/temp_dir.h"
@@ -38,6 +44,7 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfi
 namespace {
 
 using hub::gui::BillView;
+using hub::gui::RateListView;
 using hub::gui::TypeListView;
 
 QApplication& Application() {
@@ -114,6 +121,37 @@ protected:
         return view;
     }
 
+    // A rate of USD valid on a day of March 2024, the ledger's current period, not audited.
+    int32_t AddRate(const std::string& number, unsigned day) const {
+        hub::WriteProfile(*m_db, "GL", "CurrentYear", tolm::Variant(2024));
+        hub::WriteProfile(*m_db, "GL", "CurrentPeriod", tolm::Variant(3));
+        hub::RateValues values;
+        values.typeId = CompanyType;
+        values.currencyId = 2;
+        values.rate = 7;
+        values.begin = values.end = tolm::MakeDate(2024, 3, day);
+        values.number = number;
+        return hub::InsertRate(*m_db, values);
+    }
+
+    std::unique_ptr<RateListView> RateList() {
+        std::unique_ptr<RateListView> view(RateListView::Open(m_session));
+        view->setAttribute(Qt::WA_DeleteOnClose, false);
+        view->show();
+        return view;
+    }
+
+    // The button drawing a command on one of the window's tool bars.
+    static QWidget* ToolButton(RateListView& view, const char* key) {
+        const QString caption = view.Menu().Action(key)->text();
+        for (QToolBar* bar : view.findChildren<QToolBar*>()) {
+            for (QAction* action : bar->actions()) {
+                if (action->text() == caption) return bar->widgetForAction(action);
+            }
+        }
+        return nullptr;
+    }
+
     static void Type(BillView& view, const char* key, const char* text) { QTest::keyClicks(view.Field(key), text); }
 
     size_t RateCount() const {
@@ -184,6 +222,70 @@ TEST_F(DesktopClient, TheTypeDialogRefusesAKeystrokeAndCreatesTheType) {
     EXPECT_TRUE(std::any_of(rows.begin(), rows.end(), [](const hub::TypeRow& row) {
         return row.number == "05" && row.name == "海关汇率";
     }));
+}
+
+TEST_F(DesktopClient, TwoRatesSelectedInTheListAreAuditedFromTheToolBarAfterTheQuestion) {
+    const int32_t first = AddRate("01.A", 1);
+    const int32_t second = AddRate("01.B", 2);
+    AddRate("01.C", 3);
+    auto view = RateList();
+    const auto nodes = view->Tree().findItems(QStringLiteral("公司汇率"), Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(nodes.size(), 1);
+    view->Tree().setCurrentItem(nodes.front());
+    EXPECT_EQ(view->Model()->SelectedClassId(), CompanyType);
+    QTableWidget& table = view->Table();
+    ASSERT_EQ(table.rowCount(), 3);
+    const auto cellOf = [&table](int32_t rateId) {
+        for (int row = 0; row < table.rowCount(); ++row) {
+            if (table.item(row, 0)->data(Qt::UserRole).toInt() == rateId) return table.visualItemRect(table.item(row, 0));
+        }
+        return QRect();
+    };
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, cellOf(first).center());
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, Qt::ControlModifier, cellOf(second).center());
+    EXPECT_EQ(view->Model()->Selection(), (std::vector<int32_t>{second, first})) << "the current rate first";
+
+    QWidget* audit = ToolButton(*view, "mnuCheck");
+    ASSERT_NE(audit, nullptr);
+    const auto question = AnswerNextBox();
+    QTest::mouseClick(audit, Qt::LeftButton);
+
+    EXPECT_EQ(question->icon, QMessageBox::Question);
+    const auto audited = m_db->Query("SELECT COUNT(*) AS n FROM t_ExchangeRateEntry WHERE FChkUserID <> 0 AND FID IN (?1, ?2)",
+                                     {tolm::Variant(first), tolm::Variant(second)});
+    EXPECT_EQ(audited->Field("n").ToLong(), 2);
+    const int auditor = static_cast<int>(std::distance(
+        hub::RateListWindow::Columns().begin(),
+        std::find_if(hub::RateListWindow::Columns().begin(), hub::RateListWindow::Columns().end(),
+                     [](const hub::RateListColumn& column) { return std::string(column.name) == "FChkUserID"; })));
+    int shownAudited = 0;
+    for (int row = 0; row < table.rowCount(); ++row) shownAudited += !table.item(row, auditor)->text().isEmpty();
+    EXPECT_EQ(shownAudited, 2) << "the list shows what the database holds";
+}
+
+TEST_F(DesktopClient, TheListsExportCommandDrawsTheTransferDialogWhichWritesTheChosenWorkbook) {
+    AddRate("01.A", 1);
+    auto view = RateList();
+    const QString file = QString::fromStdString((m_dir.Path() / "rates.xls").string());
+    bool drawnByTheRenderer = false;
+    std::shared_ptr<SeenBox> report;
+    WhenModal([&](QWidget& dialog) {
+        drawnByTheRenderer = dynamic_cast<hub::FormDialog*>(&dialog) != nullptr;
+        WhenModal([&](QWidget& modal) {
+            auto& files = dynamic_cast<QFileDialog&>(modal);
+            files.selectFile(file);
+            static_cast<QDialog&>(files).accept();  // as the Save button does
+        });
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("cmdPath")), Qt::LeftButton);
+        report = AnswerNextBox();
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("cmdProcess")), Qt::LeftButton);
+    });
+    view->Menu().Action("mnuExpExRate")->trigger();
+
+    EXPECT_TRUE(drawnByTheRenderer);
+    ASSERT_NE(report, nullptr);
+    EXPECT_EQ(report->text.toStdString(), hub::Translate("chs", "导出汇率体系成功！"));
+    EXPECT_GT(QFileInfo(file).size(), 0);
 }
 
 TEST_F(DesktopClient, AChineseCaptionInTheFormsFontIsDrawnWithCjkGlyphs) {

@@ -11,6 +11,10 @@
 #include <vector>
 
 #include "platform/qt_form_dialog.h"
+#include "platform/qt_text_dialog.h"
+#include "tolm/components.h"
+#include "tolm/host_error.h"
+#include "tolm/registry.h"
 
 namespace hub {
 namespace {
@@ -141,6 +145,22 @@ std::optional<std::string> QtPlatform::PickFile(tolm::FileDialogKind kind, const
 void QtPlatform::ShowModal(tolm::Form& form) {
     FormDialog dialog(form, QApplication::activeWindow());
     dialog.RunModal();
+}
+
+void QtPlatform::ShowText(const std::string& text, const std::string& title) {
+    // Before a login there is no language to ask for: the texts stay as written.
+    std::string language = "chs";
+    tolm::OnErrorSilent([&] {
+        language = tolm::CreateObject<tolm::ILangInfo>(tolm::classname::LangInfo)->CurrentLanguage().ToText();
+    });
+    TextDialog dialog(text, title, language, [this] {
+        tolm::FileDialogOptions options;
+        options.flags = tolm::fd::OverwritePrompt;
+        options.filter = "TXT (*.txt)|*.txt";
+        options.defaultExt = "txt";
+        return PickFile(tolm::FileDialogKind::Save, options);
+    }, QApplication::activeWindow());
+    dialog.exec();
 }
 
 }  // namespace hub

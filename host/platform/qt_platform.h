@@ -42,6 +42,9 @@ public:
     // Draws the form in a FormDialog and returns when it is unloaded; an error a
     // handler raised closes the dialog and is raised here.
     void ShowModal(tolm::Form& form) override;
+    // A TextDialog in the session's language; Save goes through PickFile with the
+    // overwrite prompt.
+    void ShowText(const std::string& text, const std::string& title) override;
 
 private:
     int32_t m_pointer = tolm::PointerDefault;

@@ -8,7 +8,8 @@
 // rows shown are read again whenever either changes, so what the plug-in deletes
 // "by the current filter" is what the person sees. The host's own handling of
 // export writes the rows shown to .csv or .xlsx, and print, preview and page
-// set-up write them to a PDF, each to the file the person picks.
+// set-up write them to a PDF, each to the file the person picks, unless a desktop
+// set a printer of its own.
 //
 // Single-threaded, like the user-interface thread it stands for.
 #pragma once

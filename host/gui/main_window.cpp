@@ -13,6 +13,7 @@
 
 #include "gui/bill_view.h"
 #include "gui/client.h"
+#include "gui/log_list_view.h"
 #include "gui/rate_list_view.h"
 #include "gui/type_list_view.h"
 #include "i18n/catalogue.h"
@@ -39,6 +40,8 @@ const std::vector<WindowEntry>& MainWindow::Windows() {
              return BillView::Open(BillWindow::ForNewRate(main.CurrentSession(), RateListFilter(CompanyRateType)),
                                    main.Language());
          }},
+        {"log", "上机日志(&L)",
+         [](MainWindow& main) -> QWidget* { return LogListView::Open(main.CurrentSession()); }},
         {"class", "基础资料窗口(&C)",
          [](MainWindow&) -> QWidget* {
              // The class window is the host's component, asked for by class as the

@@ -9,13 +9,19 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <string_view>
+
 #include "tolm/text.h"
 
 namespace hub::gui {
 namespace {
 
-QKeySequence StandardShortcut(const std::string& key) {
+QKeySequence StandardShortcut(std::string key) {
     using tolm::text::EqualsNoCase;
+    // A plug-in that takes a standard command over gives it its key with this
+    // suffix; the command keeps its shortcut.
+    constexpr std::string_view TakenOver = "4Custom";
+    if (key.size() > TakenOver.size() && key.ends_with(TakenOver)) key.resize(key.size() - TakenOver.size());
     if (EqualsNoCase(key, "mnuFileNewItem")) return QKeySequence::New;
     if (EqualsNoCase(key, "mnuFileSave")) return QKeySequence::Save;
     if (EqualsNoCase(key, "mnuEditDel") || EqualsNoCase(key, "mnuEditDelete")) return QKeySequence::Delete;

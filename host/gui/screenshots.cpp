@@ -6,11 +6,18 @@
 #include <QPixmap>
 #include <QTimer>
 
+#include <algorithm>
+#include <vector>
+
+#include "gui/client.h"
 #include "gui/login_dialog.h"
 #include "gui/main_window.h"
 #include "gui/rate_list_view.h"
 #include "gui/type_list_view.h"
+#include "tolm/components.h"
 #include "tolm/platform.h"
+#include "tolm/registry.h"
+#include "windows/log_list_window.h"
 
 namespace hub::gui {
 namespace {
@@ -75,6 +82,40 @@ int TakeScreenshots(Runtime& runtime, const QString& directory) {
         }
         view->parentWidget()->close();
     }
+    // The text window, as a report reaches it: the log's rows, one a line.
+    Act(main.Language(), [&] {
+        auto log = LogListWindow::Create(main.CurrentSession());
+        log->Open();
+        const ShownTable table = log->Shown();
+        log->Close();
+        // Columns padded to the widest cell; a Chinese character takes two places.
+        auto width = [](const std::string& cell) {
+            int places = 0;
+            for (const QChar c : QString::fromStdString(cell)) places += c.unicode() >= 0x1100 ? 2 : 1;
+            return places;
+        };
+        std::vector<int> widths(table.front().size(), 0);
+        for (const auto& row : table) {
+            for (size_t column = 0; column < row.size(); ++column) widths[column] = std::max(widths[column], width(row[column]));
+        }
+        std::string text;
+        for (const auto& row : table) {
+            for (size_t column = 0; column < row.size(); ++column) {
+                text += row[column];
+                if (column + 1 < row.size()) text += std::string(static_cast<size_t>(widths[column] - width(row[column]) + 2), ' ');
+            }
+            text += "\n";
+        }
+        QTimer::singleShot(0, [&] {
+            if (QWidget* dialog = QApplication::activeModalWidget()) {
+                saved += Save(*dialog, directory, "text");
+                dialog->close();
+            }
+        });
+        auto notation = tolm::CreateObject<tolm::INotation>(tolm::classname::Notation);
+        notation->SetText(text);
+        notation->ShowDialog();
+    });
     return saved;
 }
 

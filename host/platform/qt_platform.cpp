@@ -13,6 +13,10 @@
 #include <vector>
 
 #include "platform/qt_form_dialog.h"
+#include "platform/qt_text_dialog.h"
+#include "tolm/components.h"
+#include "tolm/host_error.h"
+#include "tolm/registry.h"
 
 namespace hub {
 namespace {
@@ -169,5 +173,21 @@ void QtPlatform::ReportProgress(const std::string& caption, int64_t done, int64_
 }
 
 void QtPlatform::EndProgress() { m_progress.reset(); }
+
+void QtPlatform::ShowText(const std::string& text, const std::string& title) {
+    // Before a login there is no language to ask for: the texts stay as written.
+    std::string language = "chs";
+    tolm::OnErrorSilent([&] {
+        language = tolm::CreateObject<tolm::ILangInfo>(tolm::classname::LangInfo)->CurrentLanguage().ToText();
+    });
+    TextDialog dialog(text, title, language, [this] {
+        tolm::FileDialogOptions options;
+        options.flags = tolm::fd::OverwritePrompt;
+        options.filter = "TXT (*.txt)|*.txt";
+        options.defaultExt = "txt";
+        return PickFile(tolm::FileDialogKind::Save, options);
+    }, QApplication::activeWindow());
+    dialog.exec();
+}
 
 }  // namespace hub

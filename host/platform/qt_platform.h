@@ -51,6 +51,9 @@ public:
     // bar. EndProgress takes it away.
     void ReportProgress(const std::string& caption, int64_t done, int64_t total) override;
     void EndProgress() override;
+    // A TextDialog in the session's language; Save goes through PickFile with the
+    // overwrite prompt.
+    void ShowText(const std::string& text, const std::string& title) override;
 
 private:
     std::unique_ptr<QProgressDialog> m_progress;

@@ -167,7 +167,14 @@ void LogListWindow::HandleCommand(const std::string& key) {
             Export();
         } else if (EqualsNoCase(key, "mnuFilePrint") || EqualsNoCase(key, "mnuFilePreview") ||
                    EqualsNoCase(key, "mnuFilePageSetup")) {
-            Print();
+            if (!m_printer) {
+                Print();
+            } else {
+                const PrintCommand command = EqualsNoCase(key, "mnuFilePrint")     ? PrintCommand::Print
+                                             : EqualsNoCase(key, "mnuFilePreview") ? PrintCommand::Preview
+                                                                                   : PrintCommand::PageSetup;
+                m_printer(command, Translate(m_session->Language(), "上机日志"), Shown());
+            }
         } else if (EqualsNoCase(key, "mnuFileExit")) {
             Close();
         }

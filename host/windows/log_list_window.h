@@ -8,12 +8,14 @@
 // rows shown are read again whenever either changes, so what the plug-in deletes
 // "by the current filter" is what the person sees. The host's own handling of
 // export writes the rows shown to .csv or .xlsx, and print, preview and page
-// set-up write them to a PDF, each to the file the person picks.
+// set-up write them to a PDF, each to the file the person picks, unless a desktop
+// set a printer of its own.
 //
 // Single-threaded, like the user-interface thread it stands for.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -67,6 +69,9 @@ public:
         int32_t topic = 0;
         int32_t pathMode = 0;
     };
+    enum class PrintCommand { Print, Preview, PageSetup };
+    // Takes the rows shown to paper under a title (in the session language).
+    using Printer = std::function<void(PrintCommand command, const std::string& title, const ShownTable& table)>;
 
     static std::shared_ptr<LogListWindow> Create(std::shared_ptr<Session> session);
     ~LogListWindow() override;
@@ -88,6 +93,10 @@ public:
     // ---- what the person at the screen does ---------------------------------------------
     // At most this many rows are read (all when 0); takes effect at the next reading.
     void SetRowLimit(int32_t limit) { m_rowLimit = limit; }
+    // How print, preview and page set-up reach paper once the class let them go on.
+    // Without a printer each writes a PDF to the file the person picks; a desktop
+    // hands the rows to its own print support instead.
+    void SetPrinter(Printer printer) { m_printer = std::move(printer); }
     // Opens the window: creates the list class by name and attaches it (Show), reads
     // the rows, raises MenuBarInitialize. A class that cannot be created raises
     // CannotCreateComponent and the window stays closed; a failing handler is
@@ -143,6 +152,7 @@ private:
     std::shared_ptr<tolm::MemoryRecordset> m_records;
     std::string m_sortText;
     int32_t m_rowLimit = 0;
+    Printer m_printer;
     bool m_open = false;
     bool m_closed = false;
     WindowObservers m_changes;

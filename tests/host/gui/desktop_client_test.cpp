@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTextLayout>
@@ -19,10 +20,14 @@
 #include <QToolBar>
 #include <QTreeWidget>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 
 #include "gui/bill_view.h"
+#include "gui/log_list_view.h"
 #include "gui/menu_bar_view.h"
 #include "gui/rate_list_view.h"
 #include "gui/type_list_view.h"
@@ -30,6 +35,7 @@
 #include "model/company_setup.h"
 #include "model/profile_store.h"
 #include "model/rate_store.h"
+#include "model/log_store.h"
 #include "platform/qt_form_dialog.h"
 #include "platform/qt_platform.h"
 #include "support/temp_dir.h"
@@ -286,6 +292,63 @@ TEST_F(DesktopClient, TheListsExportCommandDrawsTheTransferDialogWhichWritesTheC
     ASSERT_NE(report, nullptr);
     EXPECT_EQ(report->text.toStdString(), hub::Translate("chs", "导出汇率体系成功！"));
     EXPECT_GT(QFileInfo(file).size(), 0);
+}
+
+TEST_F(DesktopClient, DelInTheLogListDeletesOnlyTheFilteredRecordsOnceTheQuestionIsAnsweredYes) {
+    const struct {
+        const char* machine;
+        const char* description;
+    } records[] = {{"pc-1", "审核 USD"}, {"pc-1", "审核 EUR"}, {"pc-2", "审核 USD"}};
+    for (const auto& record : records) {
+        hub::WriteLogRecord(*m_db, hub::LogRecord{tolm::MakeDate(2025, 3, 1), 1, "QEL1014002_mnuCheck", 5,
+                                                  record.description, record.machine, "10.0.0.1"});
+    }
+    std::unique_ptr<hub::gui::LogListView> view(hub::gui::LogListView::Open(m_session));
+    view->setAttribute(Qt::WA_DeleteOnClose, false);
+    view->show();
+    view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+
+    QTest::keyClicks(&view->CriterionField(hub::gui::LogListView::Criterion::Machine), QStringLiteral("pc-1"));
+    QTest::mouseClick(view->findChild<QPushButton*>(QStringLiteral("applyFilter")), Qt::LeftButton);
+    QTest::keyClicks(&view->QuickFilter(), QStringLiteral("USD"));
+    QTest::keyClick(&view->QuickFilter(), Qt::Key_Return);
+    ASSERT_EQ(view->Table().rowCount(), 1) << "the criteria and the quick filter narrow what is shown";
+
+    const auto box = AnswerNextBox();
+    view->Table().setFocus();
+    QTest::keyClick(&view->Table(), Qt::Key_Delete);
+    EXPECT_EQ(box->text.toStdString(), hub::Translate("chs", "确定要删除当前过滤出的所有日志记录吗？"));
+    EXPECT_EQ(view->Table().rowCount(), 0);
+    auto left = [&](const char* machine, const char* contains) {
+        hub::LogCriteria criteria;
+        criteria.machine = machine;
+        criteria.contains = contains;
+        return hub::LogRowsWhere(*m_db, hub::LogCondition(criteria), hub::LogOrderBy(""))->RecordCount();
+    };
+    EXPECT_EQ(left("pc-1", "USD"), 0) << "the record shown is gone";
+    EXPECT_EQ(left("pc-1", "EUR"), 1) << "the quick filter hid it";
+    EXPECT_EQ(left("pc-2", "USD"), 1) << "the criteria hid it";
+}
+
+TEST_F(DesktopClient, TheTextWindowSavesItsTextToTheFilePicked) {
+    const std::string text = "汇率引入报告\n第2行：USD 7.1\n";
+    const std::filesystem::path file = m_dir.Path() / "report.txt";
+    QString shown;
+    WhenModal([&](QWidget& dialog) {
+        shown = dialog.findChild<QPlainTextEdit*>()->toPlainText();
+        WhenModal([&](QWidget& modal) {
+            auto& picker = dynamic_cast<QFileDialog&>(modal);
+            picker.selectFile(QString::fromStdString(file.string()));
+            static_cast<QDialog&>(picker).accept();
+        });
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("save")), Qt::LeftButton);
+        dynamic_cast<QDialog&>(dialog).reject();
+    });
+    tolm::Platform()->ShowText(text, "报告");
+    EXPECT_EQ(shown.toStdString(), text);
+    std::ifstream saved(file, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), text);
 }
 
 TEST_F(DesktopClient, AChineseCaptionInTheFormsFontIsDrawnWithCjkGlyphs) {

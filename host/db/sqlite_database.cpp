@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fstream>
 #include <system_error>
+#include <unordered_map>
 
 #include "database.h"
 #include "sqlite_database.h"
@@ -60,23 +61,46 @@ bool IsDateType(const char* declared) {
     return type == "date" || type == "datetime";
 }
 
+// A prepared statement kept by the connection for the next run of the same text.
+struct CachedStatement {
+    sqlite3_stmt* stmt = nullptr;
+    bool inUse = false;
+};
+
+// One run of a statement: a kept one is reset for its next run (which also ends the
+// read it may still hold), any other is finalized.
 class Statement {
 public:
     Statement() = default;
-    ~Statement() { sqlite3_finalize(m_stmt); }
+    ~Statement() {
+        if (m_kept == nullptr) {
+            sqlite3_finalize(m_stmt);
+            return;
+        }
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+        m_kept->inUse = false;
+    }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
     sqlite3_stmt** Out() { return &m_stmt; }
     sqlite3_stmt* Get() const { return m_stmt; }
+    void Keep(CachedStatement& kept) {
+        m_kept = &kept;
+        kept.stmt = m_stmt;
+        kept.inUse = true;
+    }
 
 private:
     sqlite3_stmt* m_stmt = nullptr;
+    CachedStatement* m_kept = nullptr;
 };
 
 class SqliteDatabase final : public Database {
 public:
     SqliteDatabase(sqlite3* db, bool readOnly) : m_db(db), m_readOnly(readOnly) {}
     ~SqliteDatabase() override {
+        for (auto& [sql, kept] : m_statements) sqlite3_finalize(kept.stmt);
         // A transaction still open here belongs to a caller that vanished; closing the
         // connection drops it, which is the only safe outcome.
         sqlite3_close_v2(m_db);
@@ -287,8 +311,19 @@ private:
     // statement must be blanks, comments or semicolons: a second statement smuggled
     // in through text pasted into SQL is refused before anything runs.
     void Prepare(const std::string& sql, const Params& params, Statement& stmt) {
+        // The host's statements are few and run often (their values are bound), so
+        // each is compiled once; the plug-in's carry their values in the text, so the
+        // kept ones are dropped when there are many.
+        auto kept = m_statements.find(sql);
+        if (kept != m_statements.end() && !kept->second.inUse) {
+            *stmt.Out() = kept->second.stmt;
+            stmt.Keep(kept->second);
+            BindAll(sql, params, stmt);
+            return;
+        }
         const char* tail = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql.c_str(), static_cast<int>(sql.size()), stmt.Out(), &tail) != SQLITE_OK)
+        if (sqlite3_prepare_v3(m_db, sql.c_str(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, stmt.Out(),
+                               &tail) != SQLITE_OK)
             FailWith(sql);
         if (stmt.Get() == nullptr) Fail("There is no statement to run");
         std::string_view rest(tail, static_cast<size_t>(sql.c_str() + sql.size() - tail));
@@ -296,6 +331,22 @@ private:
             if (IsSignificant(token) && !IsSymbol(token, ';'))
                 Fail("Only one statement is allowed: " + Excerpt(rest.substr(token.offset)));
         }
+        if (kept == m_statements.end()) {
+            if (m_statements.size() >= MaxKeptStatements) DropIdleStatements();
+            stmt.Keep(m_statements[sql]);
+        }
+        BindAll(sql, params, stmt);
+    }
+
+    void DropIdleStatements() {
+        std::erase_if(m_statements, [](auto& entry) {
+            if (entry.second.inUse) return false;
+            sqlite3_finalize(entry.second.stmt);
+            return true;
+        });
+    }
+
+    void BindAll(const std::string& sql, const Params& params, Statement& stmt) {
         int expected = sqlite3_bind_parameter_count(stmt.Get());
         if (static_cast<size_t>(expected) != params.size())
             Fail("The statement takes " + std::to_string(expected) + " parameters but " + std::to_string(params.size()) +
@@ -361,6 +412,8 @@ private:
     bool m_readOnly;
     int m_depth = 0;
     bool m_pending = false;
+    static constexpr size_t MaxKeptStatements = 200;
+    std::unordered_map<std::string, CachedStatement> m_statements;
     bool m_lost = false;
 };
 

@@ -16,6 +16,7 @@
 #include "i18n/catalogue.h"
 #include "platform/qt_form_dialog.h"
 #include "services/help_tool.h"
+#include "services/person_text.h"
 #include "tolm/host_error.h"
 #include "tolm/platform.h"
 #include "windows/bill_window.h"
@@ -88,7 +89,7 @@ void Act(const std::string& language, const std::function<void()>& action) {
         action();
         return;
     } catch (const tolm::HostError& error) {
-        message = error.Description();
+        message = PersonText(error, language);
     } catch (const std::exception& error) {
         message = TranslateFormat(language, "操作未完成：%1", {std::string(error.what())});
     }

@@ -14,6 +14,7 @@
 #include "gui/screenshots.h"
 #include "i18n/catalogue.h"
 #include "platform/qt_platform.h"
+#include "services/person_text.h"
 #include "tolm/host_error.h"
 
 int main(int argc, char* argv[]) {
@@ -59,7 +60,7 @@ int main(int argc, char* argv[]) {
             runtime->OpenSession();
             hub::gui::EnsurePluginRegistered(*runtime, language);
         } catch (const tolm::HostError& error) {
-            std::fprintf(stderr, "tolm-client: %s\n", error.Description().c_str());
+            std::fprintf(stderr, "tolm-client: %s\n", hub::PersonText(error, language).c_str());
             return 1;
         }
         if (parser.isSet(screenshots)) {

@@ -64,7 +64,7 @@ BillWindow::BillWindow(std::shared_ptr<Session> session, int32_t mode, int32_t r
     : m_session(std::move(session)),
       m_mode(mode),
       m_openedRateId(rateId),
-      m_menuBar(BuildStandardMenuBar(StandardMenu::RateBill)),
+      m_menuBar(BuildStandardMenuBar(StandardMenu::RateBill, m_session ? m_session->Language() : "chs")),
       m_parameter(std::make_shared<BillWindowParameter>(std::move(filterText))),
       m_events([this](const tolm::HostError& error) { Report(error); }) {
     if (!m_session) throw Error(tolm::err::ObjectNotSet, "A bill window needs a logged-in session");

@@ -58,7 +58,7 @@ std::shared_ptr<LogListWindow> LogListWindow::Create(std::shared_ptr<Session> se
 
 LogListWindow::LogListWindow(std::shared_ptr<Session> session)
     : m_session(std::move(session)),
-      m_menuBar(BuildStandardMenuBar(StandardMenu::LogList)),
+      m_menuBar(BuildStandardMenuBar(StandardMenu::LogList, m_session ? m_session->Language() : "chs")),
       m_events([this](const tolm::HostError& error) { Report(error); }) {
     if (!m_session) throw tolm::HostError(tolm::err::ObjectNotSet, "The log list needs a logged-in session", Source);
     m_dataAccess = WindowDataAccess(m_session);

@@ -75,7 +75,7 @@ std::shared_ptr<RateListWindow> RateListWindow::Create(std::shared_ptr<Session> 
 
 RateListWindow::RateListWindow(std::shared_ptr<Session> session, std::shared_ptr<hub::MenuBar> menuBar)
     : m_session(std::move(session)),
-      m_menuBar(menuBar ? std::move(menuBar) : BuildStandardMenuBar(StandardMenu::RateList)),
+      m_menuBar(menuBar ? std::move(menuBar) : BuildStandardMenuBar(StandardMenu::RateList, m_session ? m_session->Language() : "chs")),
       m_table(std::make_shared<RateTable>()),
       m_events(ReportToPerson) {
     if (!m_session) throw tolm::HostError(tolm::err::ObjectNotSet, "The rate list needs a logged-in session", Source);

@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "i18n/catalogue.h"
 #include "tolm/host_error.h"
 #include "tolm/text.h"
 
@@ -170,12 +171,13 @@ std::string PlainText(std::string_view caption) {
     return plain;
 }
 
-std::shared_ptr<Tool> NewStandardTool(std::string_view key) {
-    const std::string caption = StandardCaption(std::string(key));
-    if (caption.empty()) {
+std::shared_ptr<Tool> NewStandardTool(std::string_view key, const std::string& language) {
+    const std::string chinese = StandardCaption(std::string(key));
+    if (chinese.empty()) {
         throw tolm::HostError(tolm::err::InternalError, "The standard menus have no caption for " + std::string(key),
                               "MenuBar");
     }
+    const std::string caption = Translate(language, chinese);
     auto tool = std::make_shared<Tool>(std::string(key), caption);
     tool->SetToolTipText(PlainText(caption));
     tool->SetDescription(PlainText(caption));
@@ -191,7 +193,7 @@ std::string StandardCaption(const std::string& key) {
     return {};
 }
 
-std::shared_ptr<MenuBar> BuildStandardMenuBar(StandardMenu menu) {
+std::shared_ptr<MenuBar> BuildStandardMenuBar(StandardMenu menu, const std::string& language) {
     auto menuBar = std::make_shared<MenuBar>();
     const auto& global = menuBar->GlobalTools();
     for (const BandLayout& layout : LayoutOf(menu)) {
@@ -199,12 +201,13 @@ std::shared_ptr<MenuBar> BuildStandardMenuBar(StandardMenu menu) {
         switch (layout.kind) {
             case BandKind::MainMenu: caption = "菜单栏"; break;
             case BandKind::ToolBar: caption = "工具栏"; break;
-            case BandKind::DropDown: caption = PlainText(StandardCaption(std::string(layout.key))); break;
+            case BandKind::DropDown: caption = StandardCaption(std::string(layout.key)); break;
         }
+        caption = PlainText(Translate(language, caption));
         auto band = menuBar->AddBand(std::string(layout.key), caption, layout.kind);
         for (std::string_view key : layout.tools) {
             std::shared_ptr<Tool> master = global->Find(std::string(key));
-            if (!master) master = global->Append(NewStandardTool(key));
+            if (!master) master = global->Append(NewStandardTool(key, language));
             band->BandTools()->Append(Tool::CopyOf(*master));
         }
     }

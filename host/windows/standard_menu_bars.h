@@ -17,7 +17,7 @@ enum class StandardMenu {
 
 // A new menu bar as the host builds it for a window of that kind. The global tools
 // hold one tool per key used in the bands; each band holds its own copies.
-std::shared_ptr<MenuBar> BuildStandardMenuBar(StandardMenu menu);
+std::shared_ptr<MenuBar> BuildStandardMenuBar(StandardMenu menu, const std::string& language = "chs");
 
 // The host's caption of a standard tool key ("" for a key it does not know).
 std::string StandardCaption(const std::string& key);

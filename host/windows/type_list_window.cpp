@@ -46,7 +46,7 @@ std::shared_ptr<TypeListWindow> TypeListWindow::Create(std::shared_ptr<Session> 
 
 TypeListWindow::TypeListWindow(std::shared_ptr<Session> session)
     : m_session(std::move(session)),
-      m_menuBar(BuildStandardMenuBar(StandardMenu::TypeList)),
+      m_menuBar(BuildStandardMenuBar(StandardMenu::TypeList, m_session ? m_session->Language() : "chs")),
       m_table(std::make_shared<TypeTable>()),
       m_events(ReportToPerson) {
     if (!m_session) throw tolm::HostError(tolm::err::ObjectNotSet, "The type list needs a logged-in session", Source);

@@ -100,25 +100,6 @@ private:
     std::exception_ptr m_error;
 };
 
-// Whether a number format shows a date: the built-in date formats, or a pattern
-// with a year or a day outside quotes and brackets.
-bool IsDateFormat(int id, const std::string& code) {
-    if ((id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) || (id >= 50 && id <= 58)) {
-        return true;
-    }
-    bool quoted = false;
-    int bracket = 0;
-    for (char c : code) {
-        if (c == '"') quoted = !quoted;
-        if (quoted) continue;
-        if (c == '[') ++bracket;
-        if (c == ']' && bracket > 0) --bracket;
-        if (bracket > 0) continue;
-        if (c == 'y' || c == 'Y' || c == 'd' || c == 'D') return true;
-    }
-    return false;
-}
-
 int ColumnOf(std::string_view reference) {
     int column = 0;
     size_t i = 0;

@@ -358,6 +358,12 @@ TEST_F(TransferWizardTest, FilesThatAreNoSuchWorkbooksAreRefusedWhole) {
     ASSERT_TRUE(Export(m_dir / "whole.xls"));
     const std::string whole = ReadFile(m_dir / "whole.xls");
     WriteFile(m_dir / "half.xls", whole.substr(0, whole.size() / 2));
+    // An .xls whose first directory entry claims a name longer than its field.
+    std::string longName = whole;
+    const auto byteAt = [&](size_t at) { return static_cast<size_t>(static_cast<unsigned char>(whole[at])); };
+    const size_t directory = (byteAt(48) + (byteAt(49) << 8) + 1) << byteAt(30);
+    longName[directory + 64] = longName[directory + 65] = '\xFF';
+    WriteFile(m_dir / "long-name.xls", longName);
 
     struct Case {
         const char* file;
@@ -368,6 +374,7 @@ TEST_F(TransferWizardTest, FilesThatAreNoSuchWorkbooksAreRefusedWhole) {
              {"text.xls", "文件[%1]无法读取：它不是Excel工作簿，或者已经损坏。"},
              {"text.xlsx", "文件[%1]无法读取：它不是Excel工作簿，或者已经损坏。"},
              {"half.xls", "文件[%1]无法读取：它不是Excel工作簿，或者已经损坏。"},
+             {"long-name.xls", "文件[%1]无法读取：它不是Excel工作簿，或者已经损坏。"},
              {"damaged.xlsx", "文件[%1]无法读取：它不是Excel工作簿，或者已经损坏。"},
              {"rates.csv", "文件[%1]不是Excel文件：请选择扩展名为.xls或.xlsx的文件。"},
              {"other.xlsx", "工作表[Sheet1]的第一行不是汇率类型或汇率的标题行，文件未导入。"},

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
-#include <map>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <string_view>
 
@@ -56,19 +56,20 @@ public:
 
     std::string_view Bytes() const { return m_bytes; }
 
-    // The sectors of a chain, joined; a chain leaving the file or running in a
-    // circle is damage.
-    std::string Chain(uint32_t start, const std::vector<uint32_t>& table, size_t unit,
-                      const std::function<std::string_view(uint32_t)>& unitAt) const {
+    // The sectors of a chain, joined; a chain leaving the file, or longer than the
+    // units there are (so running in a circle), is damage.
+    static std::string Chain(uint32_t start, const std::vector<uint32_t>& table, size_t units,
+                             const std::function<std::string_view(uint32_t)>& unitAt) {
         std::string joined;
+        size_t count = 0;
         for (uint32_t id = start; id <= LastSector; id = table[id]) {
-            if (id >= table.size() || joined.size() / unit > table.size()) Damaged("sector chain");
+            if (id >= table.size() || ++count > units) Damaged("sector chain");
             joined.append(unitAt(id));
         }
         return joined;
     }
     std::string Chain(uint32_t start) const {
-        return Chain(start, m_fat, size_t{1} << m_shift, [this](uint32_t id) { return Sector(id); });
+        return Chain(start, m_fat, m_sectorCount, [this](uint32_t id) { return Sector(id); });
     }
 
 private:
@@ -120,7 +121,7 @@ std::string WorkbookStream(std::string bytes) {
         std::vector<uint32_t> miniFat;
         for (size_t i = 0; i + 4 <= miniTable.size(); i += 4) miniFat.push_back(Le32(miniTable, i));
         const std::string mini = file.Chain(rootStart).substr(0, rootSize);
-        stream = file.Chain(workbook->first, miniFat, 64, [&](uint32_t id) {
+        stream = CompoundFile::Chain(workbook->first, miniFat, mini.size() / 64, [&](uint32_t id) {
             if ((uint64_t{id} + 1) * 64 > mini.size()) Damaged("small sector outside the file");
             return std::string_view(mini).substr(size_t{id} * 64, 64);
         });
@@ -169,9 +170,9 @@ private:
 // Reads a record and the CONTINUE records after it as one run of bytes, where a
 // string's characters that run into a CONTINUE record start there with a fresh
 // option byte.
-class Reader8 {
+class BodyReader {
 public:
-    Reader8(std::string_view first, Records* continues) : m_piece(first), m_continues(continues) {}
+    BodyReader(std::string_view first, Records* continues) : m_piece(first), m_continues(continues) {}
 
     bool AtEnd() {
         while (m_at == m_piece.size()) {
@@ -284,7 +285,7 @@ public:
         std::map<int, std::string> patterns;
         while (auto record = records.Next()) {
             if (record->type == 0x000A) break;  // EOF
-            Reader8 body(record->body, nullptr);
+            BodyReader body(record->body, nullptr);
             switch (record->type) {
                 case 0x0085: {  // BOUNDSHEET8
                     const uint32_t offset = body.U32();
@@ -295,7 +296,7 @@ public:
                     break;
                 }
                 case 0x00FC: {  // SST and its CONTINUE records
-                    Reader8 strings(record->body, &records);
+                    BodyReader strings(record->body, &records);
                     strings.U32();
                     const uint32_t unique = strings.U32();
                     // Each string takes three bytes at least: a count past that is damage.
@@ -359,7 +360,7 @@ public:
         };
         while (auto record = records.Next()) {
             if (record->type == 0x000A) break;  // EOF
-            Reader8 body(record->body, nullptr);
+            BodyReader body(record->body, nullptr);
             bool more = true;
             switch (record->type) {
                 case 0x00FD: {  // LABELSST
@@ -414,7 +415,7 @@ public:
                         more = put(r, c, NumberCell(value, xf));
                     } else if ((bits & 0xFF) == 0) {  // text, in the STRING record after it
                         auto text = records.NextIf(0x0207);
-                        more = put(r, c, text ? Cell::OfText(Reader8(text->body, &records).String(false)) : Cell{});
+                        more = put(r, c, text ? Cell::OfText(BodyReader(text->body, &records).String(false)) : Cell{});
                     } else if ((bits & 0xFF) == 1) {
                         more = put(r, c, Cell::OfText(((bits >> 16) & 0xFF) != 0 ? "1" : "0"));
                     } else if ((bits & 0xFF) == 2) {

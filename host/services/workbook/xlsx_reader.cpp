@@ -11,6 +11,7 @@
 #include <set>
 
 #include "services/workbook/workbook.h"
+#include "tolm/host_error.h"
 
 namespace hub::workbook {
 namespace {
@@ -225,7 +226,11 @@ private:
         const std::optional<double> number = NumberOf(value);
         if (!number) throw WorkbookError("a number cell holds no number");
         if (style >= 0 && static_cast<size_t>(style) < m_dateStyles.size() && m_dateStyles[static_cast<size_t>(style)]) {
-            return Cell::OfDate(std::chrono::floor<std::chrono::days>(tolm::SerialToDate(*number)));
+            try {
+                return Cell::OfDate(std::chrono::floor<std::chrono::days>(tolm::SerialToDate(*number)));
+            } catch (const tolm::HostError&) {
+                return Cell::OfNumber(*number);  // no day a date can name: the number as it is
+            }
         }
         return Cell::OfNumber(*number);
     }

@@ -9,10 +9,11 @@ packages=(
   libpq-dev postgresql
   libcli11-dev nlohmann-json3-dev libutfcpp-dev libutf8proc-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libxlsxwriter-dev libfreexl-dev libzip-dev libexpat1-dev python3-xlrd
+  libxlsxwriter-dev libzip-dev libexpat1-dev python3-xlrd
   python3
   qt6-base-dev qt6-translations-l10n fonts-wqy-microhei
   libxlsxwriter-dev libhpdf-dev
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -88,9 +88,18 @@ struct Edit {
 };
 
 std::string ApplyEdits(std::string_view text, std::vector<Edit> edits) {
-    std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.offset > b.offset; });
-    std::string result(text);
-    for (const Edit& edit : edits) result.replace(edit.offset, edit.length, edit.text);
+    std::stable_sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.offset < b.offset; });
+    // An edit inside text that another edit removes has nothing left to change (the
+    // text moved elsewhere is translated where it goes).
+    std::string result;
+    size_t copied = 0;
+    for (const Edit& edit : edits) {
+        if (edit.offset < copied) continue;
+        result.append(text.substr(copied, edit.offset - copied));
+        result += edit.text;
+        copied = edit.offset + edit.length;
+    }
+    result.append(text.substr(copied));
     return result;
 }
 
@@ -125,7 +134,7 @@ Nesting Nest(const std::vector<SqlToken>& tokens) {
 
 // "select [distinct|all] top N ..." -> "select [distinct|all] ... limit N".
 void TranslateTop(std::string_view statement, const std::vector<SqlToken>& tokens, const Nesting& nesting,
-                  size_t select, std::vector<Edit>& edits) {
+                  size_t select, const Dialect& dialect, std::vector<Edit>& edits) {
     size_t n = tokens.size();
     size_t top = NextSignificant(tokens, select + 1);
     if (top < n && IsOneOf(tokens[top], {"distinct", "all"})) top = NextSignificant(tokens, top + 1);
@@ -140,7 +149,8 @@ void TranslateTop(std::string_view statement, const std::vector<SqlToken>& token
         countEnd = count + 1;
     } else if (count < n && IsSymbol(tokens[count], '(') && nesting.match[count] < n) {
         size_t close = nesting.match[count];
-        limit = std::string(statement.substr(tokens[count].offset, tokens[close].offset + 1 - tokens[count].offset));
+        limit = TranslateStatement(statement.substr(tokens[count].offset, tokens[close].offset + 1 - tokens[count].offset),
+                                   dialect);
         countEnd = close + 1;
     } else {
         Fail("\"top\" must be followed by a number [in: " + std::string(statement) + "]");
@@ -208,7 +218,7 @@ std::string TranslateStatement(std::string_view statement, const Dialect& dialec
     for (size_t i = 0; i < tokens.size(); ++i) {
         const SqlToken& token = tokens[i];
         if (IsWord(token, "select")) {
-            TranslateTop(statement, tokens, nesting, i, edits);
+            TranslateTop(statement, tokens, nesting, i, dialect, edits);
         } else if (token.kind == SqlTokenKind::QuotedName && !token.unterminated) {
             std::string name = dialect.QuotedName(UnquoteName(token.text));
             if (name != token.text) edits.push_back({token.offset, token.text.size(), std::move(name)});

@@ -22,6 +22,23 @@ std::optional<Format> FormatOfPath(const std::filesystem::path& path) {
     return std::nullopt;
 }
 
+bool IsDateFormat(int id, const std::string& code) {
+    if ((id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) || (id >= 50 && id <= 58)) {
+        return true;
+    }
+    bool quoted = false;
+    int bracket = 0;
+    for (char c : code) {
+        if (c == '"') quoted = !quoted;
+        if (quoted) continue;
+        if (c == '[') ++bracket;
+        if (c == ']' && bracket > 0) --bracket;
+        if (bracket > 0) continue;
+        if (c == 'y' || c == 'Y' || c == 'd' || c == 'D') return true;
+    }
+    return false;
+}
+
 std::unique_ptr<Writer> CreateWriter(const std::filesystem::path& path, Format format) {
     return format == Format::Xls ? CreateXlsWriter(path) : CreateXlsxWriter(path);
 }

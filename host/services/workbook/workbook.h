@@ -78,6 +78,10 @@ public:
 // is not a workbook of that format or cannot be read.
 std::unique_ptr<Reader> OpenReader(const std::filesystem::path& path, Format format);
 
+// Whether a number format (its built-in id, or its pattern) shows a date: the
+// built-in date formats, or a pattern with a year or a day outside quotes and brackets.
+bool IsDateFormat(int id, const std::string& code);
+
 // Implementations.
 std::unique_ptr<Writer> CreateXlsWriter(const std::filesystem::path& path);
 std::unique_ptr<Writer> CreateXlsxWriter(const std::filesystem::path& path);

@@ -11,6 +11,7 @@
 #include <set>
 
 #include "services/workbook/workbook.h"
+#include "tolm/host_error.h"
 
 namespace hub::workbook {
 namespace {
@@ -99,25 +100,6 @@ private:
     bool m_stopped = false;
     std::exception_ptr m_error;
 };
-
-// Whether a number format shows a date: the built-in date formats, or a pattern
-// with a year or a day outside quotes and brackets.
-bool IsDateFormat(int id, const std::string& code) {
-    if ((id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) || (id >= 50 && id <= 58)) {
-        return true;
-    }
-    bool quoted = false;
-    int bracket = 0;
-    for (char c : code) {
-        if (c == '"') quoted = !quoted;
-        if (quoted) continue;
-        if (c == '[') ++bracket;
-        if (c == ']' && bracket > 0) --bracket;
-        if (bracket > 0) continue;
-        if (c == 'y' || c == 'Y' || c == 'd' || c == 'D') return true;
-    }
-    return false;
-}
 
 int ColumnOf(std::string_view reference) {
     int column = 0;
@@ -244,7 +226,11 @@ private:
         const std::optional<double> number = NumberOf(value);
         if (!number) throw WorkbookError("a number cell holds no number");
         if (style >= 0 && static_cast<size_t>(style) < m_dateStyles.size() && m_dateStyles[static_cast<size_t>(style)]) {
-            return Cell::OfDate(std::chrono::floor<std::chrono::days>(tolm::SerialToDate(*number)));
+            try {
+                return Cell::OfDate(std::chrono::floor<std::chrono::days>(tolm::SerialToDate(*number)));
+            } catch (const tolm::HostError&) {
+                return Cell::OfNumber(*number);  // no day a date can name: the number as it is
+            }
         }
         return Cell::OfNumber(*number);
     }

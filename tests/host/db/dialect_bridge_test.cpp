@@ -56,6 +56,10 @@ TEST(DialectBridge, TurnsTopIntoLimitAtTheEndOfItsSelect) {
     EXPECT_EQ(TranslateStatement("select a from t where FID in (select top (2) FID from u order by FID) -- first two", SqliteDialect()),
               "select a from t where FID in (select FID from u order by FID limit (2)) -- first two");
     EXPECT_EQ(TranslateStatement("select 'top 5' from t", SqliteDialect()), "select 'top 5' from t");
+    // What the count holds moves to the limit translated, and the text it leaves is
+    // not edited twice.
+    EXPECT_EQ(TranslateStatement("select top ([Number]) a from t where d > '2024-3-1'", PostgresDialect()),
+              "select a from t where d > '2024-03-01' limit (\"number\")");
 
     EXPECT_THROW(TranslateStatement("select top 10 percent a from t", SqliteDialect()), tolm::HostError);
     EXPECT_THROW(TranslateStatement("select top 1 a from t union select b from u", SqliteDialect()), tolm::HostError);

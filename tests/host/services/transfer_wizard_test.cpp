@@ -259,6 +259,34 @@ TEST_F(TransferWizardTest, XlsContinuesTheRatesOnAnotherSheet) {
     EXPECT_EQ(lastRows, (std::vector<int64_t>{65536, rates - 65535 + 1}));
 }
 
+// A date cell whose number names no day (1e300 days) reads as that number, for the
+// import to refuse its row, instead of failing the whole read.
+TEST_F(TransferWizardTest, DateCellsThatNameNoDayAreReadAsTheirNumber) {
+    WriteFile(m_dir / "far.py",
+              "import sys, struct, zipfile\n"
+              "name = sys.argv[1]\n"
+              "if name.endswith('.xls'):\n"
+              "    data = open(name, 'rb').read()\n"
+              "    open(name, 'wb').write(data.replace(struct.pack('<d', 45292.0), struct.pack('<d', 1e300)))\n"
+              "else:\n"
+              "    src = zipfile.ZipFile(name); items = [(i, src.read(i)) for i in src.infolist()]\n"
+              "    with zipfile.ZipFile(name, 'w') as out:\n"
+              "        for info, data in items: out.writestr(info, data.replace(b'>45292<', b'>1e300<'))\n");
+    for (const char* name : {"far.xls", "far.xlsx"}) {
+        const std::filesystem::path file = m_dir / name;
+        WriteWorkbook(file, {{"S", {{Cell::OfDate(tolm::MakeDate(2024, 1, 1))}}}});
+        ASSERT_EQ(RunProcess(DebianPython, {(m_dir / "far.py").string(), file.string()}, m_dir.Path()).exitCode, 0);
+        std::vector<Cell> read;
+        workbook::OpenReader(file, *workbook::FormatOfPath(file))->ReadSheet(0, [&](int64_t, const workbook::Row& cells) {
+            read = cells;
+            return true;
+        });
+        ASSERT_EQ(read.size(), 1u) << name;
+        EXPECT_EQ(read[0].kind, Cell::Kind::Number) << name;
+        EXPECT_EQ(read[0].number, 1e300) << name;
+    }
+}
+
 // ---- refusals -------------------------------------------------------------------------------
 
 TEST_F(TransferWizardTest, RefusedRowsAreListedUnderAHeadingAndTheRestIsStored) {
@@ -358,6 +386,16 @@ TEST_F(TransferWizardTest, FilesThatAreNoSuchWorkbooksAreRefusedWhole) {
     ASSERT_TRUE(Export(m_dir / "whole.xls"));
     const std::string whole = ReadFile(m_dir / "whole.xls");
     WriteFile(m_dir / "half.xls", whole.substr(0, whole.size() / 2));
+    // An .xls whose first directory entry claims a name longer than its field.
+    std::string longName = whole;
+    const auto byteAt = [&](size_t at) { return static_cast<size_t>(static_cast<unsigned char>(whole[at])); };
+    const size_t directory = (byteAt(48) + (byteAt(49) << 8) + 1) << byteAt(30);
+    longName[directory + 64] = longName[directory + 65] = '\xFF';
+    WriteFile(m_dir / "long-name.xls", longName);
+    // An .xls whose first number record claims more bytes than the file has.
+    std::string longRecord = whole;
+    longRecord[longRecord.find(std::string("\x03\x02\x0e\x00", 4)) + 3] = '\xFB';
+    WriteFile(m_dir / "long-record.xls", longRecord);
 
     struct Case {
         const char* file;
@@ -368,6 +406,8 @@ TEST_F(TransferWizardTest, FilesThatAreNoSuchWorkbooksAreRefusedWhole) {
              {"text.xls", "文件[%1]无法读取：它不是Excel工作簿，或者已经损坏。"},
              {"text.xlsx", "文件[%1]无法读取：它不是Excel工作簿，或者已经损坏。"},
              {"half.xls", "文件[%1]无法读取：它不是Excel工作簿，或者已经损坏。"},
+             {"long-name.xls", "文件[%1]无法读取：它不是Excel工作簿，或者已经损坏。"},
+             {"long-record.xls", "文件[%1]无法读取：它不是Excel工作簿，或者已经损坏。"},
              {"damaged.xlsx", "文件[%1]无法读取：它不是Excel工作簿，或者已经损坏。"},
              {"rates.csv", "文件[%1]不是Excel文件：请选择扩展名为.xls或.xlsx的文件。"},
              {"other.xlsx", "工作表[Sheet1]的第一行不是汇率类型或汇率的标题行，文件未导入。"},

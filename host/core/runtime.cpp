@@ -1,5 +1,7 @@
 #include "core/runtime.h"
 
+#include "platform/person_acts.h"
+
 #include <cstdlib>
 #include <system_error>
 
@@ -7,6 +9,8 @@
 #include "db/migrations.h"
 #include "i18n/catalogue.h"
 #include "services/services.h"
+#include "services/session.h"
+#include "tolm/components.h"
 #include "windows/class_lookup.h"
 #include "tolm/host_error.h"
 #include "tolm/registry.h"
@@ -100,12 +104,31 @@ const std::shared_ptr<Session>& Runtime::LogIn(std::shared_ptr<Database> company
     std::shared_ptr<Session> session = Login(std::move(company), user, language);
     RegisterServices(session);
     RegisterWindowComponents(session, m_options.windows);
+    // A click on a button of a plug-in dialog is one unit of work of this session:
+    // what it saves and the log record the plug-in writes after it go together.
+    SetPersonActHooks({[weak = std::weak_ptr<Session>(session)](const std::function<void()>& click) {
+                           const std::shared_ptr<Session> current = weak.lock();
+                           if (!current) return click();
+                           try {
+                               RunAsOneUnit(*current, click,
+                                            Translate(current->Language(),
+                                                      "操作的记录没有写入上机日志，没有保存任何修改。"));
+                           } catch (...) {
+                               const tolm::HostError error = tolm::CurrentError();
+                               tolm::OnErrorSilent([&] {
+                                   tolm::CreateObject<tolm::IMessageService>(tolm::classname::MessageService)
+                                       ->ReportError(error, {});
+                               });
+                           }
+                       },
+                       &SettleBeforeQuestion});
     m_session = std::move(session);
     return m_session;
 }
 
 void Runtime::LogOut() {
     if (!m_session) return;
+    SetPersonActHooks({});
     UnregisterWindowComponents();
     UnregisterServices();
     m_session.reset();

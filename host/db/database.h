@@ -136,6 +136,8 @@ public:
     virtual void Commit() = 0;
     virtual void Rollback() = 0;
     virtual bool InTransaction() const = 0;
+    // How many levels are open: 0 outside a transaction, 1 in the outermost.
+    virtual int Depth() const = 0;
 };
 
 // When a transaction takes the company's write lock.

@@ -370,6 +370,7 @@ public:
     }
 
     bool InTransaction() const override { return m_depth > 0; }
+    int Depth() const override { return m_depth; }
 
 private:
     static std::string SavepointName(int level) { return "tolm_level_" + std::to_string(level); }

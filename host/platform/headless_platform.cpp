@@ -1,5 +1,7 @@
 #include "platform/headless_platform.h"
 
+#include "platform/person_acts.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -120,6 +122,7 @@ void HeadlessPlatform::SetMousePointer(int32_t pointer) {
 }
 
 int32_t HeadlessPlatform::MessageBox(const std::string& prompt, int32_t flags, const std::string& title) {
+    BeforeQuestion();
     const ButtonSet set = ButtonsOf(flags);
     MessageBoxRecord record{prompt, title, flags, 0, MessageBoxRecord::Origin::Policy};
 
@@ -189,6 +192,7 @@ int32_t HeadlessPlatform::AskOnTerminal(const std::string& prompt, int32_t flags
 
 std::optional<std::string> HeadlessPlatform::PickFile(tolm::FileDialogKind kind,
                                                       const tolm::FileDialogOptions& options) {
+    BeforeQuestion();
     std::optional<std::string> answer;
     if (!m_files.empty()) {
         answer = std::move(m_files.front());
@@ -206,6 +210,8 @@ std::optional<std::string> HeadlessPlatform::PickFile(tolm::FileDialogKind kind,
 }
 
 void HeadlessPlatform::ShowModal(tolm::Form& form) {
+    BeforeQuestion();
+    RunButtonClicksThroughHooks(form);
     // Taken before the form loads: a form its driver opens from inside takes the
     // next driver, not this one.
     FormDriver driver;

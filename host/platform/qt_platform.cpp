@@ -1,5 +1,7 @@
 #include "platform/qt_platform.h"
 
+#include "platform/person_acts.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
@@ -114,6 +116,7 @@ void QtPlatform::SetMousePointer(int32_t pointer) {
 }
 
 int32_t QtPlatform::MessageBox(const std::string& prompt, int32_t flags, const std::string& title) {
+    BeforeQuestion();
     const std::vector<Answer> buttons = ButtonsOf(flags);
     QMessageBox box(IconOf(flags), title.empty() ? QApplication::applicationDisplayName() : FromUtf8(title),
                     FromUtf8(prompt), QMessageBox::NoButton, QApplication::activeWindow());
@@ -132,6 +135,7 @@ int32_t QtPlatform::MessageBox(const std::string& prompt, int32_t flags, const s
 }
 
 std::optional<std::string> QtPlatform::PickFile(tolm::FileDialogKind kind, const tolm::FileDialogOptions& options) {
+    BeforeQuestion();
     QFileDialog dialog(QApplication::activeWindow(), FromUtf8(options.title));
     const bool save = kind == tolm::FileDialogKind::Save;
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -148,6 +152,8 @@ std::optional<std::string> QtPlatform::PickFile(tolm::FileDialogKind kind, const
 }
 
 void QtPlatform::ShowModal(tolm::Form& form) {
+    BeforeQuestion();
+    RunButtonClicksThroughHooks(form);
     FormDialog dialog(form, QApplication::activeWindow());
     dialog.RunModal();
 }

@@ -293,15 +293,10 @@ void RateListWindow::RaiseAuditClick(const std::shared_ptr<tolm::ITool>& tool, b
     // transaction starts with the first write, so nobody waits on the company while
     // the class asks the person to confirm.
     try {
-        Transaction transaction(*m_session->Db(), TransactionStart::AtFirstWrite);
-        WriteWatch watch(*m_session);
-        m_events.Raise("MenuBarClick", [&](tolm::IBaseListEvents& sink) { sink.MenuBarClick(tool, cancel); });
-        if (watch.FirstFailure()) {
-            throw tolm::HostError(tolm::err::Refused,
-                                  Translate(m_session->Language(), "审核的记录没有写入上机日志，没有改动任何汇率。"),
-                                  Source);
-        }
-        transaction.Commit();
+        RunAsOneUnit(
+            *m_session,
+            [&] { m_events.Raise("MenuBarClick", [&](tolm::IBaseListEvents& sink) { sink.MenuBarClick(tool, cancel); }); },
+            Translate(m_session->Language(), "审核的记录没有写入上机日志，没有改动任何汇率。"));
     } catch (...) {
         cancel = true;
         ReportToPerson(tolm::CurrentError());

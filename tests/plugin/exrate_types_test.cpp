@@ -116,6 +116,18 @@ TEST_F(ExRateTypes, NewModeSavesThenStaysOpenClearedForTheNextType) {
     EXPECT_TRUE(Logged("QEL1014002_mnuFileNewItem", "新增汇率类型完成-代码：[X-1] 名称：[测试]"));
 }
 
+TEST_F(ExRateTypes, ATypeWhoseLogRecordCannotBeWrittenIsNotSaved) {
+    Db().Execute("CREATE TRIGGER t_NoLog BEFORE INSERT ON t_Log BEGIN SELECT RAISE(ABORT, 'no room'); END");
+    Click("mnuFileNewItem", [&](tolm::Form& form) {
+        driver::TypeText(form.Control("txtNumber"), "X-1");
+        driver::TypeText(form.Control("txtName"), "测试");
+        driver::Click(form.Control("cmdOK"));
+        driver::Click(form.Control("cmdCancel"));
+    });
+    EXPECT_TRUE(Db().Query("SELECT 1 FROM t_ExchangeRate WHERE FNumber = 'X-1'")->IsEOF());
+    EXPECT_EQ(LastMessage(), "操作的记录没有写入上机日志，没有保存任何修改。");
+}
+
 TEST_F(ExRateTypes, ModifyEnablesOKOnlyAfterAChangeAndKeepsAPresetsCodeAndName) {
     Modify(CompanyType, [&](tolm::Form& form) {
         EXPECT_FALSE(form.Control("cmdOK").Enabled());

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <barrier>
 #include <thread>
 
@@ -403,6 +404,37 @@ TEST_P(Conformance, ACompanyCopiedToTheOtherBackendAndBackArrivesWhole) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Conformance, ::testing::Values(Backend::Sqlite, Backend::Postgres), NameOf);
+
+// A real deadlock on the server: another program holds one row and waits for the row
+// the host holds; the host's transaction closes the circle, is chosen to give way, and
+// runs again once the other has finished.
+TEST(RunTransaction, TheLoserOfARealDeadlockRunsAgainAndIsStored) {
+    test::ScratchDatabase scratch(Backend::Postgres);
+    auto host = scratch.Open();
+    InitCompany(*host, false);
+    WriteProfile(*host, "D", "1", Variant("0"));
+    WriteProfile(*host, "D", "2", Variant("0"));
+    auto other = scratch.Open();
+    other->ExecuteScript("SET deadlock_timeout = '5s'; BEGIN; UPDATE t_SystemProfile SET FValue = 'other' WHERE FKey = '2'");
+    std::thread waiting;
+    int attempts = 0;
+    RunTransaction(*host, [&] {
+        ++attempts;
+        host->Execute("UPDATE t_SystemProfile SET FValue = 'host' WHERE FCategory = 'D' AND FKey = '1'");
+        if (attempts == 1) {
+            waiting = std::thread([&] {
+                other->ExecuteScript("UPDATE t_SystemProfile SET FValue = 'other' WHERE FKey = '1'; COMMIT");
+            });
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the other now waits for row 1
+        }
+        host->Execute("UPDATE t_SystemProfile SET FValue = 'host' WHERE FCategory = 'D' AND FKey = '2'");
+    });
+    waiting.join();
+    EXPECT_EQ(attempts, 2);
+    EXPECT_EQ(host->Query("SELECT count(*) AS n FROM t_SystemProfile WHERE FCategory = 'D' AND FValue = 'host'")
+                  ->Field("n").ToLong(),
+              2);
+}
 
 TEST(RunTransaction, RetriesWorkGivenUpForAnothersSakeAndThenSaysSo) {
     auto db = OpenDatabase(":memory:");

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <utility>
 
 #include "sql_lexer.h"
 #include "base/text_util.h"
@@ -180,6 +181,81 @@ void TranslateTop(std::string_view statement, const std::vector<SqlToken>& token
     edits.push_back({tokens[last].offset + tokens[last].text.size(), 0, " limit " + limit});
 }
 
+// A comparison operator written as one or two adjacent symbols at tokens[i]: its
+// text and the number of tokens it spans, or an empty text.
+std::pair<std::string, size_t> ComparisonAt(const std::vector<SqlToken>& tokens, size_t i) {
+    if (i >= tokens.size() || tokens[i].kind != SqlTokenKind::Symbol) return {"", 0};
+    std::string op(tokens[i].text);
+    if (i + 1 < tokens.size() && tokens[i + 1].kind == SqlTokenKind::Symbol) {
+        const std::string two = op + std::string(tokens[i + 1].text);
+        if (two == "<=" || two == ">=" || two == "<>" || two == "!=" || two == "==") return {two, 2};
+    }
+    if (op == "<" || op == ">" || op == "=") return {op, 1};
+    return {"", 0};
+}
+
+// The comparison that holds exactly when `op` does not: also for NULL, where both
+// are unknown.
+std::string NegatedComparison(const std::string& op) {
+    static const std::pair<const char*, const char*> Negations[] = {
+        {"<", ">="}, {">", "<="}, {"<=", ">"}, {">=", "<"}, {"=", "<>"}, {"==", "<>"}, {"<>", "="}, {"!=", "="}};
+    for (const auto& [from, to] : Negations) {
+        if (op == from) return to;
+    }
+    return op;
+}
+
+// One operand of a plain comparison: a name (also "table.name"), a quoted name, a
+// string or a number. Returns the index past it, or npos when there is none.
+size_t PlainOperandEnd(const std::vector<SqlToken>& tokens, size_t i, size_t end) {
+    if (i >= end) return std::string::npos;
+    switch (tokens[i].kind) {
+        case SqlTokenKind::String:
+        case SqlTokenKind::Number:
+        case SqlTokenKind::QuotedName:
+            return i + 1;
+        case SqlTokenKind::Word:
+            if (i + 2 < end && IsSymbol(tokens[i + 1], '.') && tokens[i + 2].kind == SqlTokenKind::Word) return i + 3;
+            return i + 1;
+        default:
+            return std::string::npos;
+    }
+}
+
+// "not (a > x or b < y)" -> "(a <= x and b >= y)". The rate editor asks whether a
+// period overlaps in the first form, which no index can serve; the second is the
+// same condition (also where a value is NULL) written as ranges an index on the
+// period can answer without reading the whole history of a currency. Only
+// parentheses holding nothing but plain comparisons joined by "or" are rewritten.
+void NegateComparisons(const std::vector<SqlToken>& tokens, const Nesting& nesting, size_t notAt,
+                       std::vector<Edit>& edits) {
+    const size_t n = tokens.size();
+    size_t before = notAt;
+    while (before > 0 && !IsSignificant(tokens[before - 1])) --before;
+    if (before > 0 && IsWord(tokens[before - 1], "is")) return;
+    const size_t open = NextSignificant(tokens, notAt + 1);
+    if (open >= n || !IsSymbol(tokens[open], '(') || nesting.match[open] >= n) return;
+    const size_t close = nesting.match[open];
+    std::vector<Edit> rewritten{{tokens[notAt].offset, tokens[notAt].text.size(), ""}};
+    size_t i = NextSignificant(tokens, open + 1);
+    while (true) {
+        i = PlainOperandEnd(tokens, i, close);
+        if (i == std::string::npos) return;
+        i = NextSignificant(tokens, i);
+        const auto [op, width] = ComparisonAt(tokens, i);
+        if (op.empty()) return;
+        rewritten.push_back({tokens[i].offset, op.size(), NegatedComparison(op)});
+        i = PlainOperandEnd(tokens, NextSignificant(tokens, i + width), close);
+        if (i == std::string::npos) return;
+        i = NextSignificant(tokens, i);
+        if (i == close) break;
+        if (i > close || !IsWord(tokens[i], "or")) return;
+        rewritten.push_back({tokens[i].offset, tokens[i].text.size(), "and"});
+        i = NextSignificant(tokens, i + 1);
+    }
+    edits.insert(edits.end(), rewritten.begin(), rewritten.end());
+}
+
 }  // namespace
 
 std::vector<std::string> SplitBatch(std::string_view batch) {
@@ -219,6 +295,8 @@ std::string TranslateStatement(std::string_view statement, const Dialect& dialec
         const SqlToken& token = tokens[i];
         if (IsWord(token, "select")) {
             TranslateTop(statement, tokens, nesting, i, dialect, edits);
+        } else if (IsWord(token, "not")) {
+            NegateComparisons(tokens, nesting, i, edits);
         } else if (token.kind == SqlTokenKind::QuotedName && !token.unterminated) {
             std::string name = dialect.QuotedName(UnquoteName(token.text));
             if (name != token.text) edits.push_back({token.offset, token.text.size(), std::move(name)});

@@ -50,6 +50,9 @@ std::vector<std::string> SplitBatch(std::string_view batch);
 //  * a quoted name ("FID", [FID], `FID`) is written as the dialect quotes it, so
 //    that it names what the same name unquoted names (the server folds unquoted
 //    names to lower case, and so the quoted ones are folded as well).
+//  * "not (a > x or b < y)", parentheses holding only plain comparisons of names,
+//    quoted names, strings and numbers joined by "or", becomes "(a <= x and b >= y)":
+//    the same condition, which an index can serve as ranges.
 // Everything else stays as written.
 std::string TranslateStatement(std::string_view statement, const Dialect& dialect);
 

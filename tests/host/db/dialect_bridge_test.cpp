@@ -75,6 +75,26 @@ TEST(DialectBridge, DateLiteralsInTheMachinesFormatCompareInDateOrder) {
               "select '01.USD.20240301', '2024-2-30', '2024-03'");
 }
 
+TEST(DialectBridge, ANegatedChoiceOfComparisonsBecomesRanges) {
+    const std::pair<const char*, const char*> cases[] = {
+        // The rate editor's overlap check.
+        {"select 1 from t_exchangerateEntry where FID<>0 and FCyTo=2  and NOT (FBegDate>'2024-3-31' or FEndDate<'2024-3-1' )",
+         "select 1 from t_exchangerateEntry where FID<>0 and FCyTo=2  and  (FBegDate<='2024-03-31' and FEndDate>='2024-03-01' )"},
+        {"select 1 where not (e.a = 1 OR \"b\" <> 'x' or c >= 2.5 or d <= e or f != g)",
+         "select 1 where  (e.a <> 1 and \"b\" = 'x' and c < 2.5 and d > e and f = g)"},
+        // Anything but plain comparisons joined by "or" stays as written.
+        {"select 1 where not (a > 1 and b < 2)", nullptr},
+        {"select 1 where not (f(a) > 1)", nullptr},
+        {"select 1 where not (a > 1 or b)", nullptr},
+        {"select 1 where not exists (select 1 from t where a > 1)", nullptr},
+        {"select 1 where a is not (b > 1)", nullptr},
+        {"select 1 where not (a > (select 1))", nullptr},
+    };
+    for (const auto& [sql, expected] : cases) {
+        EXPECT_EQ(TranslateStatement(sql, PostgresDialect()), expected != nullptr ? expected : sql) << sql;
+    }
+}
+
 TEST(DialectBridge, ReadsProcedureCalls) {
     BridgeStatement call = ParseStatement("exec p_BASE_CreateLogView 'S1_2'", SqliteDialect());
     EXPECT_EQ(call.kind, BridgeStatement::Kind::Procedure);
@@ -172,6 +192,24 @@ TEST_F(DataAccessScenario, QueriesRunAsThePluginWritesThem) {
     EXPECT_EQ(listed->Field("n").ToLong(), 4);
 
     EXPECT_THROW(m_access->Query("select 1\r\nselect 2"), tolm::HostError);
+}
+
+TEST_F(DataAccessScenario, TheEditorsOverlapCheckReadsOnlyThePeriodsEndingAfterTheNewBegin) {
+    const auto check = [](const std::string& begin, const std::string& end) {
+        return "select 1 from t_exchangerateEntry where FID<>0 and FCyTo=2 and FExchangeRateType=1  and NOT (FBegDate>'" +
+               end + "' or FEndDate<'" + begin + "' )";
+    };
+    const std::string latest = m_db->Query("SELECT MAX(FEndDate) AS d FROM t_ExchangeRateEntry WHERE FCyTo = 2 AND "
+                                           "FExchangeRateType = 1")->Field("d").ToText();
+    EXPECT_FALSE(m_access->Query(check(latest, "9999-12-31"))->IsEOF());
+    EXPECT_TRUE(m_access->Query(check("9000-1-1", "9000-1-31"))->IsEOF());
+    // Not the whole history of the currency: a new period after it costs one step.
+    const std::string plan =
+        m_db->Query("EXPLAIN QUERY PLAN " + TranslateStatement(check("9000-1-1", "9000-1-31"), SqliteDialect()))
+            ->Field("detail")
+            .ToText();
+    EXPECT_THAT(plan, ::testing::HasSubstr("ix_ExchangeRateEntry_PeriodEnd"));
+    EXPECT_THAT(plan, ::testing::HasSubstr("FEndDate>?"));
 }
 
 TEST_F(DataAccessScenario, ExecRunsAHostProcedureInsideTheBatch) {

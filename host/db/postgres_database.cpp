@@ -18,6 +18,7 @@
 #include <cstring>
 #include <cstdio>
 #include <map>
+#include <unordered_map>
 #include <memory>
 #include <mutex>
 
@@ -289,6 +290,7 @@ public:
     void ExecuteScript(const std::string& sql) override {
         StartPending();
         RequireLiveTransaction();
+        ForgetPrepared();
         Result result(PQexec(m_conn.get(), sql.c_str()));
         Check(result.get());
     }
@@ -424,10 +426,31 @@ private:
         std::vector<const char*> values;
         values.reserve(params.size());
         for (const auto& text : texts) values.push_back(text ? text->c_str() : nullptr);
-        Result result(PQexecParams(m_conn.get(), rewritten.c_str(), static_cast<int>(values.size()), nullptr,
-                                   values.data(), nullptr, nullptr, 0));
+        Result result(values.empty() ? PQexecParams(m_conn.get(), rewritten.c_str(), 0, nullptr, nullptr, nullptr,
+                                                    nullptr, 0)
+                                     : PQexecPrepared(m_conn.get(), Prepared(sql, rewritten, values.size()).c_str(),
+                                                      static_cast<int>(values.size()), values.data(), nullptr, nullptr,
+                                                      0));
         Check(result.get());
         return result;
+    }
+
+    // The host's statements bind their values and run often: each is parsed once per
+    // connection. The plug-in's carry their values in the text and are not kept.
+    const std::string& Prepared(const std::string& sql, const std::string& rewritten, size_t paramCount) {
+        if (auto kept = m_prepared.find(sql); kept != m_prepared.end()) return kept->second;
+        if (m_prepared.size() >= MaxPreparedStatements) ForgetPrepared();
+        std::string name = "tolm_" + std::to_string(++m_preparedCount);
+        Result prepared(PQprepare(m_conn.get(), name.c_str(), rewritten.c_str(), static_cast<int>(paramCount), nullptr));
+        Check(prepared.get());
+        return m_prepared.emplace(sql, std::move(name)).first->second;
+    }
+
+    // Also after a schema change, which may change what a kept statement returns.
+    void ForgetPrepared() {
+        if (m_prepared.empty()) return;
+        m_prepared.clear();
+        if (PQtransactionStatus(m_conn.get()) != PQTRANS_INERROR) Simple("DEALLOCATE ALL");
     }
 
     // A folded column name spelled as the embedded backend reports it: an alias as the
@@ -462,6 +485,9 @@ private:
     bool m_readOnly;
     int m_depth = 0;
     bool m_pending = false;
+    static constexpr size_t MaxPreparedStatements = 200;
+    std::unordered_map<std::string, std::string> m_prepared;
+    uint64_t m_preparedCount = 0;
 };
 
 class PostgresDialectImpl final : public Dialect {

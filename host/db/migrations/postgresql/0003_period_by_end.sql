@@ -4,3 +4,7 @@
 -- their currency: read by the end of the period, that question touches only the
 -- periods ending after the new begin, whatever the company holds.
 CREATE INDEX ix_ExchangeRateEntry_PeriodEnd ON t_ExchangeRateEntry (FExchangeRateType, FCyTo, FEndDate, FBegDate);
+
+-- No question reads the rates of every type and currency by first day alone; the
+-- index only cost every save its upkeep, and drew the server's planner to it.
+DROP INDEX ix_ExchangeRateEntry_Begin;

@@ -32,8 +32,9 @@ namespace hub {
 
 namespace {
 
-// The company's write lock: any number will do, so long as every host uses it.
-constexpr const char* WriteLockKey = "7465787272";
+// The company's write lock, taken by every transaction: any number will do, so long
+// as every host uses it.
+constexpr const char* LockStatement = "SELECT pg_advisory_xact_lock(7465787272)";
 // How long a writer waits for another's transaction before giving up.
 constexpr const char* LockTimeout = "15s";
 constexpr const char* ConnectTimeoutSeconds = "10";
@@ -289,6 +290,7 @@ public:
 
     void ExecuteScript(const std::string& sql) override {
         StartPending();
+        SendQueuedBegin();
         RequireLiveTransaction();
         ForgetPrepared();
         Result result(PQexec(m_conn.get(), sql.c_str()));
@@ -322,9 +324,11 @@ public:
     void Begin() override {
         StartPending();
         if (m_depth == 0) {
-            // One round trip: the transaction and the company's write lock.
-            Simple(std::string("BEGIN; SELECT pg_advisory_xact_lock(") + WriteLockKey + ")");
+            // The transaction and the company's write lock travel with its first
+            // statement: a round trip saved on every transaction.
+            m_beginQueued = true;
         } else {
+            SendQueuedBegin();
             RequireLiveTransaction();
             Simple("SAVEPOINT " + SavepointName(m_depth));
         }
@@ -332,7 +336,7 @@ public:
     }
 
     void Commit() override {
-        if (EndPending()) return;
+        if (EndPending() || EndQueuedBegin()) return;
         if (m_depth == 0) Fail("There is no transaction to commit");
         if (m_depth > 1) {
             --m_depth;
@@ -359,7 +363,7 @@ public:
     }
 
     void Rollback() override {
-        if (EndPending()) return;
+        if (EndPending() || EndQueuedBegin()) return;
         if (m_depth == 0) Fail("There is no transaction to roll back");
         if (m_depth > 1) {
             --m_depth;
@@ -391,6 +395,20 @@ private:
         m_pending = false;
         m_depth = 0;
         return true;
+    }
+
+    // An outermost level that sent nothing has nothing to end on the server.
+    bool EndQueuedBegin() {
+        if (!m_beginQueued || m_depth != 1) return false;
+        m_beginQueued = false;
+        m_depth = 0;
+        return true;
+    }
+
+    void SendQueuedBegin() {
+        if (!m_beginQueued) return;
+        m_beginQueued = false;
+        Simple(std::string("BEGIN; ") + LockStatement);
     }
 
     // The server ends a transaction's usefulness at its first failed statement.
@@ -426,13 +444,57 @@ private:
         std::vector<const char*> values;
         values.reserve(params.size());
         for (const auto& text : texts) values.push_back(text ? text->c_str() : nullptr);
-        Result result(values.empty() ? PQexecParams(m_conn.get(), rewritten.c_str(), 0, nullptr, nullptr, nullptr,
-                                                    nullptr, 0)
-                                     : PQexecPrepared(m_conn.get(), Prepared(sql, rewritten, values.size()).c_str(),
-                                                      static_cast<int>(values.size()), values.data(), nullptr, nullptr,
-                                                      0));
+        const std::string* prepared = values.empty() ? nullptr : &Prepared(sql, rewritten, values.size());
+        if (m_beginQueued) return RunAfterBegin(rewritten, prepared, values);
+        Result result(prepared == nullptr
+                          ? PQexecParams(m_conn.get(), rewritten.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0)
+                          : PQexecPrepared(m_conn.get(), prepared->c_str(), static_cast<int>(values.size()),
+                                           values.data(), nullptr, nullptr, 0));
         Check(result.get());
         return result;
+    }
+
+    // The queued BEGIN, the write lock and the statement in one pipeline: one round
+    // trip. Each runs once the one before has, so the statement sees what writers
+    // stored before the lock was granted.
+    Result RunAfterBegin(const std::string& rewritten, const std::string* prepared,
+                         const std::vector<const char*>& values) {
+        m_beginQueued = false;
+        PGconn* conn = m_conn.get();
+        if (PQenterPipelineMode(conn) != 1) throw ErrorOf(nullptr, conn);
+        const int count = static_cast<int>(values.size());
+        const bool sent =
+            PQsendQueryParams(conn, "BEGIN", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1 &&
+            PQsendQueryParams(conn, LockStatement, 0, nullptr, nullptr, nullptr, nullptr, 0) == 1 &&
+            (prepared != nullptr
+                 ? PQsendQueryPrepared(conn, prepared->c_str(), count, values.data(), nullptr, nullptr, 0)
+                 : PQsendQueryParams(conn, rewritten.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0)) == 1 &&
+            PQpipelineSync(conn) == 1;
+        // Every result up to the sync is read, also after a failure, so the connection
+        // leaves the pipeline ready for the next statement.
+        std::vector<Result> results;
+        Result pending;
+        for (int waiting = sent ? 3 : 0; waiting > 0 && PQstatus(conn) == CONNECTION_OK;) {
+            Result next(PQgetResult(conn));
+            if (next == nullptr) {
+                results.push_back(std::move(pending));
+                --waiting;
+            } else {
+                pending = std::move(next);
+            }
+        }
+        if (sent) {
+            for (Result sync(PQgetResult(conn)); sync != nullptr && PQresultStatus(sync.get()) != PGRES_PIPELINE_SYNC;
+                 sync.reset(PQgetResult(conn))) {
+            }
+        }
+        PQexitPipelineMode(conn);
+        if (results.size() != 3) throw ErrorOf(nullptr, conn);
+        // The first failure is the reason; what follows it was not run.
+        for (Result& result : results) {
+            if (PQresultStatus(result.get()) != PGRES_PIPELINE_ABORTED) Check(result.get());
+        }
+        return std::move(results.back());
     }
 
     // The host's statements bind their values and run often: each is parsed once per
@@ -485,6 +547,8 @@ private:
     bool m_readOnly;
     int m_depth = 0;
     bool m_pending = false;
+    // Begun at the outermost level, not yet sent: it goes with the first statement.
+    bool m_beginQueued = false;
     static constexpr size_t MaxPreparedStatements = 200;
     std::unordered_map<std::string, std::string> m_prepared;
     uint64_t m_preparedCount = 0;

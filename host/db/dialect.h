@@ -28,6 +28,9 @@ public:
     // backend finds the unquoted name: the server folds unquoted names to lower case,
     // so a quoted name must be folded too, or it would name nothing.
     virtual std::string QuotedName(std::string_view name) const = 0;
+    // Whether "WITH x AS (INSERT ... RETURNING ...) INSERT ... SELECT ... FROM x" runs:
+    // rows of two tables written by one statement, one round trip to a server.
+    virtual bool InsertsInWithClause() const = 0;
 };
 
 // The embedded backend's dialect.

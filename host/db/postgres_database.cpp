@@ -563,6 +563,7 @@ public:
     std::string DateLiteral(tolm::DateTime value) const override { return "'" + tolm::FormatDateText(value) + "'"; }
     std::string_view MomentType() const override { return "TIMESTAMP(0)"; }
     std::string QuotedName(std::string_view name) const override { return QuoteIdentifier(AsciiLower(name)); }
+    bool InsertsInWithClause() const override { return true; }
 };
 
 void IgnoreNotice(void*, const char*) {}

@@ -482,6 +482,7 @@ public:
     std::string_view MomentType() const override { return "DATETIME"; }
     // Names compare without regard to letter case here: quoting keeps the spelling.
     std::string QuotedName(std::string_view name) const override { return QuoteIdentifier(name); }
+    bool InsertsInWithClause() const override { return false; }
 };
 
 }  // namespace

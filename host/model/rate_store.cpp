@@ -49,19 +49,35 @@ void InsertEntry(Database& db, int32_t id, const RateValues& values) {
          values.checkDate ? Variant(*values.checkDate) : Variant::Null()});
 }
 
-// The header and the entry of a new rate, inside the caller's transaction. The header
-// takes the next id as it is written: one statement, one round trip to a server.
+// The header of a new rate under the next id: one above the highest of both tables,
+// and no row at all when that would not fit the id column. ?1 code, ?2 name, ?3 type.
+constexpr const char* NewHeaderInsert =
+    "INSERT INTO t_ExchangeRate (FID, FNumber, FName, FDigits, FRemark, FLevels, FParentID, FIsNativeRate)"
+    " SELECT next.FID, ?1, ?2, (SELECT FDigits FROM t_ExchangeRate WHERE FID = ?3 AND FLevels = 1), '', 2, ?3, 0"
+    " FROM (SELECT CAST(COALESCE(MAX(FMax), 0) AS BIGINT) + 1 AS FID FROM (SELECT MAX(FID) AS FMax FROM"
+    " t_ExchangeRate UNION ALL SELECT MAX(FID) FROM t_ExchangeRateEntry) AS ids) AS next"
+    " WHERE next.FID <= 2147483647 RETURNING FID";
+
+// The header and the entry of a new rate, inside the caller's transaction, taking the
+// next id as they are written: where the backend allows, both in one statement.
 int32_t InsertRateRows(Database& db, const RateValues& values) {
-    auto header = db.Query(
-        "INSERT INTO t_ExchangeRate (FID, FNumber, FName, FDigits, FRemark, FLevels, FParentID, FIsNativeRate)"
-        " SELECT next.FID, ?1, ?2, (SELECT FDigits FROM t_ExchangeRate WHERE FID = ?3 AND FLevels = 1), '', 2, ?3, 0"
-        " FROM (SELECT CAST(COALESCE(MAX(FMax), 0) AS BIGINT) + 1 AS FID FROM (SELECT MAX(FID) AS FMax FROM"
-        " t_ExchangeRate UNION ALL SELECT MAX(FID) FROM t_ExchangeRateEntry) AS ids) AS next"
-        " WHERE next.FID <= 2147483647 RETURNING FID",
-        {Variant(values.number), Variant(values.name), Variant(values.typeId)});
-    if (header->IsEOF()) throw tolm::HostError(tolm::err::Overflow, "No exchange-rate id is left", "TolmHost.Rates");
-    const auto id = static_cast<int32_t>(header->Field("FID").ToLong());
-    InsertEntry(db, id, values);
+    const bool oneStatement = db.SqlDialect().InsertsInWithClause();
+    std::shared_ptr<tolm::MemoryRecordset> inserted;
+    if (oneStatement) {
+        inserted = db.Query(
+            std::string("WITH header AS (") + NewHeaderInsert +
+                ") INSERT INTO t_ExchangeRateEntry (FID, FCyTo, FExchangeRateType, FExchangeRate, FReverseExRate,"
+                " FBegDate, FEndDate, FNumber, FName, FChkUserID, FCheckDate)"
+                " SELECT header.FID, ?4, ?3, ?5, ?6, ?7, ?8, ?1, ?2, ?9, ?10 FROM header RETURNING FID",
+            {Variant(values.number), Variant(values.name), Variant(values.typeId), Variant(values.currencyId),
+             Variant(values.rate), Optional(values.reverseRate), Variant(values.begin), Variant(values.end),
+             Variant(values.auditorId), values.checkDate ? Variant(*values.checkDate) : Variant::Null()});
+    } else {
+        inserted = db.Query(NewHeaderInsert, {Variant(values.number), Variant(values.name), Variant(values.typeId)});
+    }
+    if (inserted->IsEOF()) throw tolm::HostError(tolm::err::Overflow, "No exchange-rate id is left", "TolmHost.Rates");
+    const auto id = static_cast<int32_t>(inserted->Field("FID").ToLong());
+    if (!oneStatement) InsertEntry(db, id, values);
     return id;
 }
 

@@ -436,6 +436,29 @@ TEST(RunTransaction, TheLoserOfARealDeadlockRunsAgainAndIsStored) {
               2);
 }
 
+// A transaction's first statement carries its BEGIN and the company lock: when the
+// lock is not granted in time, the writer is told the company is busy, nothing is
+// stored, and the connection serves the next transaction.
+TEST(RunTransaction, AWriterKeptFromTheCompanyIsToldItIsBusyAndCarriesOn) {
+    test::ScratchDatabase scratch(Backend::Postgres);
+    auto host = scratch.Open();
+    InitCompany(*host, false);
+    host->ExecuteScript("SET lock_timeout = '200ms'");
+    auto other = scratch.Open();
+    other->Begin();
+    WriteProfile(*other, "L", "other", Variant("1"));
+    try {
+        RunTransaction(*host, [&] { WriteProfile(*host, "L", "host", Variant("1")); });
+        ADD_FAILURE() << "the write went through while another held the company";
+    } catch (const DatabaseError& error) {
+        EXPECT_EQ(error.Fault(), DatabaseFault::Busy);
+    }
+    EXPECT_FALSE(host->InTransaction());
+    other->Commit();
+    RunTransaction(*host, [&] { WriteProfile(*host, "L", "host", Variant("2")); });
+    EXPECT_EQ(host->Query("SELECT count(*) AS n FROM t_SystemProfile WHERE FCategory = 'L'")->Field("n").ToLong(), 2);
+}
+
 TEST(RunTransaction, RetriesWorkGivenUpForAnothersSakeAndThenSaysSo) {
     auto db = OpenDatabase(":memory:");
     db->Execute("CREATE TABLE t (v INTEGER)");

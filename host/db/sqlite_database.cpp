@@ -294,8 +294,12 @@ private:
         return !wasLost && Lost() ? " (the database rolled the whole transaction back)" : "";
     }
 
+    // Transaction control (begin, savepoints, rollback), kept compiled like every
+    // other statement.
     void Run(const std::string& sql) {
-        if (sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+        Statement stmt;
+        Prepare(sql, {}, stmt);
+        if (sqlite3_step(stmt.Get()) != SQLITE_DONE) {
             const std::string message = sqlite3_errmsg(m_db);
             throw DatabaseError(FaultOf(sqlite3_extended_errcode(m_db), message), message);
         }

@@ -3,6 +3,8 @@
 // plug-in says reaches the screen.
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -12,6 +14,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
 #include <QTextLayout>
@@ -63,15 +66,21 @@ QApplication& Application() {
     return *application;
 }
 
-// Acts on the next modal window (a message box, a dialog) from inside its own show.
-void WhenModal(std::function<void(QWidget&)> act) {
+// Acts on the next modal window of the kind asked for (a message box, a dialog) from
+// inside its own show. Work that reports progress lets events through while the
+// window that started it is still on top, and its progress window appears only when
+// the work takes long (on a loaded machine): neither is the window awaited.
+template <class Window = QWidget>
+void WhenModal(std::type_identity_t<std::function<void(Window&)>> act) {
     auto* timer = new QTimer;
     timer->setInterval(5);
     QObject::connect(timer, &QTimer::timeout, [timer, act = std::move(act)] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
+        QWidget* modal = QApplication::activeModalWidget();
+        auto* window = qobject_cast<Window*>(modal);
+        if (window != nullptr && qobject_cast<QProgressDialog*>(modal) == nullptr) {
             timer->stop();
             timer->deleteLater();
-            act(*modal);
+            act(*window);
         }
     });
     timer->start();
@@ -86,11 +95,9 @@ struct SeenBox {
 // Answers the next message box with its default button and tells what it showed.
 std::shared_ptr<SeenBox> AnswerNextBox() {
     auto seen = std::make_shared<SeenBox>();
-    WhenModal([seen](QWidget& modal) {
-        auto* box = qobject_cast<QMessageBox*>(&modal);
-        ASSERT_NE(box, nullptr) << "a message box, not " << modal.metaObject()->className();
-        *seen = {box->text(), box->windowTitle(), box->icon()};
-        box->defaultButton()->click();
+    WhenModal<QMessageBox>([seen](QMessageBox& box) {
+        *seen = {box.text(), box.windowTitle(), box.icon()};
+        box.defaultButton()->click();
     });
     return seen;
 }
@@ -277,8 +284,7 @@ TEST_F(DesktopClient, TheListsExportCommandDrawsTheTransferDialogWhichWritesTheC
     std::shared_ptr<SeenBox> report;
     WhenModal([&](QWidget& dialog) {
         drawnByTheRenderer = dynamic_cast<hub::FormDialog*>(&dialog) != nullptr;
-        WhenModal([&](QWidget& modal) {
-            auto& files = dynamic_cast<QFileDialog&>(modal);
+        WhenModal<QFileDialog>([&](QFileDialog& files) {
             files.selectFile(file);
             static_cast<QDialog&>(files).accept();  // as the Save button does
         });
@@ -337,8 +343,7 @@ TEST_F(DesktopClient, TheTextWindowSavesItsTextToTheFilePicked) {
     QString shown;
     WhenModal([&](QWidget& dialog) {
         shown = dialog.findChild<QPlainTextEdit*>()->toPlainText();
-        WhenModal([&](QWidget& modal) {
-            auto& picker = dynamic_cast<QFileDialog&>(modal);
+        WhenModal<QFileDialog>([&](QFileDialog& picker) {
             picker.selectFile(QString::fromStdString(file.string()));
             static_cast<QDialog&>(picker).accept();
         });
@@ -401,8 +406,7 @@ TEST(QtPlatform, AMessageBoxHasTheFlagsButtonsIconAndDefaultAndAnswersWithTheBut
         QMessageBox::StandardButtons buttons;
         QString title;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
-        WhenModal([&](QWidget& modal) {
-            auto& box = dynamic_cast<QMessageBox&>(modal);
+        WhenModal<QMessageBox>([&](QMessageBox& box) {
             buttons = box.standardButtons();
             title = box.windowTitle();
             icon = box.icon();
@@ -421,8 +425,7 @@ TEST(QtPlatform, ASaveDialogAsksBeforeOverwritingAndACancelIsAnErrorWhenAskedFor
     tolm::InstallPlatform(std::make_shared<hub::QtPlatform>());
     bool asksBeforeOverwriting = false;
     QStringList filters;
-    WhenModal([&](QWidget& modal) {
-        auto& dialog = dynamic_cast<QFileDialog&>(modal);
+    WhenModal<QFileDialog>([&](QFileDialog& dialog) {
         asksBeforeOverwriting = !dialog.testOption(QFileDialog::DontConfirmOverwrite);
         filters = dialog.nameFilters();
         dialog.reject();

@@ -232,7 +232,9 @@ void NegateComparisons(const std::vector<SqlToken>& tokens, const Nesting& nesti
     const size_t n = tokens.size();
     size_t before = notAt;
     while (before > 0 && !IsSignificant(tokens[before - 1])) --before;
-    if (before > 0 && IsWord(tokens[before - 1], "is")) return;
+    // "is not (...)" is no negation, and of "not not (...)" the outer one stays, so
+    // that what is translated translates to itself.
+    if (before > 0 && IsOneOf(tokens[before - 1], {"is", "not"})) return;
     const size_t open = NextSignificant(tokens, notAt + 1);
     if (open >= n || !IsSymbol(tokens[open], '(') || nesting.match[open] >= n) return;
     const size_t close = nesting.match[open];

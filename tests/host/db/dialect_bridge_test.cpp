@@ -88,6 +88,7 @@ TEST(DialectBridge, ANegatedChoiceOfComparisonsBecomesRanges) {
         {"select 1 where not (a > 1 or b)", nullptr},
         {"select 1 where not exists (select 1 from t where a > 1)", nullptr},
         {"select 1 where a is not (b > 1)", nullptr},
+        {"select 1 where not not (b > 1)", nullptr},
         {"select 1 where not (a > (select 1))", nullptr},
     };
     for (const auto& [sql, expected] : cases) {

@@ -1,0 +1,1 @@
+select 1 from t_exchangerateEntry where FID<>0 and FCyTo=2 and FExchangeRateType=1000  and NOT (FBegDate>'2024-3-31' or FEndDate<'2024-3-1' ) and not (t.a = [b] or "c" != 1.5)

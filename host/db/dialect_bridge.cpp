@@ -227,8 +227,8 @@ size_t PlainOperandEnd(const std::vector<SqlToken>& tokens, size_t i, size_t end
 // same condition (also where a value is NULL) written as ranges an index on the
 // period can answer without reading the whole history of a currency. Only
 // parentheses holding nothing but plain comparisons joined by "or" are rewritten.
-void NegateComparisons(const std::vector<SqlToken>& tokens, const Nesting& nesting, size_t notAt,
-                       std::vector<Edit>& edits) {
+void NegateComparison(const std::vector<SqlToken>& tokens, const Nesting& nesting, size_t notAt,
+                      std::vector<Edit>& edits) {
     const size_t n = tokens.size();
     size_t before = notAt;
     while (before > 0 && !IsSignificant(tokens[before - 1])) --before;
@@ -256,6 +256,19 @@ void NegateComparisons(const std::vector<SqlToken>& tokens, const Nesting& nesti
         i = NextSignificant(tokens, i + 1);
     }
     edits.insert(edits.end(), rewritten.begin(), rewritten.end());
+}
+
+// Runs over the statement as the other translations left it: they may join what
+// read as two names into one ("a"[b] becomes "a""b"), and a second translation must
+// find nothing left to rewrite.
+std::string NegateComparisons(const std::string& statement) {
+    const std::vector<SqlToken> tokens = LexSql(statement);
+    const Nesting nesting = Nest(tokens);
+    std::vector<Edit> edits;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        if (IsWord(tokens[i], "not")) NegateComparison(tokens, nesting, i, edits);
+    }
+    return ApplyEdits(statement, std::move(edits));
 }
 
 }  // namespace
@@ -293,12 +306,13 @@ std::string TranslateStatement(std::string_view statement, const Dialect& dialec
     std::vector<SqlToken> tokens = LexSql(statement);
     Nesting nesting = Nest(tokens);
     std::vector<Edit> edits;
+    bool negations = false;
     for (size_t i = 0; i < tokens.size(); ++i) {
         const SqlToken& token = tokens[i];
         if (IsWord(token, "select")) {
             TranslateTop(statement, tokens, nesting, i, dialect, edits);
         } else if (IsWord(token, "not")) {
-            NegateComparisons(tokens, nesting, i, edits);
+            negations = true;
         } else if (token.kind == SqlTokenKind::QuotedName && !token.unterminated) {
             std::string name = dialect.QuotedName(UnquoteName(token.text));
             if (name != token.text) edits.push_back({token.offset, token.text.size(), std::move(name)});
@@ -310,7 +324,8 @@ std::string TranslateStatement(std::string_view statement, const Dialect& dialec
             }
         }
     }
-    return ApplyEdits(statement, std::move(edits));
+    std::string translated = ApplyEdits(statement, std::move(edits));
+    return negations ? NegateComparisons(translated) : translated;
 }
 
 BridgeStatement ParseStatement(std::string_view statement, const Dialect& dialect) {

@@ -24,16 +24,21 @@ constexpr const char* RateQuery =
     " LEFT JOIN t_ExchangeRate t ON t.FID = e.FExchangeRateType"
     " LEFT JOIN t_User u ON u.FUserID = e.FChkUserID AND e.FChkUserID <> 0";
 
-Variant Optional(const std::optional<double>& value) { return value ? Variant(*value) : Variant::Null(); }
+template <class T>
+Variant Optional(const std::optional<T>& value) {
+    return value ? Variant(*value) : Variant::Null();
+}
+
+// One above the highest id of both tables (a rate's header and entry share one id).
+constexpr const char* NextIdQuery =
+    "SELECT CAST(COALESCE(MAX(FMax), 0) AS BIGINT) + 1 AS FID FROM (SELECT MAX(FID) AS FMax FROM"
+    " t_ExchangeRate UNION ALL SELECT MAX(FID) FROM t_ExchangeRateEntry) AS ids";
 
 }  // namespace
 
 int64_t NewExchangeRateId(Database& db, bool forType) {
-    auto rows = db.Query(
-        "SELECT MAX(FMax) AS FMax FROM (SELECT MAX(FID) AS FMax FROM t_ExchangeRate "
-        "UNION ALL SELECT MAX(FID) FROM t_ExchangeRateEntry) AS ids");
-    const int64_t id =
-        rows->IsEOF() || rows->Field("FMax").IsNull() ? 1 : static_cast<int64_t>(rows->Field("FMax").ToDouble()) + 1;
+    // Read as a double: the next id may lie past what a Long holds.
+    const auto id = static_cast<int64_t>(db.Query(NextIdQuery)->Field("FID").ToDouble());
     return forType && id < tolm::FirstUserTypeId ? tolm::FirstUserTypeId : id;
 }
 
@@ -45,18 +50,18 @@ void InsertEntry(Database& db, int32_t id, const RateValues& values) {
         " FEndDate, FNumber, FName, FChkUserID, FCheckDate) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)",
         {Variant(id), Variant(values.currencyId), Variant(values.typeId), Variant(values.rate),
          Optional(values.reverseRate), Variant(values.begin), Variant(values.end), Variant(values.number),
-         Variant(values.name), Variant(values.auditorId),
-         values.checkDate ? Variant(*values.checkDate) : Variant::Null()});
+         Variant(values.name), Variant(values.auditorId), Optional(values.checkDate)});
 }
 
-// The header of a new rate under the next id: one above the highest of both tables,
-// and no row at all when that would not fit the id column. ?1 code, ?2 name, ?3 type.
-constexpr const char* NewHeaderInsert =
-    "INSERT INTO t_ExchangeRate (FID, FNumber, FName, FDigits, FRemark, FLevels, FParentID, FIsNativeRate)"
-    " SELECT next.FID, ?1, ?2, (SELECT FDigits FROM t_ExchangeRate WHERE FID = ?3 AND FLevels = 1), '', 2, ?3, 0"
-    " FROM (SELECT CAST(COALESCE(MAX(FMax), 0) AS BIGINT) + 1 AS FID FROM (SELECT MAX(FID) AS FMax FROM"
-    " t_ExchangeRate UNION ALL SELECT MAX(FID) FROM t_ExchangeRateEntry) AS ids) AS next"
-    " WHERE next.FID <= 2147483647 RETURNING FID";
+// The header of a new rate under the next id, and no row at all when that would not
+// fit the id column. ?1 code, ?2 name, ?3 type.
+const std::string& NewHeaderInsert() {
+    static const std::string statement =
+        "INSERT INTO t_ExchangeRate (FID, FNumber, FName, FDigits, FRemark, FLevels, FParentID, FIsNativeRate)"
+        " SELECT next.FID, ?1, ?2, (SELECT FDigits FROM t_ExchangeRate WHERE FID = ?3 AND FLevels = 1), '', 2, ?3, 0"
+        " FROM (" + std::string(NextIdQuery) + ") AS next WHERE next.FID <= 2147483647 RETURNING FID";
+    return statement;
+}
 
 // The header and the entry of a new rate, inside the caller's transaction, taking the
 // next id as they are written: where the backend allows, both in one statement.
@@ -65,15 +70,15 @@ int32_t InsertRateRows(Database& db, const RateValues& values) {
     std::shared_ptr<tolm::MemoryRecordset> inserted;
     if (oneStatement) {
         inserted = db.Query(
-            std::string("WITH header AS (") + NewHeaderInsert +
+            "WITH header AS (" + NewHeaderInsert() +
                 ") INSERT INTO t_ExchangeRateEntry (FID, FCyTo, FExchangeRateType, FExchangeRate, FReverseExRate,"
                 " FBegDate, FEndDate, FNumber, FName, FChkUserID, FCheckDate)"
                 " SELECT header.FID, ?4, ?3, ?5, ?6, ?7, ?8, ?1, ?2, ?9, ?10 FROM header RETURNING FID",
             {Variant(values.number), Variant(values.name), Variant(values.typeId), Variant(values.currencyId),
              Variant(values.rate), Optional(values.reverseRate), Variant(values.begin), Variant(values.end),
-             Variant(values.auditorId), values.checkDate ? Variant(*values.checkDate) : Variant::Null()});
+             Variant(values.auditorId), Optional(values.checkDate)});
     } else {
-        inserted = db.Query(NewHeaderInsert, {Variant(values.number), Variant(values.name), Variant(values.typeId)});
+        inserted = db.Query(NewHeaderInsert(), {Variant(values.number), Variant(values.name), Variant(values.typeId)});
     }
     if (inserted->IsEOF()) throw tolm::HostError(tolm::err::Overflow, "No exchange-rate id is left", "TolmHost.Rates");
     const auto id = static_cast<int32_t>(inserted->Field("FID").ToLong());

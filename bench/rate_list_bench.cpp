@@ -119,7 +119,7 @@ void BM_AuditSelectedRates(benchmark::State& state) {
         list->SelectRates(ids);
         host.platform->QueueAnswer(tolm::mb::IdYes);
         list->Click(audit ? "mnuCheck" : "mnuUnCheck");
-        if (!list->LastClickCompleted()) state.SkipWithError("the audit did not go through");
+        if (!list->LastOutcome().Succeeded()) state.SkipWithError("the audit did not go through");
         audit = !audit;
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));

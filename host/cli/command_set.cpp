@@ -71,6 +71,21 @@ CommandContext::CommandContext(GlobalOptions options, std::ostream& out, std::os
 
 CommandContext::~CommandContext() = default;
 
+std::optional<int> NotDone(const CommandContext& context, const Outcome& outcome, const char* notDone) {
+    switch (outcome.kind) {
+        case Outcome::Kind::Done:
+            return std::nullopt;
+        case Outcome::Kind::Unchanged:
+            if (!context.Json()) context.Out() << Translate(context.Language(), "没有改动任何数据。") << "\n";
+            return 0;
+        case Outcome::Kind::Refused:
+        case Outcome::Kind::Failed:
+            break;
+    }
+    context.Err() << "tolm: " << Translate(context.Language(), notDone) << "\n";
+    return 1;
+}
+
 CLI::App& CommandSet::Add(const std::string& name, const std::string& description, CommandAction action) {
     CLI::App* parser = m_app.add_subcommand(name, description);
     m_commands.push_back(Command{parser, std::move(action)});

@@ -14,6 +14,7 @@
 #include "core/runtime.h"
 #include "platform/headless_platform.h"
 #include "services/session.h"
+#include "services/unit_of_work.h"
 
 namespace hub::cli {
 
@@ -63,6 +64,13 @@ private:
     std::shared_ptr<HeadlessPlatform> m_platform;
     std::unique_ptr<Runtime> m_runtime;
 };
+
+// For a command that clicked a window's command: nothing when its outcome was done;
+// otherwise the exit status, after saying so: an outcome unchanged (a question
+// answered No) is told as nothing changed, exit 0; one refused or failed (its reason
+// already shown) ends with `notDone` (Chinese, shown in the session language) on the
+// error stream, exit 1.
+std::optional<int> NotDone(const CommandContext& context, const Outcome& outcome, const char* notDone);
 
 // Returns the process exit code.
 using CommandAction = std::function<int(CommandContext&)>;

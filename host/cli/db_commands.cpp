@@ -5,9 +5,8 @@
 
 #include "cli/command_registry.h"
 #include "cli/record_output.h"
-#include "db/company_copy.h"
 #include "db/database.h"
-#include "db/migrations.h"
+#include "services/company_admin.h"
 #include "i18n/catalogue.h"
 
 namespace hub::cli {
@@ -21,23 +20,16 @@ struct CopyOptions {
 
 int Copy(CommandContext& context, const CopyOptions& options) {
     const std::string& language = context.Language();
-    if (DatabaseDisplayName(options.source) == DatabaseDisplayName(options.destination)) {
-        context.Err() << Translate(language, "源数据库和目标数据库是同一个。") << "\n";
-        return 1;
+    const CompanyCopyResult result = CopyCompanyAsAdministrator(
+        {options.source, options.destination, options.replace, context.Host().UserName(), language});
+    if (!result.outcome.reason.empty()) context.Err() << "tolm: " << result.outcome.reason << "\n";
+    if (result.outcome.kind != Outcome::Kind::Done) {
+        if (result.outcome.kind == Outcome::Kind::Unchanged && !context.Json()) {
+            context.Out() << Translate(language, "没有改动任何数据。") << "\n";
+        }
+        return result.outcome.ExitStatus();
     }
-    std::shared_ptr<Database> source = OpenDatabase(options.source, OpenMode::Existing);
-    if (SchemaVersion(*source) == 0) {
-        context.Err() << TranslateFormat(language, "%1 中没有公司。", {DatabaseDisplayName(options.source)}) << "\n";
-        return 1;
-    }
-    std::shared_ptr<Database> destination = OpenDatabase(options.destination, OpenMode::CreateIfMissing);
-    if (!options.replace && HoldsCompany(*destination)) {
-        context.Err() << TranslateFormat(language, "%1 中已有公司；要覆盖它，请加 --replace。",
-                                         {DatabaseDisplayName(options.destination)})
-                      << "\n";
-        return 1;
-    }
-    const std::vector<CopiedTable> tables = CopyCompany(*source, *destination, options.replace);
+    const std::vector<CopiedTable>& tables = result.tables;
 
     if (context.Json()) {
         nlohmann::ordered_json report = {{"source", DatabaseDisplayName(options.source)},

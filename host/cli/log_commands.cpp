@@ -124,6 +124,10 @@ int DeleteLog(CommandContext& context, const LogInput& input) {
     OpenLogList list(context, &input);
     const int32_t before = RowsShown(list);
     list->Click(DeleteCommandKey(list));
+    // Criteria that show nothing leave nothing to delete: that is no refusal.
+    if (before > 0) {
+        if (const std::optional<int> status = NotDone(context, list->LastOutcome(), "上机日志未删除。")) return *status;
+    }
     list->Refresh(0, true);
     const int32_t removed = before - RowsShown(list);
     const std::string& language = context.Language();

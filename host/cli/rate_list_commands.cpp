@@ -142,9 +142,8 @@ int ClickOnRates(CommandContext& context, const std::vector<int32_t>& ids, const
     OpenRateList list(context);
     SelectRates(context, *list, ids);
     list->Click(key);
-    if (!list->LastClickCompleted()) {
-        context.Err() << "tolm: " << Translate(context.Language(), "命令没有完成，汇率没有改动。") << "\n";
-        return 1;
+    if (const std::optional<int> status = NotDone(context, list->LastOutcome(), "命令没有完成，汇率没有改动。")) {
+        return *status;
     }
     if (context.Json()) {
         nlohmann::ordered_json json = nlohmann::ordered_json::array();
@@ -168,7 +167,7 @@ int SetSameUser(CommandContext& context, const std::string& state) {
                               Source);
     }
     if (tool->Checked() != wanted) list->Click("mnuTheSameCheckUser");
-    if (tool->Checked() != wanted) {
+    if (!list->LastOutcome().Succeeded() || tool->Checked() != wanted) {
         context.Err() << "tolm: " << Translate(context.Language(), "选项没有改变。") << "\n";
         return 1;
     }
@@ -208,6 +207,11 @@ int TransferCommand(CommandContext& context, const std::string& file, bool expor
     const size_t textsBefore = screen.Texts().size();
     list->Click(exporting ? "mnuExpExRate" : "mnuImpExRate");
     const std::string& language = context.Language();
+    // What the dialog reported is shown only once it was stored; a write that failed
+    // at the end is the outcome, told instead.
+    if (const std::optional<int> status = NotDone(context, list->LastOutcome(), exporting ? "汇率体系未导出。" : "汇率体系未导入，没有改动任何数据。")) {
+        return *status;
+    }
     bool succeeded = false;
     if (exporting) {
         const std::string done = Translate(language, "导出汇率体系成功！");

@@ -183,7 +183,7 @@ bool EditThroughDialog(CommandContext& context, OpenTypeList& list, const char* 
     context.Platform().QueueFormDriver(DialogWorker(context, input, modify, outcome));
     list->Click(command);
     if (outcome.refusal) context.Err() << "tolm: " << *outcome.refusal << "\n";
-    return outcome.shown && outcome.saved;
+    return outcome.shown && outcome.saved && list->LastOutcome().kind == Outcome::Kind::Done;
 }
 
 int NewType(CommandContext& context, const TypeInput& input) {
@@ -215,6 +215,7 @@ int DeleteType(CommandContext& context, int32_t id) {
     OpenTypeList list(context);
     list->Select(id);
     list->Click("mnuEditDel");
+    if (const std::optional<int> status = NotDone(context, list->LastOutcome(), "汇率类型未删除。")) return *status;
     if (FindRow(*list.Window(), id) != nullptr) {
         context.Err() << "tolm: " << Translate(context.Language(), "汇率类型未删除。") << "\n";
         return 1;

@@ -3,13 +3,17 @@
 #include "platform/person_acts.h"
 
 #include <cstdlib>
+#include <memory>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "base/text_util.h"
 #include "db/migrations.h"
 #include "i18n/catalogue.h"
 #include "services/services.h"
 #include "services/session.h"
+#include "services/unit_of_work.h"
 #include "tolm/components.h"
 #include "windows/class_lookup.h"
 #include "tolm/host_error.h"
@@ -22,6 +26,33 @@ namespace {
 constexpr const char* DefaultUser = "administrator";
 constexpr const char* RegistryVariable = "TOLM_REGISTRY";
 constexpr const char* Source = "tolm";
+
+// A click on a button of a plug-in dialog is one unit of work of the session: what
+// it saves and the log record the plug-in writes after it go together. When the unit
+// is undone the dialog keeps what the person typed, though the plug-in, believing
+// the save done, may have cleared it for the next entry or asked to close.
+void RunDialogClick(const Session& session, tolm::Form& form, const std::function<void()>& click) {
+    std::vector<std::pair<tolm::FormControl*, std::string>> typed;
+    for (const std::unique_ptr<tolm::FormControl>& control : form.Controls()) {
+        if (control->Kind() == tolm::ControlKind::TextBox) typed.emplace_back(control.get(), control->Text());
+    }
+    form.HoldUnload();
+    const Outcome outcome = RunUnitOfWork(
+        session,
+        [&] {
+            click();
+            return true;
+        },
+        Translate(session.Language(), "操作的记录没有写入上机日志，没有保存任何修改。"));
+    form.ReleaseUnload(outcome.Succeeded());
+    if (outcome.Succeeded()) return;
+    for (const auto& [control, text] : typed) control->SetText(text);
+    if (outcome.told) return;
+    const tolm::HostError error(tolm::err::Refused, outcome.reason, Source);
+    tolm::OnErrorSilent([&] {
+        tolm::CreateObject<tolm::IMessageService>(tolm::classname::MessageService)->ReportError(error, {});
+    });
+}
 
 }  // namespace
 
@@ -104,24 +135,12 @@ const std::shared_ptr<Session>& Runtime::LogIn(std::shared_ptr<Database> company
     std::shared_ptr<Session> session = Login(std::move(company), user, language);
     RegisterServices(session);
     RegisterWindowComponents(session, m_options.windows);
-    // A click on a button of a plug-in dialog is one unit of work of this session:
-    // what it saves and the log record the plug-in writes after it go together.
-    SetPersonActHooks({[weak = std::weak_ptr<Session>(session)](const std::function<void()>& click) {
+    SetPersonActHooks({[weak = std::weak_ptr<Session>(session)](tolm::Form& form, const std::function<void()>& click) {
                            const std::shared_ptr<Session> current = weak.lock();
                            if (!current) return click();
-                           try {
-                               RunAsOneUnit(*current, click,
-                                            Translate(current->Language(),
-                                                      "操作的记录没有写入上机日志，没有保存任何修改。"));
-                           } catch (...) {
-                               const tolm::HostError error = tolm::CurrentError();
-                               tolm::OnErrorSilent([&] {
-                                   tolm::CreateObject<tolm::IMessageService>(tolm::classname::MessageService)
-                                       ->ReportError(error, {});
-                               });
-                           }
+                           RunDialogClick(*current, form, click);
                        },
-                       &SettleBeforeQuestion});
+                       &DeferUntilStored, &NoteDeclined});
     m_session = std::move(session);
     return m_session;
 }

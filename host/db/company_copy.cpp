@@ -92,7 +92,8 @@ bool HoldsCompany(Database& db) {
     return RowCount(db, "t_ExchangeRate") + RowCount(db, "t_User") + RowCount(db, "t_Log") > 0;
 }
 
-std::vector<CopiedTable> CopyCompany(Database& source, Database& destination, bool replace) {
+std::vector<CopiedTable> CopyCompany(Database& source, Database& destination, bool replace,
+                                     const std::function<void(Database& destination)>& alongside) {
     const int version = SchemaVersion(source);
     if (version == 0) Fail("The source holds no company");
     if (version != CurrentSchemaVersion()) {
@@ -120,6 +121,7 @@ std::vector<CopiedTable> CopyCompany(Database& source, Database& destination, bo
             copied.push_back(counts);
         }
         EnsureLogView(destination);
+        if (alongside) alongside(destination);
     });
     reading.Commit();
     return copied;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,9 @@ bool HoldsCompany(Database& db);
 // type, user or rate) is refused unless `replace`, which deletes its rows first (the
 // preset types, which the schema never lets go, are overwritten in place). Raises
 // HostError(err::Database) and stores nothing when anything fails, also when the
-// counts differ at the end.
-std::vector<CopiedTable> CopyCompany(Database& source, Database& destination, bool replace);
+// counts differ at the end. `alongside` runs in the destination's transaction once
+// the rows are in (the record of the copy); what it raises undoes the copy.
+std::vector<CopiedTable> CopyCompany(Database& source, Database& destination, bool replace,
+                                     const std::function<void(Database& destination)>& alongside = {});
 
 }  // namespace hub

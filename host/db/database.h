@@ -136,6 +136,9 @@ public:
     virtual void Commit() = 0;
     virtual void Rollback() = 0;
     virtual bool InTransaction() const = 0;
+    // Whether a transaction is open and holds the write lock: false outside one and
+    // while a BeginOnFirstWrite transaction still waits for its first write.
+    virtual bool WriteStarted() const = 0;
     // How many levels are open: 0 outside a transaction, 1 in the outermost.
     virtual int Depth() const = 0;
 };

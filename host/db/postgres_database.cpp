@@ -376,6 +376,7 @@ public:
     }
 
     bool InTransaction() const override { return m_depth > 0; }
+    bool WriteStarted() const override { return m_depth > 0 && !m_pending; }
     int Depth() const override { return m_depth; }
 
 private:

@@ -1,5 +1,7 @@
 #include "gui/client.h"
 
+#include "base/debug_log.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -83,6 +85,19 @@ QString Text(const std::string& language, const char* chineseText) {
     return QString::fromStdString(Translate(language, chineseText));
 }
 
+QString OutcomeText(const std::string& language, const Outcome& outcome) {
+    switch (outcome.kind) {
+        case Outcome::Kind::Done:
+            return Text(language, "命令已完成。");
+        case Outcome::Kind::Unchanged:
+            return Text(language, "没有改动任何数据。");
+        case Outcome::Kind::Refused:
+        case Outcome::Kind::Failed:
+            break;
+    }
+    return Text(language, "命令没有完成，没有改动任何数据。");
+}
+
 void Act(const std::string& language, const std::function<void()>& action) {
     std::string message;
     try {
@@ -91,7 +106,9 @@ void Act(const std::string& language, const std::function<void()>& action) {
     } catch (const tolm::HostError& error) {
         message = PersonText(error, language);
     } catch (const std::exception& error) {
-        message = TranslateFormat(language, "操作未完成：%1", {std::string(error.what())});
+        // The library's own words are for the debug log, not for the person.
+        DebugLog(error.what());
+        message = Translate(language, "操作未完成，没有改动任何数据。");
     }
     tolm::OnErrorSilent(
         [&] { tolm::Platform()->MessageBox(message, tolm::mb::Exclamation, Translate(language, "提示")); });

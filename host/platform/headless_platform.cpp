@@ -122,14 +122,18 @@ void HeadlessPlatform::SetMousePointer(int32_t pointer) {
 }
 
 int32_t HeadlessPlatform::MessageBox(const std::string& prompt, int32_t flags, const std::string& title) {
-    BeforeQuestion();
     const ButtonSet set = ButtonsOf(flags);
     MessageBoxRecord record{prompt, title, flags, 0, MessageBoxRecord::Origin::Policy};
+    const auto show = [this](const MessageBoxRecord& shown) {
+        m_messageBoxes.push_back(shown);
+        if (m_observer) m_observer(m_messageBoxes.back());
+    };
 
     if (set.buttons.size() == 1) {
         // Nothing to decide: the person can only acknowledge it.
         record.answer = set.buttons.front();
         record.origin = MessageBoxRecord::Origin::OnlyButton;
+        if (PutOffUntilStored([show, record] { show(record); })) return record.answer;
     } else if (!m_answers.empty()) {
         const int32_t answer = m_answers.front();
         if (std::find(set.buttons.begin(), set.buttons.end(), answer) == set.buttons.end()) {
@@ -149,8 +153,8 @@ int32_t HeadlessPlatform::MessageBox(const std::string& prompt, int32_t flags, c
         record.origin = MessageBoxRecord::Origin::Policy;
     }
 
-    m_messageBoxes.push_back(record);
-    if (m_observer) m_observer(m_messageBoxes.back());
+    show(record);
+    if (record.answer == set.negative && set.buttons.size() > 1) PersonDeclined();
     return record.answer;
 }
 
@@ -192,7 +196,6 @@ int32_t HeadlessPlatform::AskOnTerminal(const std::string& prompt, int32_t flags
 
 std::optional<std::string> HeadlessPlatform::PickFile(tolm::FileDialogKind kind,
                                                       const tolm::FileDialogOptions& options) {
-    BeforeQuestion();
     std::optional<std::string> answer;
     if (!m_files.empty()) {
         answer = std::move(m_files.front());
@@ -206,11 +209,11 @@ std::optional<std::string> HeadlessPlatform::PickFile(tolm::FileDialogKind kind,
         *answer += ext;
     }
     m_fileDialogs.push_back(FileDialogRecord{kind, options, answer});
+    if (!answer) PersonDeclined();
     return answer;
 }
 
 void HeadlessPlatform::ShowModal(tolm::Form& form) {
-    BeforeQuestion();
     RunButtonClicksThroughHooks(form);
     // Taken before the form loads: a form its driver opens from inside takes the
     // next driver, not this one.
@@ -245,8 +248,11 @@ void HeadlessPlatform::ShowModal(tolm::Form& form) {
 }
 
 void HeadlessPlatform::ShowText(const std::string& text, const std::string& title) {
-    m_texts.push_back(TextRecord{title, text});
-    if (m_textObserver) m_textObserver(m_texts.back());
+    const auto show = [this, shown = TextRecord{title, text}] {
+        m_texts.push_back(shown);
+        if (m_textObserver) m_textObserver(m_texts.back());
+    };
+    if (!PutOffUntilStored(show)) show();
 }
 
 void HeadlessPlatform::ReportProgress(const std::string& caption, int64_t done, int64_t total) {

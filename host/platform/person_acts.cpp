@@ -19,11 +19,11 @@ void SetPersonActHooks(PersonActHooks hooks) { Hooks() = std::move(hooks); }
 void RunButtonClicksThroughHooks(tolm::Form& form) {
     for (const std::unique_ptr<tolm::FormControl>& control : form.Controls()) {
         if (control->Kind() != tolm::ControlKind::Button || !control->Click) continue;
-        control->Click = [click = std::move(control->Click)] {
+        control->Click = [&form, click = std::move(control->Click)] {
             // Asked at the click: the session may have changed since the form was shown.
             const auto runner = Hooks().runClick;
             if (runner) {
-                runner(click);
+                runner(form, click);
             } else {
                 click();
             }
@@ -31,8 +31,13 @@ void RunButtonClicksThroughHooks(tolm::Form& form) {
     }
 }
 
-void BeforeQuestion() {
-    if (Hooks().beforeQuestion) Hooks().beforeQuestion();
+bool PutOffUntilStored(const std::function<void()>& show) {
+    const auto putOff = Hooks().putOff;
+    return putOff && putOff(show);
+}
+
+void PersonDeclined() {
+    if (Hooks().declined) Hooks().declined();
 }
 
 }  // namespace hub

@@ -116,26 +116,31 @@ void QtPlatform::SetMousePointer(int32_t pointer) {
 }
 
 int32_t QtPlatform::MessageBox(const std::string& prompt, int32_t flags, const std::string& title) {
-    BeforeQuestion();
     const std::vector<Answer> buttons = ButtonsOf(flags);
-    QMessageBox box(IconOf(flags), title.empty() ? QApplication::applicationDisplayName() : FromUtf8(title),
-                    FromUtf8(prompt), QMessageBox::NoButton, QApplication::activeWindow());
-    for (const auto& [button, id] : buttons) box.addButton(button);
-    const size_t defaultIndex = static_cast<size_t>((flags & 0x300) >> 8);
-    box.setDefaultButton(buttons[defaultIndex < buttons.size() ? defaultIndex : 0].first);
-    // A person answering a question is not waiting for the program.
-    if (m_waitCursorShown) QApplication::setOverrideCursor(Qt::ArrowCursor);
-    box.exec();
-    if (m_waitCursorShown) QApplication::restoreOverrideCursor();
-    const QMessageBox::StandardButton clicked = box.standardButton(box.clickedButton());
-    for (const auto& [button, id] : buttons) {
-        if (button == clicked) return id;
-    }
-    return EscapeAnswer(buttons);
+    const auto ask = [this, prompt, flags, title, buttons] {
+        QMessageBox box(IconOf(flags), title.empty() ? QApplication::applicationDisplayName() : FromUtf8(title),
+                        FromUtf8(prompt), QMessageBox::NoButton, QApplication::activeWindow());
+        for (const auto& [button, id] : buttons) box.addButton(button);
+        const size_t defaultIndex = static_cast<size_t>((flags & 0x300) >> 8);
+        box.setDefaultButton(buttons[defaultIndex < buttons.size() ? defaultIndex : 0].first);
+        // A person answering a question is not waiting for the program.
+        if (m_waitCursorShown) QApplication::setOverrideCursor(Qt::ArrowCursor);
+        box.exec();
+        if (m_waitCursorShown) QApplication::restoreOverrideCursor();
+        const QMessageBox::StandardButton clicked = box.standardButton(box.clickedButton());
+        for (const auto& [button, id] : buttons) {
+            if (button == clicked) return id;
+        }
+        return EscapeAnswer(buttons);
+    };
+    // A message the person can only acknowledge is read once the work is stored.
+    if (buttons.size() == 1 && PutOffUntilStored([ask] { ask(); })) return buttons.front().second;
+    const int32_t answer = ask();
+    if (buttons.size() > 1 && (answer == tolm::mb::IdNo || answer == tolm::mb::IdCancel)) PersonDeclined();
+    return answer;
 }
 
 std::optional<std::string> QtPlatform::PickFile(tolm::FileDialogKind kind, const tolm::FileDialogOptions& options) {
-    BeforeQuestion();
     QFileDialog dialog(QApplication::activeWindow(), FromUtf8(options.title));
     const bool save = kind == tolm::FileDialogKind::Save;
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -147,12 +152,14 @@ std::optional<std::string> QtPlatform::PickFile(tolm::FileDialogKind kind, const
     if (suffix.startsWith(QLatin1Char('.'))) suffix.remove(0, 1);
     dialog.setDefaultSuffix(suffix);
     if (!options.fileName.empty()) dialog.selectFile(FromUtf8(options.fileName));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        PersonDeclined();
+        return std::nullopt;
+    }
     return dialog.selectedFiles().front().toStdString();
 }
 
 void QtPlatform::ShowModal(tolm::Form& form) {
-    BeforeQuestion();
     RunButtonClicksThroughHooks(form);
     FormDialog dialog(form, QApplication::activeWindow());
     dialog.RunModal();
@@ -181,19 +188,22 @@ void QtPlatform::ReportProgress(const std::string& caption, int64_t done, int64_
 void QtPlatform::EndProgress() { m_progress.reset(); }
 
 void QtPlatform::ShowText(const std::string& text, const std::string& title) {
-    // Before a login there is no language to ask for: the texts stay as written.
-    std::string language = "chs";
-    tolm::OnErrorSilent([&] {
-        language = tolm::CreateObject<tolm::ILangInfo>(tolm::classname::LangInfo)->CurrentLanguage().ToText();
-    });
-    TextDialog dialog(text, title, language, [this] {
-        tolm::FileDialogOptions options;
-        options.flags = tolm::fd::OverwritePrompt;
-        options.filter = "TXT (*.txt)|*.txt";
-        options.defaultExt = "txt";
-        return PickFile(tolm::FileDialogKind::Save, options);
-    }, QApplication::activeWindow());
-    dialog.exec();
+    const auto show = [this, text, title] {
+        // Before a login there is no language to ask for: the texts stay as written.
+        std::string language = "chs";
+        tolm::OnErrorSilent([&] {
+            language = tolm::CreateObject<tolm::ILangInfo>(tolm::classname::LangInfo)->CurrentLanguage().ToText();
+        });
+        TextDialog dialog(text, title, language, [this] {
+            tolm::FileDialogOptions options;
+            options.flags = tolm::fd::OverwritePrompt;
+            options.filter = "TXT (*.txt)|*.txt";
+            options.defaultExt = "txt";
+            return PickFile(tolm::FileDialogKind::Save, options);
+        }, QApplication::activeWindow());
+        dialog.exec();
+    };
+    if (!PutOffUntilStored(show)) show();
 }
 
 }  // namespace hub

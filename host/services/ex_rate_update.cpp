@@ -1,19 +1,17 @@
 #include "services/ex_rate_update.h"
 
 #include <charconv>
-#include <chrono>
 #include <cmath>
 #include <limits>
 #include <optional>
 #include <set>
 #include <vector>
 
-#include "base/clock.h"
 #include "base/text_util.h"
-#include "model/profile_store.h"
-#include "model/rate_store.h"
 #include "model/type_store.h"
 #include "model/user_store.h"
+#include "services/rate_book.h"
+#include "services/unit_of_work.h"
 #include "tolm/base_data.h"
 #include "tolm/host_error.h"
 
@@ -58,9 +56,7 @@ std::optional<int32_t> ParseId(const tolm::Variant& value) {
 ExRateUpdate::ExRateUpdate(std::shared_ptr<Session> session) : ServiceComponent(std::move(session)) {}
 
 void ExRateUpdate::RequireRight(int32_t rightBit) const {
-    if (!HoldsRight(rights::BaseDataSubsystem, rights::BaseDataObject, rightBit)) {
-        throw tolm::HostError(tolm::err::AccessDenied, Text("对不起，您没有该功能的权限。"), Source);
-    }
+    if (!HoldsRight(rights::BaseDataSubsystem, rights::BaseDataObject, rightBit)) Deny("对不起，您没有该功能的权限。");
 }
 
 // ---- audit ------------------------------------------------------------------------------
@@ -83,50 +79,15 @@ tolm::Variant ExRateUpdate::ExchangeRateCheck(const std::string& props, std::sha
     if (wanted.empty()) return tolm::Variant(false);
 
     const bool audit = bCheck;
-    const std::optional<std::string> refusal = AuditOrRefuse(wanted, audit);
+    const std::optional<std::string> refusal = RateBook(SharedSession()).Audit(wanted, audit);
     // Told only now that the write lock is released: a person may take a while over
     // the message, and other clients would meet a locked database meanwhile.
     if (refusal) {
         Tell(*refusal);
+        RefuseUnit(*refusal, true);
         return tolm::Variant(false);
     }
     return tolm::Variant(true);
-}
-
-std::optional<std::string> ExRateUpdate::AuditOrRefuse(const std::vector<int32_t>& wanted, bool audit) const {
-    // The right, the option and every rate are read under the write lock, so what
-    // is judged is what gets written; a refusal rolls the transaction back.
-    Transaction transaction(Db());
-    if (!HoldsRight(rights::BaseDataSubsystem, rights::BaseDataObject, audit ? rights::Audit : rights::ReverseAudit)) {
-        return Text(audit ? "对不起，您没有审核汇率的权限。" : "对不起，您没有反审核汇率的权限。");
-    }
-    const tolm::Variant sameUserOption = ReadProfile(Db(), "BaseData", "CheckUser");
-    const bool onlyAuditorReverses = !audit && sameUserOption.IsNumeric() && sameUserOption.ToDouble() > 0;
-    const int32_t userId = CurrentLogin().UserId();
-
-    // Every rate is judged before any is changed, so a refusal leaves all as they were.
-    const std::unordered_map<int32_t, RateAudit> audits = FindRateAudits(Db(), wanted);
-    for (int32_t id : wanted) {
-        const auto found = audits.find(id);
-        if (found == audits.end()) return Text("汇率[%1]不存在。", {tolm::Variant(id)});
-        const RateAudit* stored = &found->second;
-        const std::string number = stored->number.empty() ? std::to_string(id) : stored->number;
-        const int32_t auditor = stored->auditorId;
-        if (audit && auditor != 0) return Text("汇率[%1]已审核，不能重复审核。", {tolm::Variant(number)});
-        if (!audit && auditor == 0) return Text("汇率[%1]未审核，不能反审核。", {tolm::Variant(number)});
-        if (onlyAuditorReverses && auditor != userId) {
-            return Text("汇率[%1]由其他用户审核，只有审核人才能反审核。", {tolm::Variant(number)});
-        }
-    }
-
-    const tolm::DateTime today(std::chrono::floor<std::chrono::days>(LocalNow()));
-    if (audit) {
-        SetRatesAudit(Db(), wanted, userId, today);
-    } else {
-        SetRatesAudit(Db(), wanted, 0, std::nullopt);
-    }
-    transaction.Commit();
-    return std::nullopt;
 }
 
 // ---- types ------------------------------------------------------------------------------

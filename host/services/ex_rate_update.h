@@ -61,9 +61,6 @@ public:
 private:
     using TypeFields = TypeValues;
 
-    // Audits or reverse-audits the rates in one transaction; the message for the
-    // user when it refuses (and changes nothing).
-    std::optional<std::string> AuditOrRefuse(const std::vector<int32_t>& wanted, bool audit) const;
     TypeFields ReadTypeFields(const tolm::NameValueRecord& record) const;
     void RequireUnique(const TypeFields& fields, int32_t ownId) const;
     void RequireRight(int32_t rightBit) const;

@@ -39,9 +39,7 @@ tolm::Variant LogServer::DelLogByFilter(const std::string& props, std::string& f
     RequireOwnProps(props);
     // Checked before the condition is even looked at: without the right nothing
     // about the log is revealed, not even whether a condition parses.
-    if (!HoldsRight(rights::LogSubsystem, rights::LogObject, rights::LogDelete)) {
-        throw tolm::HostError(tolm::err::AccessDenied, Text("对不起，您没有该功能的权限。"), Source);
-    }
+    if (!HoldsRight(rights::LogSubsystem, rights::LogObject, rights::LogDelete)) Deny("对不起，您没有该功能的权限。");
     if (IsBlank(filter)) return tolm::Variant(DeleteAllLogRecords(Db()));
     if (auto fault = ConditionFault(filter)) {
         throw tolm::HostError(tolm::err::InvalidProcedureCall,

@@ -1,5 +1,7 @@
 #include "services/service_component.h"
 
+#include "services/unit_of_work.h"
+
 #include "model/user_store.h"
 #include "i18n/catalogue.h"
 #include "tolm/components.h"
@@ -38,7 +40,17 @@ void ServiceComponent::Tell(const std::string& text) const {
 }
 
 void ServiceComponent::Refuse(const std::string& chineseTemplate, const tolm::VariantArray& values) const {
-    throw tolm::HostError(tolm::err::Refused, Text(chineseTemplate, values), "HubServices");
+    const std::string reason = Text(chineseTemplate, values);
+    // Whoever catches it tells the person (the plug-in reports what it traps); the
+    // command refused stays refused even when a caller goes on as if nothing happened.
+    RefuseUnit(reason, true);
+    throw tolm::HostError(tolm::err::Refused, reason, "HubServices");
+}
+
+void ServiceComponent::Deny(const std::string& chineseTemplate) const {
+    const std::string reason = Text(chineseTemplate);
+    RefuseUnit(reason, true);
+    throw tolm::HostError(tolm::err::AccessDenied, reason, "HubServices");
 }
 
 }  // namespace hub

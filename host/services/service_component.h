@@ -37,8 +37,11 @@ public:
     // service loses the message but not the refusal that caused it.
     void Tell(const std::string& text) const;
 
-    // Raises HostError(Refused) with the message in the session's language.
+    // Raises HostError(Refused) with the message in the session's language; the unit
+    // of work running now is refused (unit_of_work.h).
     [[noreturn]] void Refuse(const std::string& chineseTemplate, const tolm::VariantArray& values = {}) const;
+    // As Refuse, for a right the user lacks: HostError(AccessDenied).
+    [[noreturn]] void Deny(const std::string& chineseTemplate) const;
 
 private:
     std::shared_ptr<Session> m_session;

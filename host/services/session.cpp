@@ -94,43 +94,6 @@ WriteWatch::WriteWatch(const Session& session) : m_session(session), m_previous(
 
 WriteWatch::~WriteWatch() { m_session.m_watch = m_previous; }
 
-namespace {
-
-struct Unit {
-    Unit(const Session& session, Database& database) : db(database), watch(session) {}
-    Database& db;
-    WriteWatch watch;
-    std::optional<Transaction> transaction;
-};
-
-// The act running as one unit on this thread.
-thread_local Unit* t_unit = nullptr;
-
-}  // namespace
-
-void RunAsOneUnit(const Session& session, const std::function<void()>& act, const std::string& unfinished) {
-    Database& db = *session.Db();
-    if (t_unit != nullptr || db.InTransaction()) {
-        act();
-        return;
-    }
-    Unit unit(session, db);
-    unit.transaction.emplace(db, TransactionStart::AtFirstWrite);
-    struct Running {
-        explicit Running(Unit& unit) { t_unit = &unit; }
-        ~Running() { t_unit = nullptr; }
-    } running(unit);
-    act();
-    if (unit.watch.FirstFailure()) throw tolm::HostError(tolm::err::Refused, unfinished, "TolmHost.Session");
-    unit.transaction->Commit();
-}
-
-void SettleBeforeQuestion() {
-    if (t_unit == nullptr || t_unit->watch.FirstFailure() || t_unit->db.Depth() != 1) return;
-    t_unit->transaction->Commit();
-    t_unit->transaction.emplace(t_unit->db, TransactionStart::AtFirstWrite);
-}
-
 std::string PropsValue(const std::string& props, const std::string& key) {
     std::string_view rest = props;
     while (!rest.empty()) {

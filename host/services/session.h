@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -85,22 +84,6 @@ private:
     WriteWatch* m_previous;
     std::optional<tolm::HostError> m_failure;
 };
-
-// Runs a person's act that may write through the plug-in (a click that saves, then
-// logs): everything it writes is stored together or not at all. The transaction
-// starts with the first write, so a question asked before it keeps nobody waiting,
-// and a write the plug-in trapped silently (the data-access object and the log
-// server note it) undoes the whole act, which then raises HostError(Refused,
-// `unfinished`); an error of the act undoes it too and is raised as it was. Inside a
-// transaction the caller holds, the act simply runs: the caller's unit decides.
-void RunAsOneUnit(const Session& session, const std::function<void()>& act, const std::string& unfinished);
-
-// Before the person is asked or told anything while an act runs as one unit (the
-// platform calls it as it shows a message box, a file dialog or a form): what the act
-// wrote so far is stored, so that nobody waits on the company while the person
-// reads, and what the person reads is what the database holds. Nothing outside such
-// an act, after a noted failure, or while an inner level of the act is open.
-void SettleBeforeQuestion();
 
 // Logs a user in: the user must exist in t_User (name compared without regard to
 // letter case) and not be forbidden. Raises HostError(AccessDenied) with the

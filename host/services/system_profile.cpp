@@ -17,9 +17,7 @@ void SystemProfile::SetProfile(const std::string& props, const std::string& cate
     RequireOwnProps(props);
     // The stored options govern everyone's work (who may reverse an audit): only an
     // administrator changes them.
-    if (!IsAdministratorNow()) {
-        throw tolm::HostError(tolm::err::AccessDenied, Text("只有系统管理员可以更改系统选项。"), "HubBase.SystemProfile");
-    }
+    if (!IsAdministratorNow()) Deny("只有系统管理员可以更改系统选项。");
     WriteProfile(Db(), category, key, value);
 }
 

@@ -71,4 +71,13 @@ void TellPerson(const std::string& text) {
         [&] { tolm::CreateObject<tolm::IMessageService>(tolm::classname::MessageService)->ShowMessage(text); });
 }
 
+Outcome RunClickAsUnit(const Session& session, const std::function<bool()>& event, const char* unfinished) {
+    Outcome outcome = RunUnitOfWork(session, event, Translate(session.Language(), unfinished));
+    if (!outcome.Succeeded() && !outcome.told) {
+        ReportToPerson(tolm::HostError(tolm::err::Refused, outcome.reason, "TolmHost"));
+        outcome.told = true;
+    }
+    return outcome;
+}
+
 }  // namespace hub

@@ -3,6 +3,10 @@
 // and a selected record's fields, and how a click finds the command a person sees.
 #pragma once
 
+#include <functional>
+
+#include "services/unit_of_work.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -68,5 +72,13 @@ int32_t RequestBaseListHelp(EventSource<tolm::IBaseListEvents>& events);
 // or failing service loses the message, never the outcome.
 void ReportToPerson(const tolm::HostError& error);
 void TellPerson(const std::string& text);
+
+// A clicked command of a list window (the class's handling and the host's) run as
+// one unit of work of the session; an outcome nobody has told the person yet is
+// reported, and the outcome answered told. `event` answers whether the command went
+// through (see RunUnitOfWork); `unfinished` (Chinese) is the reason when a write the
+// handlers trapped silently failed.
+Outcome RunClickAsUnit(const Session& session, const std::function<bool()>& event,
+                       const char* unfinished = "命令的上机日志没有写入，没有改动任何数据。");
 
 }  // namespace hub

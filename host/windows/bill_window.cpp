@@ -9,6 +9,8 @@
 #include "model/currency_store.h"
 #include "model/type_store.h"
 #include "model/user_store.h"
+#include "services/rate_book.h"
+#include "services/unit_of_work.h"
 #include "tolm/base_data.h"
 #include "i18n/catalogue.h"
 #include "tolm/components.h"
@@ -365,19 +367,12 @@ void BillWindow::Enter(const std::string& key, const std::string& text) {
 }
 
 bool BillWindow::HoldsSaveRight(int32_t mode) {
-    bool holds = false;
-    const int32_t right = mode == ModeNew ? rights::New : rights::Modify;
-    // The security component tells the person when the right is missing.
-    const bool asked = tolm::OnErrorReport([this](const tolm::HostError& error) { Report(error); }, [&] {
-        auto security = tolm::CreateObject<tolm::ISecurityInfo>(tolm::classname::SecurityInfo);
-        holds = security->AccessCheck(m_session->PropsString(), rights::BaseDataSubsystem, rights::BaseDataObject,
-                                      right, true, "");
-    });
-    return asked && holds;
+    // Asked before the editor's checks only to answer sooner: the save asks again.
+    return tolm::OnErrorReport([this](const tolm::HostError& error) { Report(error); },
+                               [&] { RateBook(m_session).RequireSaveRight(mode == ModeNew); });
 }
 
 std::optional<RateValues> BillWindow::CollectRow() {
-    Database& db = *m_session->Db();
     auto refuse = [&](const std::string& description) -> std::optional<RateValues> {
         Report(Error(tolm::err::Refused, description));
         return std::nullopt;
@@ -386,15 +381,9 @@ std::optional<RateValues> BillWindow::CollectRow() {
     const HeadField& type = Field("FExchangeRateType");
     if (IdValue(type.value) == 0) return refuse(Translate(m_session->Language(), "汇率没有汇率类型。"));
     row.typeId = IdValue(type.value);
-    if (!TypeExists(db, row.typeId)) {
-        return refuse(TranslateFormat(m_session->Language(), "汇率类型%1不存在。", {row.typeId}));
-    }
     const HeadField& currency = Field("FBase");
     if (IdValue(currency.value) == 0) return refuse(Translate(m_session->Language(), "请选择汇率的币别。"));
     row.currencyId = IdValue(currency.value);
-    if (!FindCurrency(db, row.currencyId)) {
-        return refuse(TranslateFormat(m_session->Language(), "币别%1不存在。", {row.currencyId}));
-    }
     const HeadField& rate = Field("FExchangeRate");
     if (rate.value.IsEmpty()) return refuse(Translate(m_session->Language(), "请输入汇率。"));
     row.rate = rate.value.ToDouble();
@@ -408,45 +397,6 @@ std::optional<RateValues> BillWindow::CollectRow() {
     row.name = Field("FName").value.ToText();
     row.auditorId = IdValue(Field("FChkUserID").value);
     return row;
-}
-
-int32_t BillWindow::Write(const RateValues& row, int32_t mode) {
-    try {
-        return WriteRow(row, mode);
-    } catch (const DatabaseError& error) {
-        // Another client saved an overlapping rate after the editor's check: the
-        // database refused this one, and the person hears it as the editor says it.
-        if (error.Fault() != DatabaseFault::Overlap) throw;
-        throw Error(tolm::err::Refused,
-                    Translate(m_session->Language(), "已存在同一汇率类型、同一币别、同一日期的汇率数据。"));
-    }
-}
-
-int32_t BillWindow::WriteRow(const RateValues& row, int32_t mode) {
-    Database& db = *m_session->Db();
-    const std::string& language = m_session->Language();
-    if (mode == ModeNew) {
-        try {
-            return InsertRate(db, row);
-        } catch (const tolm::HostError& error) {
-            if (error.Number() != tolm::err::Overflow) throw;
-            throw Error(tolm::err::Overflow, Translate(language, "汇率内码已用尽，不能新增汇率。"));
-        }
-    }
-    // The rate the window opened, whatever a handler wrote into the FID field.
-    const int32_t id = m_openedRateId;
-    switch (UpdateRate(db, id, row, m_loadedVersion)) {
-        case RateUpdate::Saved:
-            return id;
-        case RateUpdate::Missing:
-            throw Error(tolm::err::ObjectNotFound, TranslateFormat(language, "汇率%1已不存在。", {id}));
-        case RateUpdate::Audited:
-            throw Error(tolm::err::Refused, TranslateFormat(language, "汇率%1打开后已被审核，不能修改。", {id}));
-        case RateUpdate::ChangedMeanwhile:
-            break;
-    }
-    throw Error(tolm::err::Refused,
-                TranslateFormat(language, "汇率%1打开后已被他人修改，不能保存；请重新打开后再修改。", {id}));
 }
 
 std::shared_ptr<tolm::Dictionary> BillWindow::SavedValues() const {
@@ -480,23 +430,24 @@ bool BillWindow::Save() {
     // whole, and undoes the whole save otherwise. The person is told only once the write lock is released.
     const tolm::Variant idBefore = Field("FID").value;
     int32_t id = 0;
-    try {
-        Transaction transaction(*m_session->Db());
-        id = Write(*row, mode);
-        WriteWatch watch(*m_session);
-        StoreValue(Field("FID"), tolm::Variant(id));
-        const bool followedUp = m_events.Raise(
-            "SaveBillSuccess", [values = SavedValues()](tolm::IBillEvents& sink) { sink.SaveBillSuccess(values); });
-        // A follow-up that stopped before writing anything shows in the rate itself.
-        if (!followedUp || watch.FirstFailure() || !RateIsComplete(*m_session->Db(), id)) {
-            throw Error(tolm::err::Refused,
-                        Translate(m_session->Language(), "保存汇率后的处理没有完成，汇率未保存，数据没有任何改动。"));
-        }
-        transaction.Commit();
-    } catch (...) {
-        const tolm::HostError error = tolm::CurrentError();
+    const std::string unfinished =
+        Translate(m_session->Language(), "保存汇率后的处理没有完成，汇率未保存，数据没有任何改动。");
+    const Outcome outcome = RunUnitOfWork(
+        *m_session,
+        [&] {
+            // The rate the window opened, whatever a handler wrote into the FID field.
+            id = RateBook(m_session).SaveRate(*row, mode == ModeNew ? 0 : m_openedRateId, m_loadedVersion);
+            StoreValue(Field("FID"), tolm::Variant(id));
+            const bool followedUp = m_events.Raise(
+                "SaveBillSuccess", [values = SavedValues()](tolm::IBillEvents& sink) { sink.SaveBillSuccess(values); });
+            // A follow-up that stopped before writing anything shows in the rate itself.
+            if (!followedUp || !RateIsComplete(*m_session->Db(), id)) throw Error(tolm::err::Refused, unfinished);
+            return true;
+        },
+        unfinished);
+    if (!outcome.Succeeded()) {
         StoreValue(Field("FID"), idBefore);
-        Report(error);
+        if (!outcome.told) Report(Error(tolm::err::Refused, outcome.reason));
         return false;
     }
 

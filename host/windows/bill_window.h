@@ -162,11 +162,9 @@ private:
     void Load(int32_t rateId);
 
     bool HoldsSaveRight(int32_t mode);
-    // The host's own checks of what it is about to store; reports and answers
-    // nothing when a value is missing or unknown.
+    // The values the window is about to hand to the rate book; reports and answers
+    // nothing when a value is missing.
     std::optional<RateValues> CollectRow();
-    int32_t WriteRow(const RateValues& row, int32_t mode);
-    int32_t Write(const RateValues& row, int32_t mode);
     std::shared_ptr<tolm::Dictionary> SavedValues() const;
 
     // Hands an error to the message service's error report; a missing or failing

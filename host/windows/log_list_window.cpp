@@ -8,6 +8,7 @@
 #include "tolm/platform.h"
 #include "tolm/registry.h"
 #include "tolm/text.h"
+#include "windows/base_list_parts.h"
 #include "windows/standard_menu_bars.h"
 #include "windows/tool_collection.h"
 #include "windows/window_data_access.h"
@@ -155,14 +156,17 @@ void LogListWindow::Click(const std::string& key) {
                               Source);
     }
     bool cancel = false;
-    m_events.Raise("MenuBarClick", [&](tolm::IListEvents& sink) { sink.MenuBarClick(tool, cancel); });
-    if (cancel) return;
-    HandleCommand(tool->Key());
+    // The class deletes the records the filter shows, and logs that it did, itself.
+    m_lastOutcome = RunClickAsUnit(*m_session, [&] {
+        m_events.Raise("MenuBarClick", [&](tolm::IListEvents& sink) { sink.MenuBarClick(tool, cancel); });
+        return !cancel && HandleCommand(tool->Key());
+    });
 }
 
-void LogListWindow::HandleCommand(const std::string& key) {
+bool LogListWindow::HandleCommand(const std::string& key) {
     using tolm::text::EqualsNoCase;
-    tolm::OnErrorReport([this](const tolm::HostError& error) { Report(error); }, [&] {
+    // What export and print write leaves the company as it is.
+    return tolm::OnErrorReport([this](const tolm::HostError& error) { Report(error); }, [&] {
         if (EqualsNoCase(key, "mnuExportData")) {
             Export();
         } else if (EqualsNoCase(key, "mnuFilePrint") || EqualsNoCase(key, "mnuFilePreview") ||

@@ -24,6 +24,7 @@
 #include "db/data_access.h"
 #include "model/log_store.h"
 #include "services/session.h"
+#include "services/unit_of_work.h"
 #include "tolm/host_library.h"
 #include "tolm/plugin_abi.h"
 #include "tolm/windows.h"
@@ -110,6 +111,10 @@ public:
     // shows the command and Refused when it is hidden or disabled (both in the
     // session language).
     void Click(const std::string& key);
+    // What became of the last click: done (also when the class carried the command
+    // out itself), unchanged (a question answered No), refused or failed. The person
+    // has been told why.
+    const Outcome& LastOutcome() const { return m_lastOutcome; }
     // Raises HelpHandler for that key (F1 by default) and gives what the handlers
     // answered; 0 for what none set.
     HelpAnswer RequestHelp(int16_t keyCode = 112);
@@ -135,7 +140,9 @@ private:
 
     void Reload();
     void RequireOpen() const;
-    void HandleCommand(const std::string& key);
+    // The host's own handling, inside the click's unit of work; false when it did not
+    // go through (the person has been told why).
+    bool HandleCommand(const std::string& key);
     void Export();
     void Print();
     // The file the person picks for saving; nothing when cancelled.
@@ -153,6 +160,7 @@ private:
     std::string m_sortText;
     int32_t m_rowLimit = 0;
     Printer m_printer;
+    Outcome m_lastOutcome;
     bool m_open = false;
     bool m_closed = false;
     WindowObservers m_changes;

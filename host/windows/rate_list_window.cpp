@@ -7,6 +7,7 @@
 #include "i18n/catalogue.h"
 #include "model/rate_store.h"
 #include "model/user_store.h"
+#include "services/unit_of_work.h"
 #include "tolm/components.h"
 #include "tolm/registry.h"
 #include "tolm/text.h"
@@ -265,18 +266,28 @@ void RateListWindow::SelectRates(const std::vector<int32_t>& rateIds) {
 
 void RateListWindow::Click(const std::string& key) {
     RequireOpen();
-    m_lastClickCompleted = false;
     const std::shared_ptr<tolm::ITool> tool = ClickableTool(*m_menuBar, key, m_session->Language());
     bool cancel = false;
-    if (tolm::text::EqualsNoCase(key, "mnuCheck") || tolm::text::EqualsNoCase(key, "mnuUnCheck")) {
-        RaiseAuditClick(tool, cancel);
-    } else {
-        m_events.Raise("MenuBarClick", [&](tolm::IBaseListEvents& sink) { sink.MenuBarClick(tool, cancel); });
-    }
-    if (cancel) return;
-    const std::string command = tool->Key();
-    m_lastClickCompleted = HandleCommand(command);
+    std::string command;
+    // The class's handling (an audit through the service and its log record, a type
+    // saved through its dialog) and the host's own are one unit of work.
+    const bool audit = tolm::text::EqualsNoCase(key, "mnuCheck") || tolm::text::EqualsNoCase(key, "mnuUnCheck");
+    bool refresh = false;
+    m_lastOutcome = RunClickAsUnit(
+        *m_session,
+        [&] {
+            m_events.Raise("MenuBarClick", [&](tolm::IBaseListEvents& sink) { sink.MenuBarClick(tool, cancel); });
+            if (cancel) return false;
+            command = tool->Key();
+            return HandleCommand(command, refresh);
+        },
+        audit ? "审核的记录没有写入上机日志，没有改动任何汇率。" : "命令的上机日志没有写入，没有改动任何数据。");
     if (!m_open) return;
+    // Read once the change is stored: what the class does as the list is read (the
+    // touch of the class after use and unuse) is not part of the command. After an
+    // undo, the class may have shown the list as it was before.
+    if (refresh || !m_lastOutcome.Succeeded()) RefreshList();
+    if (cancel || !m_lastOutcome.Succeeded()) return;
     bool afterCancel = false;
     m_events.Raise("AfterMenuBarClick", [&](tolm::IBaseListEvents& sink) { sink.AfterMenuBarClick(tool, afterCancel); });
     // The class built its condition from the state before the find; the list now
@@ -287,62 +298,31 @@ void RateListWindow::Click(const std::string& key) {
     }
 }
 
-void RateListWindow::RaiseAuditClick(const std::shared_ptr<tolm::ITool>& tool, bool& cancel) {
-    // The class audits through the service and then writes its log record, trapping
-    // a failure of the record silently: both are stored together or not at all. The
-    // transaction starts with the first write, so nobody waits on the company while
-    // the class asks the person to confirm.
-    try {
-        RunAsOneUnit(
-            *m_session,
-            [&] { m_events.Raise("MenuBarClick", [&](tolm::IBaseListEvents& sink) { sink.MenuBarClick(tool, cancel); }); },
-            Translate(m_session->Language(), "审核的记录没有写入上机日志，没有改动任何汇率。"));
-    } catch (...) {
-        cancel = true;
-        ReportToPerson(tolm::CurrentError());
-        // The class showed the list as it was before the undo.
-        if (m_open) RefreshList();
-    }
-}
-
-bool RateListWindow::HoldsRight(int32_t right) const {
-    bool holds = false;
-    // The security component tells the person when the right is missing.
-    const bool asked = tolm::OnErrorReport(ReportToPerson, [&] {
-        auto security = tolm::CreateObject<tolm::ISecurityInfo>(tolm::classname::SecurityInfo);
-        holds = security->AccessCheck(m_session->PropsString(), rights::BaseDataSubsystem, rights::BaseDataObject,
-                                      right, true, "");
-    });
-    return asked && holds;
-}
-
-bool RateListWindow::HandleCommand(const std::string& key) {
+bool RateListWindow::HandleCommand(const std::string& key, bool& refresh) {
     using tolm::text::EqualsNoCase;
-    bool done = true;
-    const bool ran = tolm::OnErrorReport(ReportToPerson, [&] {
-        if (EqualsNoCase(key, "mnuFileNewItem")) {
-            if (m_typeId == 0) {
-                TellPerson(Translate(m_session->Language(), "请先在左边选择汇率类型。"));
-                done = false;
-                return;
-            }
-            OpenEditor(BillWindow::ForNewRate(m_session, FilterText()));
-        } else if (EqualsNoCase(key, "mnuEditModify")) {
-            done = m_currentId != 0;
-            if (done) OpenEditor(BillWindow::ForRate(m_session, m_currentId, FilterText()));
-        } else if (EqualsNoCase(key, "mnuEditDel")) {
-            done = DeleteSelected();
-        } else if (EqualsNoCase(key, "mnuEditUnuse")) {
-            done = SetSelectedDisabled(true);
-        } else if (EqualsNoCase(key, "mnuEditUse")) {
-            done = SetSelectedDisabled(false);
-        } else if (EqualsNoCase(key, "mnuDataRefesh")) {
-            Refresh();
-        } else if (EqualsNoCase(key, "mnuFileExit")) {
-            Close();
+    if (EqualsNoCase(key, "mnuFileNewItem")) {
+        if (m_typeId == 0) {
+            TellPerson(Translate(m_session->Language(), "请先在左边选择汇率类型。"));
+            return false;
         }
-    });
-    return ran && done;
+        OpenEditor(BillWindow::ForNewRate(m_session, FilterText()));
+        refresh = true;
+    } else if (EqualsNoCase(key, "mnuEditModify")) {
+        if (m_currentId == 0) return false;
+        OpenEditor(BillWindow::ForRate(m_session, m_currentId, FilterText()));
+        refresh = true;
+    } else if (EqualsNoCase(key, "mnuEditDel")) {
+        return refresh = DeleteSelected();
+    } else if (EqualsNoCase(key, "mnuEditUnuse")) {
+        return refresh = SetSelectedDisabled(true);
+    } else if (EqualsNoCase(key, "mnuEditUse")) {
+        return refresh = SetSelectedDisabled(false);
+    } else if (EqualsNoCase(key, "mnuDataRefesh")) {
+        Refresh();
+    } else if (EqualsNoCase(key, "mnuFileExit")) {
+        Close();
+    }
+    return true;
 }
 
 void RateListWindow::OpenEditor(std::shared_ptr<BillWindow> editor) {
@@ -352,70 +332,36 @@ void RateListWindow::OpenEditor(std::shared_ptr<BillWindow> editor) {
         ~CloseOnExit() { editor.Close(); }
     } closeOnExit{*editor};
     if (m_editorHost) m_editorHost(*editor);
-    RefreshList();
+}
+
+std::vector<RateBook::Picked> RateListWindow::PickedRates() const {
+    std::vector<RateBook::Picked> picked;
+    for (int32_t id : m_selection) {
+        const RateListWindowRow* row = FindRow(id);
+        picked.push_back({id, row == nullptr ? std::string() : row->stored.front().ToText()});
+    }
+    return picked;
 }
 
 bool RateListWindow::DeleteSelected() {
-    const std::string& language = m_session->Language();
     if (m_selection.empty()) {
-        TellPerson(Translate(language, "请先选择要删除的汇率。"));
+        TellPerson(Translate(m_session->Language(), "请先选择要删除的汇率。"));
         return false;
     }
-    if (!HoldsRight(rights::Delete)) return false;
-    Database& db = *m_session->Db();
-    // The rates and what the class does after each deletion are stored together or
-    // not at all.
-    {
-        Transaction transaction(db);
-        WriteWatch watch(*m_session);
-        for (int32_t id : m_selection) {
-            const RateListWindowRow* row = FindRow(id);
-            const std::string number = row == nullptr ? std::string() : row->stored.front().ToText();
-            if (!DeleteUnauditedRate(db, id)) {
-                throw tolm::HostError(tolm::err::Refused,
-                                      TranslateFormat(language, "汇率%1已审核或已不存在，不能删除；没有删除任何汇率。",
-                                                      {number.empty() ? tolm::Variant(id) : tolm::Variant(number)}),
-                                      Source);
-            }
-            const bool followedUp = m_events.Raise("DeleteBillSucessful", [&](tolm::IBaseListEvents& sink) {
-                sink.DeleteBillSucessful(number, id);
-            });
-            if (!followedUp || watch.FirstFailure()) {
-                throw tolm::HostError(tolm::err::Refused,
-                                      Translate(language, "删除汇率后的处理没有完成，没有删除任何汇率。"), Source);
-            }
-        }
-        transaction.Commit();
-    }
+    RateBook(m_session).DeleteRates(PickedRates(), [&](const RateBook::Picked& rate) {
+        return m_events.Raise("DeleteBillSucessful",
+                              [&](tolm::IBaseListEvents& sink) { sink.DeleteBillSucessful(rate.number, rate.id); });
+    });
     m_selection.clear();
-    RefreshList();
     return true;
 }
 
 bool RateListWindow::SetSelectedDisabled(bool disabled) {
-    const std::string& language = m_session->Language();
     if (m_selection.empty()) {
-        TellPerson(Translate(language, disabled ? "请先选择要禁用的汇率。" : "请先选择要使用的汇率。"));
+        TellPerson(Translate(m_session->Language(), disabled ? "请先选择要禁用的汇率。" : "请先选择要使用的汇率。"));
         return false;
     }
-    if (!HoldsRight(rights::UseUnuse)) return false;
-    Database& db = *m_session->Db();
-    {
-        Transaction transaction(db);
-        for (int32_t id : m_selection) {
-            if (!SetRateDisabled(db, id, disabled)) {
-                throw tolm::HostError(
-                    tolm::err::Refused,
-                    TranslateFormat(language,
-                                    disabled ? "汇率（内码%1）已审核或已不存在，不能禁用；没有改动任何汇率。"
-                                             : "汇率（内码%1）已不存在；没有改动任何汇率。",
-                                    {id}),
-                    Source);
-            }
-        }
-        transaction.Commit();
-    }
-    RefreshList();
+    RateBook(m_session).SetRatesDisabled(PickedRates(), disabled);
     return true;
 }
 

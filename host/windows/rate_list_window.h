@@ -22,7 +22,9 @@
 
 #include "db/data_access.h"
 #include "model/type_store.h"
+#include "services/rate_book.h"
 #include "services/session.h"
+#include "services/unit_of_work.h"
 #include "tolm/host_library.h"
 #include "tolm/plugin_abi.h"
 #include "tolm/windows.h"
@@ -117,9 +119,10 @@ public:
     // Raises ObjectNotFound when no band shows the command and Refused when it is
     // hidden or disabled (both in the session language).
     void Click(const std::string& key);
-    // Whether the last click went through: not cancelled by a handler, and the
-    // host's own handling (if any) done without a refusal or an error.
-    bool LastClickCompleted() const { return m_lastClickCompleted; }
+    // What became of the last click: done (also when the class carried the command
+    // out itself), unchanged (a question answered No), refused or failed. The
+    // person has been told why.
+    const Outcome& LastOutcome() const { return m_lastOutcome; }
     // Asks the attached class for the help topic (F1); 0 when none answers.
     int32_t RequestHelp();
     // Where the editors opened by new and modify are shown. Without one, an editor
@@ -149,13 +152,15 @@ private:
     void LoadTypes();
     void LoadRows();
     void RequireOpen() const;
-    // False when the command was refused or failed (the person has been told).
-    bool HandleCommand(const std::string& key);
+    // The host's own handling of a command, inside the click's unit of work. False
+    // when it did not go through (the person has been told why); a refusal or an
+    // error of the service is raised. `refresh`: the rows are to be read again once
+    // the change is stored.
+    bool HandleCommand(const std::string& key, bool& refresh);
     void OpenEditor(std::shared_ptr<BillWindow> editor);
+    std::vector<RateBook::Picked> PickedRates() const;
     bool DeleteSelected();
     bool SetSelectedDisabled(bool disabled);
-    void RaiseAuditClick(const std::shared_ptr<tolm::ITool>& tool, bool& cancel);
-    bool HoldsRight(int32_t right) const;
 
     std::shared_ptr<Session> m_session;
     std::shared_ptr<hub::DataAccess> m_dataAccess;
@@ -175,7 +180,7 @@ private:
     Focus m_focus = Focus::Tree;
     bool m_showClassGroups = false;
     bool m_findMode = false;
-    bool m_lastClickCompleted = false;
+    Outcome m_lastOutcome;
     std::string m_sortText;
     bool m_open = false;
     bool m_closed = false;

@@ -128,10 +128,11 @@ void TypeListWindow::Click(const std::string& key) {
     // The command as a band shows it; a person clicks what is there.
     const std::shared_ptr<tolm::ITool> tool = ClickableTool(*m_menuBar, key, m_session->Language());
     bool cancel = false;
-    m_events.Raise("MenuBarClick", [&](tolm::IBaseListEvents& sink) { sink.MenuBarClick(tool, cancel); });
-    if (cancel) return;
-    HandleCommand(tool->Key());
-    if (!m_open) return;
+    m_lastOutcome = RunClickAsUnit(*m_session, [&] {
+        m_events.Raise("MenuBarClick", [&](tolm::IBaseListEvents& sink) { sink.MenuBarClick(tool, cancel); });
+        return !cancel && HandleCommand(tool->Key());
+    });
+    if (!m_open || cancel || !m_lastOutcome.Succeeded()) return;
     bool afterCancel = false;
     m_events.Raise("AfterMenuBarClick", [&](tolm::IBaseListEvents& sink) { sink.AfterMenuBarClick(tool, afterCancel); });
 }
@@ -150,27 +151,26 @@ std::optional<int32_t> TypeListWindow::SelectedOrTell(const char* message) const
     return m_selectedId;
 }
 
-void TypeListWindow::HandleCommand(const std::string& key) {
+bool TypeListWindow::HandleCommand(const std::string& key) {
     using tolm::text::EqualsNoCase;
-    tolm::OnErrorReport(ReportToPerson, [&] {
-        if (EqualsNoCase(key, "mnuFileNewItem")) {
-            TypeService()->EditExRateType(0);
-            Reload();
-        } else if (EqualsNoCase(key, "mnuEditModify")) {
-            if (const auto id = SelectedOrTell("请先选择要修改的汇率类型。")) {
-                TypeService()->EditExRateType(*id);
-                Reload();
-            }
-        } else if (EqualsNoCase(key, "mnuEditDel")) {
-            if (const auto id = SelectedOrTell("请先选择要删除的汇率类型。")) {
-                if (TypeService()->DeleteExRateType(*id)) Reload();
-            }
-        } else if (EqualsNoCase(key, "mnuDataRefesh")) {
-            Reload();
-        } else if (EqualsNoCase(key, "mnuFileExit")) {
-            Close();
-        }
-    });
+    if (EqualsNoCase(key, "mnuFileNewItem")) {
+        TypeService()->EditExRateType(0);
+        Reload();
+    } else if (EqualsNoCase(key, "mnuEditModify")) {
+        const auto id = SelectedOrTell("请先选择要修改的汇率类型。");
+        if (!id) return false;
+        TypeService()->EditExRateType(*id);
+        Reload();
+    } else if (EqualsNoCase(key, "mnuEditDel")) {
+        const auto id = SelectedOrTell("请先选择要删除的汇率类型。");
+        if (!id || !TypeService()->DeleteExRateType(*id)) return false;
+        Reload();
+    } else if (EqualsNoCase(key, "mnuDataRefesh")) {
+        Reload();
+    } else if (EqualsNoCase(key, "mnuFileExit")) {
+        Close();
+    }
+    return true;
 }
 
 int32_t TypeListWindow::RequestHelp() {

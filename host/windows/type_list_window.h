@@ -20,6 +20,7 @@
 #include "db/data_access.h"
 #include "model/type_store.h"
 #include "services/session.h"
+#include "services/unit_of_work.h"
 #include "tolm/host_library.h"
 #include "tolm/plugin_abi.h"
 #include "tolm/windows.h"
@@ -81,6 +82,10 @@ public:
     // Raises ObjectNotFound when no band shows the command and Refused when it is
     // hidden or disabled (both in the session language).
     void Click(const std::string& key);
+    // What became of the last click: done (also when the class carried the command
+    // out itself), unchanged (a question answered No), refused or failed. The person
+    // has been told why.
+    const Outcome& LastOutcome() const { return m_lastOutcome; }
     // Asks the attached class for the help topic (F1); 0 when none answers.
     int32_t RequestHelp();
     // Releases the attached class; the window takes no more person-side operations.
@@ -103,7 +108,9 @@ private:
 
     void Reload();
     void RequireOpen() const;
-    void HandleCommand(const std::string& key);
+    // The host's own handling, inside the click's unit of work; false when it did not
+    // go through (the person has been told why).
+    bool HandleCommand(const std::string& key);
     // The type service, created by class name for one command.
     std::shared_ptr<tolm::IExRateTypeClass> TypeService();
     // The selected type; tells the person and answers nothing when none is selected.
@@ -121,6 +128,7 @@ private:
     Focus m_focus = Focus::Tree;
     bool m_showClassGroups = true;
     std::string m_sortText;
+    Outcome m_lastOutcome;
     bool m_open = false;
     bool m_closed = false;
     WindowObservers m_changes;

@@ -253,8 +253,22 @@ void Form::BeginModal() {
     if (!order.empty()) MoveFocus(order.front());
 }
 
+void Form::HoldUnload() {
+    m_unloadHeld = true;
+    m_unloadAsked = false;
+}
+
+void Form::ReleaseUnload(bool apply) {
+    m_unloadHeld = false;
+    if (std::exchange(m_unloadAsked, false) && apply) Unload();
+}
+
 void Form::Unload() {
     if (m_unloaded) return;
+    if (m_unloadHeld) {
+        m_unloadAsked = true;
+        return;
+    }
     m_unloaded = true;
     m_loaded = false;
     const bool hadFocus = std::exchange(m_active, nullptr) != nullptr;

@@ -631,7 +631,7 @@ TEST_F(ExRateEditor, AUserWithoutTheRightToAddRatesCannotSave) {
     bill->Advise(watcher);
     bill.Fill("GBP", "9.1", "2020-03-01", "2020-03-31");
     EXPECT_FALSE(bill->Save());
-    EXPECT_EQ(Messages(), std::vector<std::string>{"对不起，您没有该功能的权限。"});
+    EXPECT_EQ(Messages(), std::vector<std::string>{"对不起，您没有新增汇率的权限。"});
     EXPECT_TRUE(watcher->events.empty()) << "the editor was not even asked";
     EXPECT_EQ(RateCount(), ratesBefore);
 }

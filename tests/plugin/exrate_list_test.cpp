@@ -247,7 +247,7 @@ TEST_F(ExRateList, AnAuditWhoseLogRecordCannotBeWrittenIsUndone) {
     Db().Execute("CREATE TRIGGER t_NoLog BEFORE INSERT ON t_Log BEGIN SELECT RAISE(ABORT, 'no room'); END");
     Screen().QueueAnswer(tolm::mb::IdYes);
     m_list->Click("mnuCheck");
-    EXPECT_FALSE(m_list->LastClickCompleted());
+    EXPECT_FALSE(m_list->LastOutcome().Succeeded());
     EXPECT_EQ(Scalar("SELECT FChkUserID AS v FROM t_ExchangeRateEntry WHERE FID = ?1", {Variant(rate)}), 0);
     EXPECT_EQ(Cell(rate, "FChkUserID"), "") << "the list shows what is stored";
     EXPECT_EQ(Screen().MessageBoxes().back().prompt, "审核的记录没有写入上机日志，没有改动任何汇率。");
@@ -303,13 +303,13 @@ TEST_F(ExRateList, DeletingTakesAllSelectedRatesOrNone) {
     const int64_t before = Touches();
     Select(CompanyType, {open, audited});
     m_list->Click("mnuEditDel");
-    EXPECT_FALSE(m_list->LastClickCompleted());
+    EXPECT_FALSE(m_list->LastOutcome().Succeeded());
     EXPECT_EQ(Scalar("SELECT COUNT(*) AS v FROM t_ExchangeRateEntry WHERE FID = ?1", {Variant(open)}), 1);
     EXPECT_EQ(Touches(), before) << "the touch of the first deletion was undone with it";
 
     m_list->SelectRates({open});
     m_list->Click("mnuEditDel");
-    EXPECT_TRUE(m_list->LastClickCompleted());
+    EXPECT_TRUE(m_list->LastOutcome().Succeeded());
     EXPECT_EQ(Scalar("SELECT COUNT(*) AS v FROM t_ExchangeRate WHERE FID = ?1", {Variant(open)}), 0);
     EXPECT_EQ(Touches(), before + 1);
 }

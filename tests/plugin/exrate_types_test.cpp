@@ -116,16 +116,27 @@ TEST_F(ExRateTypes, NewModeSavesThenStaysOpenClearedForTheNextType) {
     EXPECT_TRUE(Logged("QEL1014002_mnuFileNewItem", "新增汇率类型完成-代码：[X-1] 名称：[测试]"));
 }
 
-TEST_F(ExRateTypes, ATypeWhoseLogRecordCannotBeWrittenIsNotSaved) {
+TEST_F(ExRateTypes, ATypeWhoseLogRecordCannotBeWrittenIsNotSavedAndTheDialogKeepsWhatWasTyped) {
     Db().Execute("CREATE TRIGGER t_NoLog BEFORE INSERT ON t_Log BEGIN SELECT RAISE(ABORT, 'no room'); END");
     Click("mnuFileNewItem", [&](tolm::Form& form) {
         driver::TypeText(form.Control("txtNumber"), "X-1");
         driver::TypeText(form.Control("txtName"), "测试");
         driver::Click(form.Control("cmdOK"));
+        EXPECT_EQ(form.Control("txtNumber").Text(), "X-1") << "cleared by the dialog, put back by the host";
+        EXPECT_EQ(form.Control("txtName").Text(), "测试");
         driver::Click(form.Control("cmdCancel"));
     });
     EXPECT_TRUE(Db().Query("SELECT 1 FROM t_ExchangeRate WHERE FNumber = 'X-1'")->IsEOF());
     EXPECT_EQ(LastMessage(), "操作的记录没有写入上机日志，没有保存任何修改。");
+
+    Modify(CompanyType, [&](tolm::Form& form) {
+        driver::TypeText(form.Control("txtNote"), "!");
+        driver::Click(form.Control("cmdOK"));
+        EXPECT_FALSE(form.IsUnloaded()) << "the dialog stays open when its save was undone";
+        EXPECT_EQ(form.Control("txtNote").Text().back(), '!');
+        driver::Click(form.Control("cmdCancel"));
+    });
+    EXPECT_NE(Stored(CompanyType, "FRemark"), Variant("!"));
 }
 
 TEST_F(ExRateTypes, ModifyEnablesOKOnlyAfterAChangeAndKeepsAPresetsCodeAndName) {

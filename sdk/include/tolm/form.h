@@ -229,6 +229,12 @@ public:
     // handler placed it; Unload raises Unloaded once and ends the modal show.
     void BeginModal();
     void Unload();
+    // For the host, around work a click starts that it may undo: while held, Unload
+    // only notes that it was asked for. ReleaseUnload(true) then unloads as asked;
+    // ReleaseUnload(false) forgets the request, so the dialog stays open with what
+    // the person typed when the work it would have followed was undone.
+    void HoldUnload();
+    void ReleaseUnload(bool apply);
     bool IsLoaded() const { return m_loaded; }
     bool IsUnloaded() const { return m_unloaded; }
 
@@ -255,6 +261,8 @@ private:
     FormControl* m_active = nullptr;
     bool m_loaded = false;
     bool m_unloaded = false;
+    bool m_unloadHeld = false;
+    bool m_unloadAsked = false;
     mutable FormObservers m_changes;
 };
 

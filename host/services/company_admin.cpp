@@ -1,0 +1,78 @@
+#include "services/company_admin.h"
+
+#include <memory>
+
+#include "base/clock.h"
+#include "db/migrations.h"
+#include "i18n/catalogue.h"
+#include "model/log_store.h"
+#include "model/user_store.h"
+#include "services/person_text.h"
+#include "services/session.h"
+#include "tolm/host_error.h"
+#include "tolm/platform.h"
+
+namespace hub {
+
+namespace {
+
+// The operation-log key of a company copied in.
+constexpr const char* CopyLogKey = "TolmHost_dbCopy";
+
+bool IsEnabledAdministrator(Database& db, const std::string& userName) {
+    const std::optional<UserRecord> user = FindUserByName(db, userName);
+    return user && !user->forbidden && UserIsAdministrator(db, user->id);
+}
+
+}  // namespace
+
+CompanyCopyResult CopyCompanyAsAdministrator(const CompanyCopyRequest& request) {
+    const std::string& language = request.language;
+    const std::string sourceName = DatabaseDisplayName(request.source);
+    const std::string destinationName = DatabaseDisplayName(request.destination);
+    auto refused = [](std::string reason) {
+        return CompanyCopyResult{Outcome{Outcome::Kind::Refused, std::move(reason), false}, {}};
+    };
+    try {
+        if (sourceName == destinationName) return refused(Translate(language, "源数据库和目标数据库是同一个。"));
+        std::shared_ptr<Database> source = OpenDatabase(request.source, OpenMode::Existing);
+        const int version = SchemaVersion(*source);
+        if (version == 0) return refused(TranslateFormat(language, "%1 中没有公司。", {sourceName}));
+        if (version != CurrentSchemaVersion()) {
+            return refused(TranslateFormat(language, "%1 中公司的结构版本为%2，本程序需要版本%3；请先用相应版本的程序升级。",
+                                           {sourceName, version, CurrentSchemaVersion()}));
+        }
+        if (!IsEnabledAdministrator(*source, request.userName)) {
+            return refused(TranslateFormat(language, "用户 %1 不是 %2 中公司的系统管理员，不能复制该公司。",
+                                           {request.userName, sourceName}));
+        }
+        std::shared_ptr<Database> destination = OpenDatabase(request.destination, OpenMode::CreateIfMissing);
+        if (HoldsCompany(*destination)) {
+            if (!request.replace) {
+                return refused(TranslateFormat(language, "%1 中已有公司；要覆盖它，请加 --replace。", {destinationName}));
+            }
+            if (!IsEnabledAdministrator(*destination, request.userName)) {
+                return refused(TranslateFormat(language, "用户 %1 不是 %2 中公司的系统管理员，不能覆盖该公司。",
+                                               {request.userName, destinationName}));
+            }
+            const int32_t answer = tolm::Platform()->MessageBox(
+                TranslateFormat(language, "%1 中已有公司，复制将替换它的全部数据（汇率类型、汇率、用户和上机日志）。是否继续？",
+                                {destinationName}),
+                tolm::mb::YesNo | tolm::mb::Question | tolm::mb::DefaultButton2, Translate(language, "提示"));
+            if (answer != tolm::mb::IdYes) return CompanyCopyResult{Outcome{Outcome::Kind::Unchanged, "", true}, {}};
+        }
+        std::vector<CopiedTable> tables =
+            CopyCompany(*source, *destination, request.replace, [&](Database& copied) {
+                const std::optional<UserRecord> user = FindUserByName(copied, request.userName);
+                WriteLogRecord(copied, LogRecord{LocalNow(), user ? user->id : 0, CopyLogKey, 5,
+                                                 TranslateFormat(language, "复制公司完成-从：[%1] 到：[%2]",
+                                                                 {sourceName, destinationName}),
+                                                 LocalMachineName(), LocalIpAddress()});
+            });
+        return CompanyCopyResult{Outcome{}, std::move(tables)};
+    } catch (...) {
+        return CompanyCopyResult{Outcome{Outcome::Kind::Failed, PersonText(tolm::CurrentError(), language), false}, {}};
+    }
+}
+
+}  // namespace hub

@@ -1,0 +1,37 @@
+// Company administration: moving a whole company from one database to another.
+// Whoever asks (the command line today), the decision is taken here: the user must be
+// an administrator of every company the copy reads or replaces, a company is replaced
+// only when the person says so, and the copy is recorded in the operation log of the
+// company it made, in the same transaction.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "db/company_copy.h"
+#include "services/unit_of_work.h"
+
+namespace hub {
+
+struct CompanyCopyRequest {
+    std::string source;       // a database location (OpenDatabase)
+    std::string destination;
+    bool replace = false;     // a company the destination holds may be replaced
+    std::string userName;     // who asks
+    std::string language;     // of the reasons and the question
+};
+
+struct CompanyCopyResult {
+    Outcome outcome;                   // told: false; the caller shows the reason
+    std::vector<CopiedTable> tables;   // when done
+};
+
+// Copies the company. Refused (nothing changed) when source and destination are the
+// same database, the source holds no company, the destination holds one and
+// `replace` was not given, or the user is not an enabled administrator of the source
+// and (when it holds a company) of the destination. Before a company is replaced the
+// person is asked through the platform's message box; No is Unchanged. A copy that
+// cannot be finished is Failed and leaves the destination as it was.
+CompanyCopyResult CopyCompanyAsAdministrator(const CompanyCopyRequest& request);
+
+}  // namespace hub

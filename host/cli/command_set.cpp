@@ -71,6 +71,14 @@ CommandContext::CommandContext(GlobalOptions options, std::ostream& out, std::os
 
 CommandContext::~CommandContext() = default;
 
+const std::shared_ptr<Session>& CommandContext::OpenSession() const {
+    const std::shared_ptr<Session>& session = m_runtime->OpenSession();
+    if (const std::optional<std::string>& refusal = m_runtime->WriteRefusal()) {
+        throw tolm::HostError(tolm::err::Refused, *refusal, "tolm");
+    }
+    return session;
+}
+
 CLI::App& CommandSet::Add(const std::string& name, const std::string& description, CommandAction action) {
     CLI::App* parser = m_app.add_subcommand(name, description);
     m_commands.push_back(Command{parser, std::move(action)});

@@ -97,7 +97,8 @@ WriteWatch::~WriteWatch() { m_session.m_watch = m_previous; }
 namespace {
 
 struct Unit {
-    Unit(const Session& session, Database& database) : db(database), watch(session) {}
+    Unit(const Session& owner, Database& database) : session(owner), db(database), watch(owner) {}
+    const Session& session;
     Database& db;
     WriteWatch watch;
     std::optional<Transaction> transaction;
@@ -121,13 +122,26 @@ void RunAsOneUnit(const Session& session, const std::function<void()>& act, cons
         ~Running() { t_unit = nullptr; }
     } running(unit);
     act();
-    if (unit.watch.FirstFailure()) throw tolm::HostError(tolm::err::Refused, unfinished, "TolmHost.Session");
+    if (const std::optional<tolm::HostError>& failure = unit.watch.FirstFailure()) {
+        // Damaged or full storage says more than that the act was not finished: nothing
+        // the person does next will go through until it is mended.
+        const std::optional<DatabaseFault> fault = FaultOf(*failure);
+        if (fault == DatabaseFault::Damaged || fault == DatabaseFault::Full) throw *failure;
+        throw tolm::HostError(tolm::err::Refused, unfinished, "TolmHost.Session");
+    }
     unit.transaction->Commit();
 }
 
 void SettleBeforeQuestion() {
     if (t_unit == nullptr || t_unit->watch.FirstFailure() || t_unit->db.Depth() != 1) return;
-    t_unit->transaction->Commit();
+    try {
+        t_unit->transaction->Commit();
+    } catch (const tolm::HostError& error) {
+        // What the act wrote so far is lost. The question is still asked (it may be
+        // the report of this very failure), and the rest of the act runs in a
+        // transaction of its own that the unit rolls back at its end.
+        t_unit->session.NoteWriteFailure(error);
+    }
     t_unit->transaction.emplace(t_unit->db, TransactionStart::AtFirstWrite);
 }
 

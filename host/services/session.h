@@ -91,7 +91,8 @@ private:
 // starts with the first write, so a question asked before it keeps nobody waiting,
 // and a write the plug-in trapped silently (the data-access object and the log
 // server note it) undoes the whole act, which then raises HostError(Refused,
-// `unfinished`); an error of the act undoes it too and is raised as it was. Inside a
+// `unfinished`), or the failure itself when it was damaged or full storage
+// (DatabaseFault::Damaged, Full); an error of the act undoes it too and is raised as it was. Inside a
 // transaction the caller holds, the act simply runs: the caller's unit decides.
 void RunAsOneUnit(const Session& session, const std::function<void()>& act, const std::string& unfinished);
 
@@ -99,7 +100,9 @@ void RunAsOneUnit(const Session& session, const std::function<void()>& act, cons
 // platform calls it as it shows a message box, a file dialog or a form): what the act
 // wrote so far is stored, so that nobody waits on the company while the person
 // reads, and what the person reads is what the database holds. Nothing outside such
-// an act, after a noted failure, or while an inner level of the act is open.
+// an act, after a noted failure, or while an inner level of the act is open. When
+// the database will not store it, that is noted as the act's failure (the act is
+// then undone at its end) and the question is still asked.
 void SettleBeforeQuestion();
 
 // Logs a user in: the user must exist in t_User (name compared without regard to

@@ -44,8 +44,10 @@ OpenedWindow OpenTypeListForInspection(CommandContext& context);
 OpenedWindow OpenLogListForInspection(CommandContext& context);
 
 // All of the above, in the order `tolm --help` lists them.
-// db copy: a company moved between databases.
+// db copy: a company moved between databases; db check (after db).
 void AddDatabaseCommands(CommandSet& commands);
+// db check: the company's storage and rules checked.
+void AddDatabaseCheckCommand(CommandSet& commands);
 
 void AddAllCommands(CommandSet& commands);
 

@@ -86,6 +86,14 @@ std::optional<int> NotDone(const CommandContext& context, const Outcome& outcome
     return 1;
 }
 
+const std::shared_ptr<Session>& CommandContext::OpenSession() const {
+    const std::shared_ptr<Session>& session = m_runtime->OpenSession();
+    if (const std::optional<std::string>& refusal = m_runtime->WriteRefusal()) {
+        throw tolm::HostError(tolm::err::Refused, *refusal, "tolm");
+    }
+    return session;
+}
+
 CLI::App& CommandSet::Add(const std::string& name, const std::string& description, CommandAction action) {
     CLI::App* parser = m_app.add_subcommand(name, description);
     m_commands.push_back(Command{parser, std::move(action)});

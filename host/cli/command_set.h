@@ -54,8 +54,10 @@ public:
     // Loads plug-in classes through the registry the options chose.
     const ClassLoader& Loader() const { return m_runtime->Loader(); }
     HeadlessPlatform& Platform() const { return *m_platform; }
-    // The session of the options' user (Runtime::OpenSession).
-    const std::shared_ptr<Session>& OpenSession() const { return m_runtime->OpenSession(); }
+    // The session of the options' user (Runtime::OpenSession). A command that may
+    // write is refused here, before it asks or changes anything, when the company
+    // can only be read (Runtime::WriteRefusal).
+    const std::shared_ptr<Session>& OpenSession() const;
 
 private:
     GlobalOptions m_options;

@@ -35,6 +35,9 @@ int Init(CommandContext& context, bool demo) {
     const bool existed = !file || std::filesystem::exists(*file, ec);
     std::shared_ptr<Database> db = context.Host().OpenForSetup();
     const int versionBefore = SchemaVersion(*db);
+    if (versionBefore > CurrentSchemaVersion()) {
+        throw tolm::HostError(tolm::err::Refused, context.Host().NewerSchemaRefusal(versionBefore), "tolm");
+    }
     const CompanyCounts before = CountCompany(*db);
     const std::string user = context.Host().UserName();
     if (versionBefore > 0) {

@@ -70,6 +70,7 @@ void AddDatabaseCommands(CommandSet& commands) {
     copyCommand->add_option("SRC", copy->source, "The company to copy")->required();
     copyCommand->add_option("DST", copy->destination, "Where to copy it")->required();
     copyCommand->add_flag("--replace", copy->replace, "Overwrite a company the destination already holds");
+    AddDatabaseCheckCommand(commands);
 }
 
 }  // namespace hub::cli

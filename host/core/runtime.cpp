@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/debug_log.h"
 #include "base/text_util.h"
 #include "db/migrations.h"
 #include "i18n/catalogue.h"
@@ -53,6 +54,52 @@ void RunDialogClick(const Session& session, tolm::Form& form, const std::functio
         tolm::CreateObject<tolm::IMessageService>(tolm::classname::MessageService)->ReportError(error, {});
     });
 }
+
+// A company of a newer program, read through a read-only connection. A write that
+// connection refuses is told as the two versions: the person is not to look for a
+// file that may not be written.
+class NewerCompany final : public Database {
+public:
+    NewerCompany(std::shared_ptr<Database> db, std::string refusal)
+        : m_db(std::move(db)), m_refusal(std::move(refusal)) {}
+
+    const Dialect& SqlDialect() const override { return m_db->SqlDialect(); }
+    DatabaseLocation Location() override { return Told([&] { return m_db->Location(); }); }
+    bool TableExists(std::string_view name) override { return Told([&] { return m_db->TableExists(name); }); }
+    bool ReadOnly() const override { return true; }
+    std::vector<std::string> StorageProblems() override { return Told([&] { return m_db->StorageProblems(); }); }
+    int64_t Execute(const std::string& sql, const Params& params) override {
+        return Told([&] { return m_db->Execute(sql, params); });
+    }
+    std::shared_ptr<tolm::MemoryRecordset> Query(const std::string& sql, const Params& params) override {
+        return Told([&] { return m_db->Query(sql, params); });
+    }
+    void ExecuteScript(const std::string& sql) override { Told([&] { m_db->ExecuteScript(sql); }); }
+    int64_t LastInsertId() override { return m_db->LastInsertId(); }
+    void AdvanceIdGenerators() override { Told([&] { m_db->AdvanceIdGenerators(); }); }
+    void Begin() override { Told([&] { m_db->Begin(); }); }
+    void BeginOnFirstWrite() override { Told([&] { m_db->BeginOnFirstWrite(); }); }
+    void Commit() override { Told([&] { m_db->Commit(); }); }
+    void Rollback() override { Told([&] { m_db->Rollback(); }); }
+    bool InTransaction() const override { return m_db->InTransaction(); }
+    bool WriteStarted() const override { return m_db->WriteStarted(); }
+    int Depth() const override { return m_db->Depth(); }
+
+private:
+    template <class Work>
+    auto Told(Work work) -> decltype(work()) {
+        try {
+            return work();
+        } catch (const DatabaseError& error) {
+            if (error.Fault() != DatabaseFault::ReadOnly) throw;
+            DebugLog(error.Description());
+            throw tolm::HostError(tolm::err::Refused, m_refusal, Source);
+        }
+    }
+
+    std::shared_ptr<Database> m_db;
+    std::string m_refusal;
+};
 
 }  // namespace
 
@@ -118,7 +165,27 @@ const std::shared_ptr<Session>& Runtime::OpenSession() {
                             {name, version, CurrentSchemaVersion()}),
             Source);
     }
-    return LogIn(std::move(database), UserName(), language);
+    std::optional<std::string> writeRefusal;
+    if (version > CurrentSchemaVersion()) {
+        // This program cannot know the newer one's rules for the data, so it only
+        // reads: a write could break a rule it never heard of.
+        const std::string refusal = NewerSchemaRefusal(version);
+        if (!database->ReadOnly()) {
+            database.reset();
+            database = OpenDatabase(m_options.database, OpenMode::ReadOnly);
+            writeRefusal = refusal;
+        }
+        database = std::make_shared<NewerCompany>(std::move(database), refusal);
+    }
+    LogIn(std::move(database), UserName(), language);
+    m_writeRefusal = std::move(writeRefusal);
+    return m_session;
+}
+
+std::string Runtime::NewerSchemaRefusal(int version) const {
+    return TranslateFormat(m_options.language,
+                           "公司数据库 %1 的结构版本为%2，比本程序支持的版本%3新；本程序只能查看，不能修改。请使用新版本的程序。",
+                           {DatabaseName(), version, CurrentSchemaVersion()});
 }
 
 std::string Runtime::UserName() const {
@@ -146,6 +213,7 @@ const std::shared_ptr<Session>& Runtime::LogIn(std::shared_ptr<Database> company
 }
 
 void Runtime::LogOut() {
+    m_writeRefusal.reset();
     if (!m_session) return;
     SetPersonActHooks({});
     UnregisterWindowComponents();

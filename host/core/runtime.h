@@ -76,9 +76,19 @@ public:
     // the runtime ends. Raises, in the options' language, FileNotFound when the
     // database file does not exist and Database when it holds no company or an
     // older schema (both telling the person to run tolm init), and what Login
-    // raises for an unknown user.
+    // raises for an unknown user. A company of a newer program is opened
+    // read-only: what the session reads works, and a write it tries is refused
+    // with HostError(Refused, WriteRefusal()).
     const std::shared_ptr<Session>& OpenSession();
     bool HasSession() const { return m_session != nullptr; }
+    // Why the open session may not write although the options allow it: the sentence,
+    // in the options' language, naming the company's schema version and this
+    // program's. Nothing when it may write (or only reads by the options' choice).
+    const std::optional<std::string>& WriteRefusal() const { return m_writeRefusal; }
+
+    // The sentence refusing to change a company of schema `version`, newer than this
+    // program's, in the options' language.
+    std::string NewerSchemaRefusal(int version) const;
 
     // Logs `user` in on an open company database in `language` (a second login in
     // the same process, a test's private company) and registers the service
@@ -105,6 +115,7 @@ private:
     std::shared_ptr<tolm::IPlatform> m_previousPlatform;
     std::unique_ptr<ClassLoader> m_loader;
     std::shared_ptr<Session> m_session;
+    std::optional<std::string> m_writeRefusal;
 };
 
 }  // namespace hub

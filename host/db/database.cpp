@@ -31,8 +31,11 @@ bool IsServerLocation(std::string_view location) {
 
 namespace {
 
-constexpr std::string_view FaultNames[] = {"Other",          "Overlap",  "Duplicate", "Reference", "Rule", "Retryable",
-                                           "Busy",           "ConnectionLost", "ReadOnly", "Full"};
+constexpr std::string_view FaultNames[] = {"Other",     "Overlap",        "Duplicate", "Reference", "Rule",
+                                           "Retryable", "Busy",           "ConnectionLost", "ReadOnly", "Full",
+                                           "Damaged",   "NotADatabase"};
+static_assert(std::size(FaultNames) == static_cast<size_t>(DatabaseFault::NotADatabase) + 1,
+              "every kind of refusal has its name");
 constexpr std::string_view RefusalSource = "TolmHost.Database.Refused.";
 
 std::string SourceOf(DatabaseFault fault) {

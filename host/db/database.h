@@ -62,6 +62,12 @@ enum class DatabaseFault {
     ReadOnly,
     // The disk (or the server's) has no room for the change.
     Full,
+    // The database's storage is damaged (a page that cannot be read as what it should
+    // hold, an error reading or writing the file): nothing can be trusted to run until
+    // it is checked and repaired.
+    Damaged,
+    // The file is no database at all (not even a damaged one can be recognised in it).
+    NotADatabase,
 };
 
 // A statement or transaction the database refused: HostError(err::Database) with the
@@ -94,6 +100,12 @@ public:
     virtual bool TableExists(std::string_view name) = 0;
     // Whether the connection was opened for reading only (OpenMode::ReadOnly).
     virtual bool ReadOnly() const = 0;
+    // The database's own check of its storage, reading all of it: nothing when it is
+    // sound, else each problem in the database's own words (for the debug log, not
+    // for a person); a check that damage cut short reports that as a problem. Writes
+    // nothing. Outside a transaction on the server, whose transaction a failed
+    // statement would end.
+    virtual std::vector<std::string> StorageProblems() = 0;
 
     // Execute and Query take exactly one statement: text after the first statement
     // (other than blanks and comments) is refused and never executed.

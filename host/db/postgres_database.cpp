@@ -99,6 +99,8 @@ DatabaseError ErrorOf(const PGresult* result, PGconn* conn) {
     }
     if (state == "25006") return DatabaseError(DatabaseFault::ReadOnly, message);
     if (state == "53100") return DatabaseError(DatabaseFault::Full, message);
+    // data_corrupted, index_corrupted, and an I/O error of the server's storage.
+    if (state == "XX001" || state == "XX002" || state == "58030") return DatabaseError(DatabaseFault::Damaged, message);
     if (state == "55P03") {
         return DatabaseError(DatabaseFault::Busy,
                              "Another user's change held the company too long; nothing was stored. Try again.");
@@ -245,6 +247,47 @@ public:
 
     const Dialect& SqlDialect() const override { return PostgresDialect(); }
     bool ReadOnly() const override { return m_readOnly; }
+
+    // The server keeps no checksum of its own that a client may ask for, so every row
+    // of every table is read whole (a damaged page or value fails as it is read), and
+    // the indexes are checked against their rules where the index-checking extension
+    // is installed; installing it would be a change, and this only reads.
+    std::vector<std::string> StorageProblems() override {
+        std::vector<std::string> problems;
+        auto readWithout = [&](const std::string& what, const std::string& sql, const Params& params) {
+            try {
+                Query(sql, params);
+            } catch (const DatabaseError& error) {
+                if (error.Fault() != DatabaseFault::Damaged) throw;
+                problems.push_back(what + ": " + error.Description());
+            }
+        };
+        auto tables = Query("SELECT table_name FROM information_schema.tables WHERE table_schema = current_schema()"
+                            " AND table_type = 'BASE TABLE' ORDER BY table_name",
+                            {});
+        for (; !tables->IsEOF(); tables->MoveNext()) {
+            const std::string table = tables->Field("table_name").ToText();
+            readWithout(table, "SELECT count(*) AS n FROM (SELECT t::text FROM " + QuoteIdentifier(table) + " t) AS r",
+                        {});
+        }
+        auto checker = Query("SELECT n.nspname FROM pg_extension e JOIN pg_namespace n ON n.oid = e.extnamespace"
+                             " WHERE e.extname = 'amcheck'",
+                             {});
+        if (checker->IsEOF()) return problems;
+        const std::string function = QuoteIdentifier(checker->Field("nspname").ToText()) + ".bt_index_check";
+        auto indexes = Query("SELECT c.relname FROM pg_index i JOIN pg_class c ON c.oid = i.indexrelid"
+                             " JOIN pg_am a ON a.oid = c.relam"
+                             " WHERE a.amname = 'btree'"
+                             " AND c.relnamespace = (SELECT oid FROM pg_namespace WHERE nspname = current_schema())"
+                             " ORDER BY c.relname",
+                             {});
+        for (; !indexes->IsEOF(); indexes->MoveNext()) {
+            const std::string index = indexes->Field("relname").ToText();
+            readWithout(index, "SELECT 1 AS n FROM (SELECT " + function + "(?1::regclass)) AS c",
+                        {tolm::Variant(QuoteIdentifier(index))});
+        }
+        return problems;
+    }
 
     DatabaseLocation Location() override {
         DatabaseLocation where;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <array>
 #include <cstring>
 #include <fstream>
@@ -25,8 +26,9 @@ constexpr const char* ErrorSource = "TolmHost.Database";
 
 [[noreturn]] void Fail(const std::string& message) { throw DatabaseError(DatabaseFault::Other, message); }
 
-// The kind of refusal an error code of a failed statement stands for.
-DatabaseFault FaultOf(int extendedCode, std::string_view message) {
+// The kind of refusal an error code of a failed statement stands for; the operating
+// system's error number tells a full disk from other failures of reading or writing.
+DatabaseFault FaultOf(int extendedCode, std::string_view message, int systemError) {
     switch (extendedCode) {
         case SQLITE_CONSTRAINT_TRIGGER:
             return message.starts_with("overlapping validity") ? DatabaseFault::Overlap : DatabaseFault::Rule;
@@ -38,11 +40,35 @@ DatabaseFault FaultOf(int extendedCode, std::string_view message) {
         default:
             break;
     }
-    if ((extendedCode & 0xff) == SQLITE_CONSTRAINT) return DatabaseFault::Rule;
-    if ((extendedCode & 0xff) == SQLITE_BUSY) return DatabaseFault::Busy;
-    if ((extendedCode & 0xff) == SQLITE_READONLY) return DatabaseFault::ReadOnly;
-    if ((extendedCode & 0xff) == SQLITE_FULL) return DatabaseFault::Full;
-    return DatabaseFault::Other;
+    switch (extendedCode & 0xff) {
+        case SQLITE_CONSTRAINT:
+            return DatabaseFault::Rule;
+        case SQLITE_BUSY:
+            return DatabaseFault::Busy;
+        case SQLITE_READONLY:
+            return DatabaseFault::ReadOnly;
+        case SQLITE_FULL:
+            return DatabaseFault::Full;
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return DatabaseFault::Damaged;
+        case SQLITE_IOERR:
+            // Only a write of the database file itself that runs out of room comes as
+            // SQLITE_FULL; growing the journal, the write-ahead log or its shared index
+            // on a full disk comes as an I/O error that carries ENOSPC.
+            return systemError == ENOSPC || systemError == EDQUOT ? DatabaseFault::Full : DatabaseFault::Damaged;
+        default:
+            break;
+    }
+    // Some paths report a damaged schema or page in words only.
+    const bool damaged = message.find("malformed database schema") != std::string_view::npos ||
+                         message.find("database disk image is malformed") != std::string_view::npos;
+    return damaged ? DatabaseFault::Damaged : DatabaseFault::Other;
+}
+
+// The kind of refusal the connection's last error stands for.
+DatabaseFault LastFault(sqlite3* db) {
+    return FaultOf(sqlite3_extended_errcode(db), sqlite3_errmsg(db), sqlite3_system_errno(db));
 }
 
 // Statement text for error messages: long enough to recognise, short enough to show.
@@ -112,6 +138,21 @@ public:
 
     bool ReadOnly() const override { return m_readOnly; }
 
+    std::vector<std::string> StorageProblems() override {
+        std::vector<std::string> problems;
+        try {
+            for (auto rows = Query("PRAGMA integrity_check", {}); !rows->IsEOF(); rows->MoveNext()) {
+                std::string problem = rows->Field("integrity_check").ToText();
+                if (problem != "ok") problems.push_back(std::move(problem));
+            }
+        } catch (const DatabaseError& error) {
+            // The check stops at a page it cannot even walk: that is its finding.
+            if (error.Fault() != DatabaseFault::Damaged) throw;
+            problems.push_back(error.Description());
+        }
+        return problems;
+    }
+
     DatabaseLocation Location() override {
         DatabaseLocation where;
         auto rows = Query("PRAGMA database_list", {});
@@ -174,7 +215,8 @@ public:
         if (sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
             std::string text = message != nullptr ? message : sqlite3_errmsg(m_db);
             sqlite3_free(message);
-            Fail(text + LossNote());
+            const DatabaseFault fault = LastFault(m_db);
+            throw DatabaseError(fault, text + LossNote());
         }
     }
 
@@ -221,7 +263,7 @@ public:
             // transaction open; end it so the connection is usable and the caller's
             // all-or-nothing promise holds.
             std::string message = sqlite3_errmsg(m_db);
-            const DatabaseFault fault = FaultOf(sqlite3_extended_errcode(m_db), message);
+            const DatabaseFault fault = LastFault(m_db);
             if (!sqlite3_get_autocommit(m_db)) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
             throw DatabaseError(fault, message);
         }
@@ -301,14 +343,13 @@ private:
         Statement stmt;
         Prepare(sql, {}, stmt);
         if (sqlite3_step(stmt.Get()) != SQLITE_DONE) {
-            const std::string message = sqlite3_errmsg(m_db);
-            throw DatabaseError(FaultOf(sqlite3_extended_errcode(m_db), message), message);
+            throw DatabaseError(LastFault(m_db), sqlite3_errmsg(m_db));
         }
     }
 
     [[noreturn]] void FailWith(const std::string& sql) {
         const std::string reason = sqlite3_errmsg(m_db);
-        const DatabaseFault fault = FaultOf(sqlite3_extended_errcode(m_db), reason);
+        const DatabaseFault fault = LastFault(m_db);
         std::string message = reason + " [in: " + Excerpt(sql) + "]";
         throw DatabaseError(fault, message + LossNote());
     }
@@ -433,8 +474,10 @@ void CheckHeader(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
     if (!file) Fail("Cannot read " + path.string());
     file.read(read.data(), static_cast<std::streamsize>(read.size()));
-    if (file.gcount() != static_cast<std::streamsize>(read.size()) || read != header)
-        Fail(path.string() + " is not a company database (it is not an SQLite file)");
+    if (file.gcount() != static_cast<std::streamsize>(read.size()) || read != header) {
+        throw DatabaseError(DatabaseFault::NotADatabase,
+                            path.string() + " is not a company database (it is not an SQLite file)");
+    }
 }
 
 // A SQLite database that has tables but no schema bookkeeping belongs to some other
@@ -446,10 +489,11 @@ void CheckOwnership(sqlite3* db, const std::filesystem::path& path) {
     sqlite3_stmt* stmt = nullptr;
     bool ok = sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW;
     std::string message = ok ? std::string() : std::string(sqlite3_errmsg(db));
+    const DatabaseFault fault = ok ? DatabaseFault::Other : LastFault(db);
     int64_t tables = ok ? sqlite3_column_int64(stmt, 0) : 0;
     int64_t bookkeeping = ok ? sqlite3_column_int64(stmt, 1) : 0;
     sqlite3_finalize(stmt);
-    if (!ok) Fail(path.string() + " is not a usable database: " + message);
+    if (!ok) throw DatabaseError(fault, path.string() + " is not a usable database: " + message);
     if (tables > 0 && bookkeeping == 0)
         Fail(path.string() + " is an SQLite database of another program (it has no schema version table)");
 }
@@ -528,8 +572,9 @@ std::shared_ptr<Database> OpenSqliteFile(const std::filesystem::path& path, bool
     int rc = sqlite3_open_v2(name.c_str(), &raw, flags, nullptr);
     if (rc != SQLITE_OK) {
         std::string message = raw != nullptr ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
+        const DatabaseFault fault = raw != nullptr ? LastFault(raw) : DatabaseFault::Other;
         sqlite3_close_v2(raw);
-        Fail("Cannot open " + path.string() + ": " + message);
+        throw DatabaseError(fault, "Cannot open " + path.string() + ": " + message);
     }
     std::shared_ptr<Database> db = std::make_shared<SqliteDatabase>(raw, readOnly);
     sqlite3_extended_result_codes(raw, 1);

@@ -47,6 +47,11 @@ CompanyCopyResult CopyCompanyAsAdministrator(const CompanyCopyRequest& request) 
                                            {request.userName, sourceName}));
         }
         std::shared_ptr<Database> destination = OpenDatabase(request.destination, OpenMode::CreateIfMissing);
+        if (const int held = SchemaVersion(*destination); held > CurrentSchemaVersion()) {
+            return refused(TranslateFormat(language,
+                                           "公司数据库 %1 的结构版本为%2，比本程序支持的版本%3新；本程序只能查看，不能修改。请使用新版本的程序。",
+                                           {destinationName, held, CurrentSchemaVersion()}));
+        }
         if (HoldsCompany(*destination)) {
             if (!request.replace) {
                 return refused(TranslateFormat(language, "%1 中已有公司；要覆盖它，请加 --replace。", {destinationName}));

@@ -49,6 +49,10 @@ const char* RuleBroken(DatabaseFault fault, const std::string& description) {
             return "与其他用户同时所做的修改冲突，修改未保存；请重试。";
         case DatabaseFault::ConnectionLost:
             return "与数据库服务器的连接已断开，修改未保存；请检查网络后重试。";
+        case DatabaseFault::Damaged:
+            return "公司数据库已损坏，操作未完成；请运行 tolm db check 了解详情。";
+        case DatabaseFault::NotADatabase:
+            return "所给的文件不是公司数据库，也可能已损坏到无法辨认；请运行 tolm db check 了解详情。";
         case DatabaseFault::Other:
             break;
     }

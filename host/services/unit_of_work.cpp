@@ -45,8 +45,14 @@ Outcome FromError(const tolm::HostError& error, const std::string& language) {
 // What the unit's own event, once run, comes to (before its commit).
 // A handler that cancelled the host's handling after writing carried the command
 // out itself.
-Outcome Judge(const Unit& unit, bool carried, const std::string& unfinished) {
-    if (unit.watch.FirstFailure()) return Outcome{Outcome::Kind::Failed, unfinished, false};
+Outcome Judge(const Unit& unit, bool carried, const std::string& unfinished, const std::string& language) {
+    if (const std::optional<tolm::HostError>& failure = unit.watch.FirstFailure()) {
+        // Damaged or full storage says more than that the act was not finished: nothing
+        // the person does next goes through until it is mended.
+        const std::optional<DatabaseFault> fault = FaultOf(*failure);
+        const bool storage = fault == DatabaseFault::Damaged || fault == DatabaseFault::Full;
+        return Outcome{Outcome::Kind::Failed, storage ? PersonText(*failure, language) : unfinished, false};
+    }
     if (unit.refusal) return *unit.refusal;
     if (unit.inner) return *unit.inner;
     if (!carried && !unit.db.WriteStarted()) {
@@ -64,9 +70,7 @@ Outcome RunUnitOfWork(const Session& session, const std::function<bool()>& event
     if (t_unit != nullptr ? db.WriteStarted() : db.InTransaction()) {
         const bool carried = event();
         if (t_unit == nullptr) return carried ? Outcome{} : Outcome{Outcome::Kind::Refused, "", true};
-        Outcome outcome = Judge(*t_unit, carried, unfinished);
-        // Only this part's own result: the rest of the unit is not judged yet.
-        if (outcome.kind == Outcome::Kind::Failed) outcome.reason = unfinished;
+        Outcome outcome = Judge(*t_unit, carried, unfinished, session.Language());
         return outcome;
     }
 
@@ -85,7 +89,7 @@ Outcome RunUnitOfWork(const Session& session, const std::function<bool()>& event
     try {
         const bool carried = event();
         wrote = db.WriteStarted();
-        outcome = Judge(unit, carried, unfinished);
+        outcome = Judge(unit, carried, unfinished, session.Language());
         stored = !unit.watch.FirstFailure();
         if (outcome.kind == Outcome::Kind::Done) unit.transaction->Commit();
     } catch (...) {

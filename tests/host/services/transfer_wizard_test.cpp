@@ -396,6 +396,29 @@ TEST_F(TransferWizardTest, FilesThatAreNoSuchWorkbooksAreRefusedWhole) {
     std::string longRecord = whole;
     longRecord[longRecord.find(std::string("\x03\x02\x0e\x00", 4)) + 3] = '\xFB';
     WriteFile(m_dir / "long-record.xls", longRecord);
+    // Files no workbook is read from: a device that never ends, a folder, a file
+    // past the size an import reads (sparse: it costs no disk), and a small .xlsx
+    // whose rates sheet unpacks to 80 MiB.
+    std::filesystem::create_symlink("/dev/zero", m_dir / "zero.xls");
+    std::filesystem::create_directory(m_dir / "folder.xlsx");
+    WriteFile(m_dir / "huge.xls", "");
+    std::filesystem::resize_file(m_dir / "huge.xls", workbook::MaxFileSize + 1);
+    std::filesystem::copy_file(m_dir / "other.xlsx", m_dir / "bomb.xlsx");
+    WriteFile(m_dir / "bomb.py",
+              "import sys, zipfile\n"
+              "src = zipfile.ZipFile(sys.argv[1]); items = [(i, src.read(i)) for i in src.infolist()]\n"
+              "with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as out:\n"
+              "    for info, data in items:\n"
+              "        if not info.filename.endswith('sheet1.xml'): out.writestr(info, data); continue\n"
+              "        end = data.index(b'</sheetData>')\n"
+              "        with out.open(info.filename, 'w') as part:\n"
+              "            part.write(data[:end])\n"
+              "            for _ in range(80): part.write(b' ' * (1 << 20))\n"
+              "            part.write(data[end:])\n");
+    ASSERT_EQ(RunProcess(DebianPython, {(m_dir / "bomb.py").string(), (m_dir / "bomb.xlsx").string()}, m_dir.Path())
+                  .exitCode,
+              0);
+    ASSERT_LT(std::filesystem::file_size(m_dir / "bomb.xlsx"), 1u << 20);
 
     struct Case {
         const char* file;
@@ -411,8 +434,14 @@ TEST_F(TransferWizardTest, FilesThatAreNoSuchWorkbooksAreRefusedWhole) {
              {"damaged.xlsx", "文件[%1]无法读取：它不是Excel工作簿，或者已经损坏。"},
              {"rates.csv", "文件[%1]不是Excel文件：请选择扩展名为.xls或.xlsx的文件。"},
              {"other.xlsx", "工作表[Sheet1]的第一行不是汇率类型或汇率的标题行，文件未导入。"},
+             {"missing.xlsx", "文件[%1]不存在：请检查文件名和所在的文件夹。"},
+             {"zero.xls", "[%1]不是一个文件：请选择保存在磁盘上的Excel工作簿。"},
+             {"folder.xlsx", "[%1]不是一个文件：请选择保存在磁盘上的Excel工作簿。"},
+             {"huge.xls", "文件[%1]大于256 MB，不能导入：请把数据分成几个较小的文件。"},
+             {"bomb.xlsx", "文件[%1]解压后的内容太大，不能导入：请把数据分成几个较小的文件。"},
          }) {
-        const std::string content = ReadFile(m_dir / c.file);
+        const bool regular = std::filesystem::is_regular_file(m_dir / c.file) && c.file != std::string("huge.xls");
+        const std::string content = regular ? ReadFile(m_dir / c.file) : "";
         std::string reason = c.reason;
         if (const size_t at = reason.find("%1"); at != std::string::npos) reason.replace(at, 2, dir + c.file);
         try {
@@ -421,7 +450,9 @@ TEST_F(TransferWizardTest, FilesThatAreNoSuchWorkbooksAreRefusedWhole) {
         } catch (const tolm::HostError& error) {
             EXPECT_EQ(error.Description(), reason) << c.file;
         }
-        EXPECT_EQ(ReadFile(m_dir / c.file), content) << c.file;
+        if (regular) {
+            EXPECT_EQ(ReadFile(m_dir / c.file), content) << c.file;
+        }
         EXPECT_EQ(Snapshot(*m_db, true), before) << c.file;
     }
 }

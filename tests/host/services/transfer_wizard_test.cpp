@@ -3,8 +3,10 @@
 // files that are no workbooks, and rights.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -145,6 +147,38 @@ TEST_P(RoundTrip, AnotherCompanyGetsTheSameTypesAndRatesUnaudited) {
     EXPECT_EQ(Import(file), rows);
     EXPECT_TRUE(Messages().empty());
     EXPECT_EQ(Snapshot(*m_db, false), expected);
+}
+
+TEST_P(RoundTrip, EveryNumberTheWriterWritesReadsBackAsTheSameDouble) {
+    using Limits = std::numeric_limits<double>;
+    const std::vector<double> awkward{Limits::max(), Limits::min(), Limits::denorm_min(), 0.1, 1.0 / 3, 7.2315,
+                                      1e-300, 123456789.123456789, 0.1 + 0.2, -2.5e-7};
+    // Down a column on one sheet and along a row on the next, among text cells.
+    std::vector<workbook::Row> column{{Cell::OfText("列")}};
+    workbook::Row row{Cell::OfText("行")};
+    for (double value : awkward) {
+        column.push_back({Cell::OfText("x"), Cell::OfNumber(value)});
+        row.push_back(Cell::OfNumber(value));
+    }
+    const std::filesystem::path file = m_dir / (std::string("numbers.") + GetParam());
+    WriteWorkbook(file, {{"Down", column}, {"Along", {row}}});
+
+    std::vector<double> down, along;
+    auto reader = workbook::OpenReader(file, *workbook::FormatOfPath(file));
+    reader->ReadSheet(0, [&](int64_t, const workbook::Row& cells) {
+        if (cells.size() > 1) down.push_back(cells[1].number);
+        return true;
+    });
+    reader->ReadSheet(1, [&](int64_t, const workbook::Row& cells) {
+        for (size_t i = 1; i < cells.size(); ++i) along.push_back(cells[i].number);
+        return true;
+    });
+    ASSERT_EQ(down.size(), awkward.size());
+    ASSERT_EQ(along.size(), awkward.size());
+    for (size_t i = 0; i < awkward.size(); ++i) {
+        EXPECT_EQ(std::bit_cast<uint64_t>(down[i]), std::bit_cast<uint64_t>(awkward[i])) << awkward[i];
+        EXPECT_EQ(std::bit_cast<uint64_t>(along[i]), std::bit_cast<uint64_t>(awkward[i])) << awkward[i];
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, RoundTrip, ::testing::Values("xls", "xlsx"));

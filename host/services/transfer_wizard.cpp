@@ -283,7 +283,7 @@ public:
         if (!currency) return Text("币别[%1]不存在。", {tolm::Variant(currencyNumber)});
         if (currency->id == tolm::HomeCurrencyId) return Text("不允许录入本位币汇率，请选择其它币别。");
         const std::optional<double> rate = NumberOfCell(CellAt(row, layout.columns[2]));
-        if (!rate || !std::isfinite(*rate) || *rate <= 0) return Text("汇率值无效，请输入大于0的数值！");
+        if (!rate || !IsStorableRate(*rate, Type(*typeId).digits)) return Text("汇率值无效，请输入大于0的数值！");
         const std::optional<tolm::DateTime> begin = DateOfCell(CellAt(row, layout.columns[3]));
         if (!begin) return Text("生效日期无效：请写成yyyy-MM-dd。");
         const std::optional<tolm::DateTime> end = DateOfCell(CellAt(row, layout.columns[4]));

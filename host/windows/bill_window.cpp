@@ -7,6 +7,7 @@
 
 #include "base/text_util.h"
 #include "model/currency_store.h"
+#include "model/rate_naming.h"
 #include "model/type_store.h"
 #include "model/user_store.h"
 #include "tolm/base_data.h"
@@ -398,6 +399,12 @@ std::optional<RateValues> BillWindow::CollectRow() {
     const HeadField& rate = Field("FExchangeRate");
     if (rate.value.IsEmpty()) return refuse(Translate(m_session->Language(), "请输入汇率。"));
     row.rate = rate.value.ToDouble();
+    // The editor's follow-up writes the reverse rate at the type's precision: a rate
+    // whose reverse would be stored as 0, or that is no number at all, is refused in
+    // the editor's own words before anything is written.
+    if (!IsStorableRate(row.rate, FindType(db, row.typeId, 6).value_or(TypeValues{}).digits)) {
+        return refuse(Translate(m_session->Language(), "汇率值无效，请输入大于0的数值！"));
+    }
     const HeadField& begin = Field("FBegDate");
     const HeadField& end = Field("FEndDate");
     if (begin.value.IsEmpty()) return refuse(Translate(m_session->Language(), "请输入生效日期。"));

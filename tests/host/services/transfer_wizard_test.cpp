@@ -350,6 +350,7 @@ TEST_F(TransferWizardTest, RefusedRowsAreListedUnderAHeadingAndTheRestIsStored) 
                      {text("XXX"), text("01"), Cell::OfNumber(7.8), day(1), day(31)},            // unknown currency
                      {text("CNY"), text("01"), Cell::OfNumber(1), day(1), day(31)},              // home currency
                      {text("EUR"), text("01"), Cell::OfNumber(0), day(1), day(31)},              // rate not above 0
+                     {text("GBP"), text("01"), Cell::OfNumber(1e308), day(1), day(31)},          // reverse rate 0
                      {text("EUR"), text("01"), Cell::OfNumber(7.8), text("2024-02-30"), day(31)},  // no such day
                      {text("EUR"), text("01"), Cell::OfNumber(7.8), day(31), day(1)},            // ends before
                      {text("USD"), text("01"), Cell::OfNumber(7.2), Cell::OfDate(tolm::MakeDate(2024, 1, 15)),
@@ -365,7 +366,7 @@ TEST_F(TransferWizardTest, RefusedRowsAreListedUnderAHeadingAndTheRestIsStored) 
                      {text("07"), text("十一位"), Cell::OfNumber(11), text("")},
                      {text("05"), text("重复"), Cell::OfNumber(4), text("")}}}});
 
-    EXPECT_EQ(Import(m_dir / "in.xlsx"), 17);
+    EXPECT_EQ(Import(m_dir / "in.xlsx"), 18);
     EXPECT_EQ(Messages(), (std::vector<std::string>{
                               "以下数据行未导入：",
                               "工作表[Types]第4行：代码不能为空！",
@@ -377,10 +378,11 @@ TEST_F(TransferWizardTest, RefusedRowsAreListedUnderAHeadingAndTheRestIsStored) 
                               "工作表[Rates]第5行：币别[XXX]不存在。",
                               "工作表[Rates]第6行：不允许录入本位币汇率，请选择其它币别。",
                               "工作表[Rates]第7行：汇率值无效，请输入大于0的数值！",
-                              "工作表[Rates]第8行：生效日期无效：请写成yyyy-MM-dd。",
-                              "工作表[Rates]第9行：生效日期不能后于失效日期！",
-                              "工作表[Rates]第10行：已存在同一汇率类型、同一币别、同一日期的汇率数据。",
-                              "工作表[Rates]第11行：与文件中前面的汇率有效期重叠。",
+                              "工作表[Rates]第8行：汇率值无效，请输入大于0的数值！",
+                              "工作表[Rates]第9行：生效日期无效：请写成yyyy-MM-dd。",
+                              "工作表[Rates]第10行：生效日期不能后于失效日期！",
+                              "工作表[Rates]第11行：已存在同一汇率类型、同一币别、同一日期的汇率数据。",
+                              "工作表[Rates]第12行：与文件中前面的汇率有效期重叠。",
                           }));
     EXPECT_EQ(Snapshot(*m_db, true),
               (std::vector<std::string>{

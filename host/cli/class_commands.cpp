@@ -37,7 +37,7 @@ void PrintNames(std::ostream& out, const std::vector<tolm::ClassRegistration>& c
 }
 
 int Register(CommandContext& context, const std::string& library) {
-    const std::string path = std::filesystem::absolute(library).lexically_normal().string();
+    const std::string path = CommandFile(context, library).lexically_normal().string();
     std::vector<tolm::ClassRegistration> classes = context.Loader().RegisterLibrary(path);
     if (context.Json()) {
         PrintSortedJson(context.Out(), {{"library", path}, {"registered", ToJson(classes)}});
@@ -56,7 +56,7 @@ int Register(CommandContext& context, const std::string& library) {
 }
 
 int Unregister(CommandContext& context, const std::string& library) {
-    const std::filesystem::path path = std::filesystem::absolute(library).lexically_normal();
+    const std::filesystem::path path = CommandFile(context, library).lexically_normal();
     std::error_code ec;
     const bool exists = std::filesystem::exists(path, ec);
     std::vector<tolm::ClassRegistration> removed;

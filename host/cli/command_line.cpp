@@ -7,6 +7,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/command_registry.h"
+#include "cli/command_set.h"
 #include "i18n/catalogue.h"
 #include "services/person_text.h"
 #include "tolm/text.h"
@@ -85,6 +86,9 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     try {
         CommandContext context(options, out, err);
         return commands.RunChosen(context);
+    } catch (const UsageError& error) {
+        err << "tolm: " << error.what() << "\n";
+        return 2;
     } catch (const tolm::HostError& error) {
         err << "tolm: " << PersonText(error, options.language) << "\n";
     } catch (const std::exception& error) {

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "i18n/catalogue.h"
+#include "tolm/host_error.h"
 #include "tolm/platform.h"
 
 namespace hub::cli {
@@ -120,6 +121,20 @@ bool CommandSet::ChosenOnlyReads() const {
         chosen = given.front();
     }
     return chosen != nullptr && std::find(m_readers.begin(), m_readers.end(), chosen) != m_readers.end();
+}
+
+std::filesystem::path CommandFile(const CommandContext& context, const std::string& file) {
+    if (file.empty()) throw UsageError(Translate(context.Language(), "命令需要一个文件名：请在命令后写上要使用的文件。"));
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(file, error);
+    if (error) {
+        throw tolm::HostError(
+            tolm::err::PathFileAccess,
+            TranslateFormat(context.Language(), "无法确定文件[%1]的位置：当前文件夹已不存在或无法访问，请换到另一个文件夹再试。",
+                            {file}),
+            "tolm");
+    }
+    return absolute;
 }
 
 int CommandSet::RunChosen(CommandContext& context) const {

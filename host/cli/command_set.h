@@ -6,6 +6,7 @@
 #include <iosfwd>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,18 @@ std::optional<int> NotDone(const CommandContext& context, const Outcome& outcome
 
 // Returns the process exit code.
 using CommandAction = std::function<int(CommandContext&)>;
+
+// A command line that cannot be carried out as written, found once the command
+// runs. The message is in the session's language; tolm prints it and exits 2.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The file a command names, made absolute against the working folder. Raises
+// UsageError when no file is named (an empty argument), HostError when the working
+// folder itself cannot be found any more.
+std::filesystem::path CommandFile(const CommandContext& context, const std::string& file);
 
 // The subcommands of an application. Each command file adds its own; the chosen
 // one runs after the whole command line was parsed.

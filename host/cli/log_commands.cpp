@@ -147,7 +147,7 @@ int DeleteLog(CommandContext& context, const LogInput& input) {
 
 // Clicks a command that writes the rows shown to the file; 1 when no file came of it.
 int WriteThroughWindow(CommandContext& context, const LogInput& input, const char* command, const char* refusal) {
-    const std::filesystem::path file = std::filesystem::absolute(input.file);
+    const std::filesystem::path file = CommandFile(context, input.file);
     std::error_code error;
     const auto before = std::filesystem::last_write_time(file, error);
     const bool existed = !error;

@@ -180,6 +180,7 @@ int SetSameUser(CommandContext& context, const std::string& state) {
 // dialog is answered with FILE and the run button clicked, as a person would. The
 // report the dialog shows is printed; progress is drawn on a terminal.
 int TransferCommand(CommandContext& context, const std::string& file, bool exporting) {
+    const std::filesystem::path path = CommandFile(context, file);
     OpenRateList list(context);
     HeadlessPlatform& screen = context.Platform();
     screen.SetTextObserver([&context](const TextRecord& shown) {
@@ -198,7 +199,7 @@ int TransferCommand(CommandContext& context, const std::string& file, bool expor
             }
         });
     }
-    screen.QueueFile(std::filesystem::absolute(file).string());
+    screen.QueueFile(path.string());
     screen.QueueFormDriver([](tolm::Form& form) {
         driver::Click(form.Control("cmdPath"));
         driver::Click(form.Control("cmdProcess"));

@@ -160,8 +160,11 @@ private:
         if (value.empty()) driver::TypeKey(control, tolm::KeyBackspace);
         for (char32_t character : tolm::text::CodePoints(value)) {
             if (!driver::TypeCharacter(control, character)) {
-                m_outcome.refusal = TranslateFormat(language, "%1中不能输入字符“%2”。",
-                                                    {fieldName, tolm::text::EncodeUtf8(character)});
+                // A tab quoted back would look like nothing at all: it is named.
+                m_outcome.refusal = character == U'\t'
+                                        ? TranslateFormat(language, "%1中不能输入制表符。", {fieldName})
+                                        : TranslateFormat(language, "%1中不能输入字符“%2”。",
+                                                          {fieldName, tolm::text::EncodeUtf8(character)});
                 return false;
             }
             if (DialogSpoke()) return false;

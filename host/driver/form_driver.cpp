@@ -1,5 +1,7 @@
 #include "driver/form_driver.h"
 
+#include <optional>
+
 #include "tolm/text.h"
 
 namespace hub::driver {
@@ -20,11 +22,14 @@ void TypeText(tolm::FormControl& control, std::string_view text) {
 bool TypeCharacter(tolm::FormControl& control, char32_t character) {
     const int16_t code = control.RaiseKeyPress(tolm::KeyAsciiOf(character));
     if (code == 0) return false;
-    if (code == tolm::KeyAsciiOf(character)) {
-        control.ApplyCharacter(character);
-    } else if (const auto changed = tolm::CharacterOfKeyAscii(code)) {
-        control.ApplyCharacter(*changed);
-    }
+    const std::optional<char32_t> typed =
+        code == tolm::KeyAsciiOf(character) ? std::optional(character) : tolm::CharacterOfKeyAscii(code);
+    if (!typed) return true;
+    // A box types no control character but Backspace, and Return only when it has
+    // lines: a tab the dialog let pass would otherwise vanish without a word.
+    const bool lineBreak = *typed == static_cast<char32_t>(tolm::KeyReturn) && control.MultiLine();
+    if (*typed < 0x20 && *typed != static_cast<char32_t>(tolm::KeyBackspace) && !lineBreak) return false;
+    control.ApplyCharacter(*typed);
     return true;
 }
 

@@ -21,7 +21,9 @@ namespace hub::driver {
 void TypeText(tolm::FormControl& control, std::string_view text);
 
 // Types one character as TypeText does; false when a KeyPress handler swallowed it
-// (the dialog refused the character), true when it went on to the control.
+// (the dialog refused the character) or a text box would not take what reached it
+// (a control character other than Backspace, or Return outside a multi-line box),
+// true when it went on to the control.
 bool TypeCharacter(tolm::FormControl& control, char32_t character);
 
 // Types one key code as KeyPress handlers see it (a character code, KeyBackspace,

@@ -22,4 +22,10 @@ RateNaming ComposeRateNaming(const std::string& typeNumber, const std::string& t
 // precision with halves to even. The rate must be above 0.
 double ReverseRateOf(double rate, int digits);
 
+// Whether a rate may be stored under a type of that precision: finite, above 0, and
+// with a reverse rate that is finite and not 0 once rounded (a reverse rate of 0
+// would turn every amount converted back into nothing). From 2 * 10^digits up the
+// reverse rate rounds to 0, so a type's precision bounds its rates.
+bool IsStorableRate(double rate, int digits);
+
 }  // namespace hub

@@ -1,6 +1,7 @@
 #include "model/rate_store.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "db/dialect_bridge.h"
 #include "tolm/base_data.h"
@@ -43,6 +44,17 @@ int64_t NewExchangeRateId(Database& db, bool forType) {
 }
 
 namespace {
+
+// The windows and the import refuse such a rate in the person's words before they
+// get here; a caller that did not is stopped before anything is written.
+void RequireStorable(const RateValues& values) {
+    const bool rate = std::isfinite(values.rate) && values.rate > 0;
+    const bool reverse = !values.reverseRate || (std::isfinite(*values.reverseRate) && *values.reverseRate > 0);
+    if (!rate || !reverse) {
+        throw tolm::HostError(tolm::err::InvalidProcedureCall,
+                              "An exchange rate and its reverse rate must be finite and above 0", "TolmHost.Rates");
+    }
+}
 
 void InsertEntry(Database& db, int32_t id, const RateValues& values) {
     db.Execute(
@@ -89,6 +101,7 @@ int32_t InsertRateRows(Database& db, const RateValues& values) {
 }  // namespace
 
 void InsertRateWithId(Database& db, int32_t id, const RateValues& values) {
+    RequireStorable(values);
     db.Execute(
         "INSERT INTO t_ExchangeRate (FID, FNumber, FName, FDigits, FRemark, FLevels, FParentID, FIsNativeRate)"
         " VALUES (?1, ?2, ?3, (SELECT FDigits FROM t_ExchangeRate WHERE FID = ?4 AND FLevels = 1), '', 2, ?4, 0)",
@@ -97,12 +110,14 @@ void InsertRateWithId(Database& db, int32_t id, const RateValues& values) {
 }
 
 int32_t InsertRate(Database& db, const RateValues& values) {
+    RequireStorable(values);
     int32_t id = 0;
     RunTransaction(db, [&] { id = InsertRateRows(db, values); });
     return id;
 }
 
 RateUpdate UpdateRate(Database& db, int32_t rateId, const RateValues& values, int64_t loadedVersion) {
+    RequireStorable(values);
     Transaction transaction(db);
     const int64_t entries = db.Execute(
         "UPDATE t_ExchangeRateEntry SET FCyTo = ?2, FExchangeRateType = ?3,"
@@ -131,7 +146,7 @@ RateUpdate UpdateRate(Database& db, int32_t rateId, const RateValues& values, in
 bool RateIsComplete(Database& db, int32_t rateId) {
     return !db.Query(
                   "SELECT 1 FROM t_ExchangeRateEntry e JOIN t_ExchangeRate h ON h.FID = e.FID AND h.FLevels = 2"
-                  " WHERE e.FID = ?1 AND e.FReverseExRate IS NOT NULL",
+                  " WHERE e.FID = ?1 AND e.FReverseExRate IS NOT NULL AND e.FReverseExRate <> 0",
                   {Variant(rateId)})
                 ->IsEOF();
 }

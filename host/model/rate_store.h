@@ -41,7 +41,9 @@ struct RateValues {
 int64_t NewExchangeRateId(Database& db, bool forType);
 
 // Stores a new rate (header and entry, the header taking its type's precision) under
-// a new id, all or nothing; returns the id. Raises Overflow when no id is left.
+// a new id, all or nothing; returns the id. Raises Overflow when no id is left, and
+// InvalidProcedureCall, storing nothing, when the rate or its reverse rate is not a
+// finite number above 0 (so do InsertRateWithId and UpdateRate).
 int32_t InsertRate(Database& db, const RateValues& values);
 
 // Stores a new rate under `id`, which the caller took from NewExchangeRateId inside
@@ -64,7 +66,7 @@ enum class RateUpdate {
 RateUpdate UpdateRate(Database& db, int32_t rateId, const RateValues& values, int64_t loadedVersion);
 
 // Whether the rate is whole: its header and its entry exist and the entry has its
-// reverse rate (what the editor's follow-up writes after a save).
+// reverse rate, not 0 (what the editor's follow-up writes after a save).
 bool RateIsComplete(Database& db, int32_t rateId);
 
 // The rate with that id, as one row of RateRows (EOF when there is none).

@@ -6,6 +6,7 @@
 #include "base/clock.h"
 #include "model/currency_store.h"
 #include "model/profile_store.h"
+#include "model/rate_naming.h"
 #include "model/rate_store.h"
 #include "model/type_store.h"
 #include "model/user_store.h"
@@ -34,7 +35,12 @@ void RateBook::RequireSaveRight(bool newRate) const {
 
 int32_t RateBook::SaveRate(const RateValues& row, int32_t openedId, int64_t loadedVersion) const {
     RequireSaveRight(openedId == 0);
-    if (!TypeExists(Db(), row.typeId)) Refuse("汇率类型%1不存在。", {row.typeId});
+    const std::optional<TypeValues> type = FindType(Db(), row.typeId, 6);
+    if (!type) Refuse("汇率类型%1不存在。", {row.typeId});
+    // The editor's follow-up writes the reverse rate at the type's precision: a rate
+    // whose reverse would be stored as 0, or that is no number at all, is refused in
+    // the editor's words.
+    if (!IsStorableRate(row.rate, type->digits)) Refuse("汇率值无效，请输入大于0的数值！");
     if (!FindCurrency(Db(), row.currencyId)) Refuse("币别%1不存在。", {row.currencyId});
     try {
         if (openedId == 0) {

@@ -283,7 +283,7 @@ public:
         if (!currency) return Text("币别[%1]不存在。", {tolm::Variant(currencyNumber)});
         if (currency->id == tolm::HomeCurrencyId) return Text("不允许录入本位币汇率，请选择其它币别。");
         const std::optional<double> rate = NumberOfCell(CellAt(row, layout.columns[2]));
-        if (!rate || !std::isfinite(*rate) || *rate <= 0) return Text("汇率值无效，请输入大于0的数值！");
+        if (!rate || !IsStorableRate(*rate, Type(*typeId).digits)) return Text("汇率值无效，请输入大于0的数值！");
         const std::optional<tolm::DateTime> begin = DateOfCell(CellAt(row, layout.columns[3]));
         if (!begin) return Text("生效日期无效：请写成yyyy-MM-dd。");
         const std::optional<tolm::DateTime> end = DateOfCell(CellAt(row, layout.columns[4]));
@@ -372,8 +372,26 @@ tolm::Variant TransferWizard::ImportFromData(const std::string& props, int16_t, 
     const std::filesystem::path file(path);
     const std::optional<workbook::Format> format = workbook::FormatOfPath(file);
     if (!format) Refuse("文件[%1]不是Excel文件：请选择扩展名为.xls或.xlsx的文件。", {tolm::Variant(path)});
-    auto unreadable = [&] {
-        Refuse("文件[%1]无法读取：它不是Excel工作簿，或者已经损坏。", {tolm::Variant(path)});
+    // The person hears why the file cannot be read, in words that say what to change.
+    auto unreadable = [&](const workbook::WorkbookError& error) {
+        using Fault = workbook::WorkbookError::Fault;
+        const tolm::Variant named(path);
+        switch (error.Kind()) {
+            case Fault::Missing:
+                Refuse("文件[%1]不存在：请检查文件名和所在的文件夹。", {named});
+            case Fault::NotAFile:
+                Refuse("[%1]不是一个文件：请选择保存在磁盘上的Excel工作簿。", {named});
+            case Fault::Denied:
+                Refuse("没有读取文件[%1]的权限：请检查文件的访问权限。", {named});
+            case Fault::TooLarge:
+                Refuse("文件[%1]大于%2 MB，不能导入：请把数据分成几个较小的文件。",
+                       {named, tolm::Variant(static_cast<int32_t>(workbook::MaxFileSize >> 20))});
+            case Fault::Inflates:
+                Refuse("文件[%1]解压后的内容太大，不能导入：请把数据分成几个较小的文件。", {named});
+            case Fault::Unreadable:
+                break;
+        }
+        Refuse("文件[%1]无法读取：它不是Excel工作簿，或者已经损坏。", {named});
     };
 
     std::unique_ptr<workbook::Reader> reader;
@@ -399,8 +417,8 @@ tolm::Variant TransferWizard::ImportFromData(const std::string& props, int16_t, 
             }
             layouts.push_back(*layout);
         }
-    } catch (const workbook::WorkbookError&) {
-        unreadable();
+    } catch (const workbook::WorkbookError& error) {
+        unreadable(error);
     }
     if (layouts.empty()) Refuse("文件[%1]中没有汇率类型或汇率的工作表。", {tolm::Variant(path)});
     // Types first: the rates of a type that comes in the same file need it stored.
@@ -435,8 +453,8 @@ tolm::Variant TransferWizard::ImportFromData(const std::string& props, int16_t, 
         if (import.Changed()) TouchRateClass(Db());
         transaction.Commit();
         progress.Report(0);
-    } catch (const workbook::WorkbookError&) {
-        unreadable();
+    } catch (const workbook::WorkbookError& error) {
+        unreadable(error);
     }
 
     if (!refusals.empty()) {

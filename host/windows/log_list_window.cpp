@@ -193,13 +193,25 @@ std::optional<std::string> LogListWindow::PickSaveFile(const char* filter, const
     return tolm::Platform()->PickFile(tolm::FileDialogKind::Save, options);
 }
 
+template <class Write>
+void LogListWindow::WriteOrTell(const std::string& path, Write&& write) const {
+    try {
+        write();
+    } catch (const tolm::HostError& error) {
+        // The writer's reason (the system's or a library's words) is no sentence for
+        // the person, who hears what to check instead.
+        if (error.Number() != tolm::err::PathFileAccess) throw;
+        Tell(TranslateFormat(m_session->Language(), "无法写入文件[%1]：请检查路径、磁盘空间和写入权限。", {path}));
+    }
+}
+
 void LogListWindow::Export() {
     const auto path = PickSaveFile(ExportFilter, "csv");
     if (!path) return;
     if (HasExtension(*path, ".csv")) {
-        WriteCsv(*path, Shown());
+        WriteOrTell(*path, [&] { WriteCsv(*path, Shown()); });
     } else if (HasExtension(*path, ".xlsx")) {
-        WriteXlsx(*path, Translate(m_session->Language(), "上机日志"), Shown());
+        WriteOrTell(*path, [&] { WriteXlsx(*path, Translate(m_session->Language(), "上机日志"), Shown()); });
     } else {
         Tell(Translate(m_session->Language(), "请选择以.csv或.xlsx结尾的文件名。"));
     }
@@ -212,7 +224,7 @@ void LogListWindow::Print() {
         Tell(Translate(m_session->Language(), "请选择以.pdf结尾的文件名。"));
         return;
     }
-    WritePdf(*path, Translate(m_session->Language(), "上机日志"), Shown());
+    WriteOrTell(*path, [&] { WritePdf(*path, Translate(m_session->Language(), "上机日志"), Shown()); });
 }
 
 LogListWindow::HelpAnswer LogListWindow::RequestHelp(int16_t keyCode) {

@@ -149,6 +149,9 @@ private:
     std::optional<std::string> PickSaveFile(const char* filter, const char* extension) const;
     void Report(const tolm::HostError& error) const;
     void Tell(const std::string& text) const;
+    // Runs `write`; a file it could not write is told to the person rather than raised.
+    template <class Write>
+    void WriteOrTell(const std::string& path, Write&& write) const;
 
     std::shared_ptr<Session> m_session;
     std::shared_ptr<hub::DataAccess> m_dataAccess;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <system_error>
 
+#include "base/silenced_stderr.h"
 #include "tolm/host_error.h"
 #include "tolm/text.h"
 
@@ -130,9 +131,11 @@ void WriteCsv(const std::filesystem::path& path, const ShownTable& table) {
 
 void WriteXlsx(const std::filesystem::path& path, const std::string& sheetName, const ShownTable& table) {
     WriteWhole(path, [&](const std::filesystem::path& target) {
-        lxw_workbook* workbook = workbook_new(target.c_str());
+        // The library prints its own line beside each error it returns; the person
+        // hears of the failure once, from the caller, in the session's language.
+        lxw_workbook* workbook = Silenced([&] { return workbook_new(target.c_str()); });
         if (workbook == nullptr) Fail(path, "the workbook could not be created");
-        lxw_worksheet* sheet = workbook_add_worksheet(workbook, sheetName.c_str());
+        lxw_worksheet* sheet = Silenced([&] { return workbook_add_worksheet(workbook, sheetName.c_str()); });
         lxw_format* bold = workbook_add_format(workbook);
         format_set_bold(bold);
         lxw_error error = sheet == nullptr ? LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE : LXW_NO_ERROR;
@@ -143,7 +146,7 @@ void WriteXlsx(const std::filesystem::path& path, const std::string& sheetName, 
             }
         }
         // Closing frees the workbook whatever happened before.
-        const lxw_error closed = workbook_close(workbook);
+        const lxw_error closed = Silenced([&] { return workbook_close(workbook); });
         if (error != LXW_NO_ERROR) Fail(path, lxw_strerror(error));
         if (closed != LXW_NO_ERROR) Fail(path, lxw_strerror(closed));
     });

@@ -500,19 +500,9 @@ TEST_F(ExRateEditor, ASaveWhoseFollowUpFailsLeavesNothingBehind) {
     const auto toldNotSaved = [&] {
         return Messages().size() == 1 && Messages().back().rfind(notSaved, 0) == 0;
     };
-    // A rate whose reverse rate does not fit a number: the follow-up's statement
-    // fails inside the editor's silent trap.
-    {
-        OpenBill bill(NewRateWindow(CompanyType));
-        bill.Fill("USD", "4.9e-324", "2024-03-01", "2024-03-31");
-        EXPECT_FALSE(bill->Save());
-        EXPECT_TRUE(toldNotSaved()) << ::testing::PrintToString(Messages());
-        EXPECT_EQ(bill->RecordId(), 0) << "the window still shows a new rate";
-        EXPECT_EQ(RateCount(), 0);
-    }
-    // A log record the database refuses.
+    // A log record the database refuses: the follow-up's write fails inside the
+    // editor's silent trap.
     Db().ExecuteScript("CREATE TRIGGER refuse_log BEFORE INSERT ON t_Log BEGIN SELECT RAISE(ABORT, 'full'); END");
-    Screen().ClearRecords();
     OpenBill bill(NewRateWindow(CompanyType));
     bill.Fill("USD", "6.8", "2024-03-01", "2024-03-31");
     EXPECT_FALSE(bill->Save());
@@ -561,12 +551,31 @@ TEST_F(ExRateEditor, ReverseRatesRoundHalvesToEvenAndNoPlacesLeaveAPoint) {
             << "0.125 goes to the even neighbour";
     }
     OpenBill bill(NewRateWindow(noPlaces));
-    bill.Fill("USD", "7", "2024-03-01", "2024-03-31");
+    bill.Fill("USD", "1", "2024-03-01", "2024-03-31");
     ASSERT_TRUE(bill->Save());
     EXPECT_EQ(Row("SELECT FDescription FROM v_BASE_LogForQEL WHERE FDescription LIKE '%06.USD%'")
                   ->Field("FDescription")
                   .ToText(),
-              "新增汇率完成-代码：[06.USD.20240301] 汇率：[7.]");
+              "新增汇率完成-代码：[06.USD.20240301] 汇率：[1.]");
+}
+
+TEST_F(ExRateEditor, ARateWhoseReverseRateWouldBeStoredAsZeroIsRefusedBeforeAnythingIsWritten) {
+    const int32_t noPlaces = AddType("06", "整数汇率", 0);
+    // At no places 1/3 rounds to 0; at the company type's four, 1/20001 does, and
+    // the reverse of the smallest number is no number at all.
+    const struct {
+        int32_t type;
+        const char* rate;
+    } cases[] = {{noPlaces, "3"}, {CompanyType, "20001"}, {CompanyType, "4.9e-324"}};
+    for (const auto& c : cases) {
+        Screen().ClearRecords();
+        OpenBill bill(NewRateWindow(c.type));
+        bill.Fill("USD", c.rate, "2024-03-01", "2024-03-31");
+        EXPECT_FALSE(bill->Save()) << c.rate;
+        EXPECT_EQ(Messages(), std::vector<std::string>{"汇率值无效，请输入大于0的数值！"}) << c.rate;
+        EXPECT_EQ(bill->RecordId(), 0) << "the window still shows a new rate";
+    }
+    EXPECT_EQ(RateCount(), 0);
 }
 
 TEST_F(ExRateEditor, InEnglishTheEditorSpeaksEnglishButReadyStaysAsWritten) {

@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <string_view>
@@ -272,9 +270,7 @@ const char* ErrorText(uint32_t code) {
 class XlsReader final : public Reader {
 public:
     explicit XlsReader(const std::filesystem::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        if (!in) throw WorkbookError("cannot be opened");
-        m_stream = WorkbookStream(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+        m_stream = WorkbookStream(InputFile(path).ReadAll());
         Records records(m_stream, 0);
         auto bof = records.Next();
         if (!bof || bof->type != 0x0809 || bof->body.size() < 4 || Le16(bof->body, 0) != 0x0600 ||
@@ -301,8 +297,7 @@ public:
                     const uint32_t unique = strings.U32();
                     // Each string takes three bytes at least: a count past that is damage.
                     if (unique > m_stream.size() / 3) Damaged("shared string count");
-                    m_strings.reserve(unique);
-                    for (uint32_t i = 0; i < unique; ++i) m_strings.push_back(strings.String(false));
+                    for (uint32_t i = 0; i < unique; ++i) m_strings.Add(strings.String(false));
                     break;
                 }
                 case 0x041E: {  // FORMAT
@@ -367,8 +362,8 @@ public:
                     const uint32_t r = body.U16(), c = body.U16();
                     body.U16();
                     const uint32_t string = body.U32();
-                    if (string >= m_strings.size()) Damaged("shared string index");
-                    more = put(r, c, Cell::OfText(m_strings[string]));
+                    if (string >= m_strings.Size()) Damaged("shared string index");
+                    more = put(r, c, Cell::OfText(std::string(m_strings.At(string))));
                     break;
                 }
                 case 0x0204: {  // LABEL
@@ -443,7 +438,7 @@ private:
 
     std::string m_stream;
     std::vector<std::pair<std::string, uint32_t>> m_sheets;
-    std::vector<std::string> m_strings;
+    TextTable m_strings;
     std::vector<bool> m_dateXfs;
     bool m_1904 = false;
 };

@@ -120,12 +120,24 @@ std::optional<double> NumberOf(const std::string& text) {
     return value;
 }
 
+// What the parts of a workbook may unpack to, all reads together: a hundred times
+// the file (the sheets the host writes pack about ten to one), never less than a
+// small workbook needs nor more than 4 GiB. A zip bomb stops at its budget.
+uint64_t InflateBudget(uint64_t fileSize) {
+    return std::clamp<uint64_t>(fileSize * 100, uint64_t{64} << 20, uint64_t{4} << 30);
+}
+// A part kept whole in memory (relations, sheet list, styles, shared strings).
+constexpr uint64_t MaxKeptPart = uint64_t{256} << 20;
+
 class XlsxReader final : public Reader {
 public:
     explicit XlsxReader(const std::filesystem::path& path) {
+        InputFile file(path);
+        m_budget = InflateBudget(file.Size());
         int error = 0;
-        m_zip = zip_open(path.c_str(), ZIP_RDONLY, &error);
+        m_zip = zip_fdopen(file.Descriptor(), 0, &error);
         if (m_zip == nullptr) throw WorkbookError("not a zip archive (libzip " + std::to_string(error) + ")");
+        file.Release();  // libzip closes it now
         try {
             ReadRelations();
             ReadSheetList();
@@ -204,17 +216,17 @@ public:
                 if (!blank && !onRow(rowNumber, cells)) parser.Stop();
             }
         };
-        Stream(m_sheets[index].second, parser);
+        Stream(m_sheets[index].second, parser, m_budget);
     }
 
 private:
     Cell CellOf(const std::string& type, int style, const std::string& value) const {
         if (type == "s") {
             const std::optional<double> index = NumberOf(value);
-            if (!index || *index < 0 || *index >= static_cast<double>(m_strings.size())) {
+            if (!index || *index < 0 || *index >= static_cast<double>(m_strings.Size())) {
                 throw WorkbookError("a shared string is missing");
             }
-            return Cell::OfText(m_strings[static_cast<size_t>(*index)]);
+            return Cell::OfText(std::string(m_strings.At(static_cast<size_t>(*index))));
         }
         if (type == "inlineStr" || type == "str") return Cell::OfText(value);
         if (type == "d") {
@@ -235,8 +247,17 @@ private:
         return Cell::OfNumber(*number);
     }
 
-    // Feeds the part to the parser in pieces; a missing part raises unless optional.
-    bool Stream(const std::string& part, SaxParser& parser, bool optional = false) {
+    // Feeds the part to the parser in pieces, at most `limit` bytes of it unpacked
+    // (and never past what is left of the budget); a missing part raises unless
+    // optional. A part that says it is larger is refused before it is unpacked, one
+    // that lies about its size once it passes the limit.
+    bool Stream(const std::string& part, SaxParser& parser, uint64_t limit, bool optional = false) {
+        limit = std::min(limit, m_inflated < m_budget ? m_budget - m_inflated : 0);
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        if (zip_stat(m_zip, part.c_str(), 0, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE) != 0 && stat.size > limit) {
+            throw WorkbookError("the part " + part + " unpacks to too much", WorkbookError::Fault::Inflates);
+        }
         zip_file_t* file = zip_fopen(m_zip, part.c_str(), 0);
         if (file == nullptr) {
             if (optional) return false;
@@ -244,9 +265,14 @@ private:
         }
         char buffer[1 << 16];
         try {
-            for (;;) {
+            for (uint64_t unpacked = 0;;) {
                 const zip_int64_t read = zip_fread(file, buffer, sizeof buffer);
                 if (read < 0) throw WorkbookError("the part " + part + " is damaged");
+                unpacked += static_cast<uint64_t>(read);
+                m_inflated += static_cast<uint64_t>(read);
+                if (unpacked > limit) {
+                    throw WorkbookError("the part " + part + " unpacks to too much", WorkbookError::Fault::Inflates);
+                }
                 if (!parser.Feed(buffer, static_cast<size_t>(read), read == 0)) break;
                 if (read == 0) break;
             }
@@ -271,7 +297,7 @@ private:
             const char* target = Attribute(attributes, "Target");
             if (id && target) m_relations[id] = PartOf(target);
         };
-        Stream("xl/_rels/workbook.xml.rels", parser);
+        Stream("xl/_rels/workbook.xml.rels", parser, MaxKeptPart);
     }
 
     void ReadSheetList() {
@@ -283,7 +309,7 @@ private:
             if (!sheetName || !id || !m_relations.contains(id)) throw WorkbookError("a sheet has no part");
             m_sheets.emplace_back(sheetName, m_relations[id]);
         };
-        Stream("xl/workbook.xml", parser);
+        Stream("xl/workbook.xml", parser, MaxKeptPart);
     }
 
     void ReadStyles() {
@@ -306,7 +332,7 @@ private:
         parser.onEnd = [&](std::string_view name) {
             if (name == "cellXfs") inCellXfs = false;
         };
-        Stream("xl/styles.xml", parser, true);
+        Stream("xl/styles.xml", parser, MaxKeptPart, true);
     }
 
     void ReadSharedStrings() {
@@ -325,16 +351,18 @@ private:
         parser.onEnd = [&](std::string_view name) {
             if (name == "t") inText = false;
             if (name == "rPh") inPhonetic = false;
-            if (name == "si") m_strings.push_back(text);
+            if (name == "si") m_strings.Add(text);
         };
-        Stream("xl/sharedStrings.xml", parser, true);
+        Stream("xl/sharedStrings.xml", parser, MaxKeptPart, true);
     }
 
     zip_t* m_zip = nullptr;
     std::map<std::string, std::string> m_relations;
     std::vector<std::pair<std::string, std::string>> m_sheets;  // name, part
     std::vector<bool> m_dateStyles;
-    std::vector<std::string> m_strings;
+    TextTable m_strings;
+    uint64_t m_budget = 0;    // bytes all parts together may unpack to
+    uint64_t m_inflated = 0;  // bytes unpacked so far
 };
 
 }  // namespace

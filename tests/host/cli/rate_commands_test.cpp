@@ -174,13 +174,16 @@ TEST_F(TolmRates, AnEditorRegisteredWithAVanishedLibraryIsRegisteredAgainFromBes
 
 TEST_F(TolmRates, ARefusedSaveExitsWithTheEditorsMessageInTheSessionLanguage) {
     Init(false);
-    ProcessResult refused = Tolm({"--lang", "en", "rate", "new", "--type", "1", "--currency", "USD", "--rate", "0",
-                                  "--from", "2024-03-01", "--to", "2024-03-31"});
-    EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_NE(refused.err.find("Invalid exchange rate. Please enter a value greater than 0!"), std::string::npos)
-        << refused.err;
-    EXPECT_EQ(refused.out, "");
-    EXPECT_TRUE(TolmJson({"rates"}).empty()) << "nothing was stored";
+    // 0, and a rate whose reverse rate would be stored as 0.
+    for (const char* rate : {"0", "1e308"}) {
+        ProcessResult refused = Tolm({"--lang", "en", "rate", "new", "--type", "1", "--currency", "USD", "--rate",
+                                      rate, "--from", "2024-03-01", "--to", "2024-03-31"});
+        EXPECT_EQ(refused.exitCode, 1) << rate;
+        EXPECT_NE(refused.err.find("Invalid exchange rate. Please enter a value greater than 0!"), std::string::npos)
+            << rate << ": " << refused.err;
+        EXPECT_EQ(refused.out, "") << rate;
+    }
+    EXPECT_TRUE(TolmJson({"rates", "--all"}).empty()) << "nothing was stored";
     EXPECT_TRUE(TolmJson({"log"}).empty());
 
     ProcessResult reversed = Tolm({"--lang", "en", "rate", "new", "--type", "1", "--currency", "USD", "--rate", "7",

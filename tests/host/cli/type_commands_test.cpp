@@ -23,6 +23,7 @@ TEST_F(TypeCommands, NewTypesAreTypedIntoTheDialogAndRefusalsStopTheCommand) {
     };
     const std::vector<Case> cases{
         {{"type", "new", "--code", "A_1", "--name", "x"}, "The character \"_\" cannot be typed into Code."},
+        {{"type", "new", "--code", "05", "--name", "A\tB", "--digits", "4"}, "A tab cannot be typed into Name."},
         {{"type", "new", "--code", "A2", "--name", "x", "--digits", "11"}, "The rate precision can be at most 10"},
         {{"type", "new", "--code", "m-1", "--name", "y"}, "[m-1] already exists"},
         {{"type", "modify", "1", "--name", "z"}, "Name is read-only"},

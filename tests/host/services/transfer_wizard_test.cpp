@@ -3,8 +3,10 @@
 // files that are no workbooks, and rights.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -145,6 +147,38 @@ TEST_P(RoundTrip, AnotherCompanyGetsTheSameTypesAndRatesUnaudited) {
     EXPECT_EQ(Import(file), rows);
     EXPECT_TRUE(Messages().empty());
     EXPECT_EQ(Snapshot(*m_db, false), expected);
+}
+
+TEST_P(RoundTrip, EveryNumberTheWriterWritesReadsBackAsTheSameDouble) {
+    using Limits = std::numeric_limits<double>;
+    const std::vector<double> awkward{Limits::max(), Limits::min(), Limits::denorm_min(), 0.1, 1.0 / 3, 7.2315,
+                                      1e-300, 123456789.123456789, 0.1 + 0.2, -2.5e-7};
+    // Down a column on one sheet and along a row on the next, among text cells.
+    std::vector<workbook::Row> column{{Cell::OfText("列")}};
+    workbook::Row row{Cell::OfText("行")};
+    for (double value : awkward) {
+        column.push_back({Cell::OfText("x"), Cell::OfNumber(value)});
+        row.push_back(Cell::OfNumber(value));
+    }
+    const std::filesystem::path file = m_dir / (std::string("numbers.") + GetParam());
+    WriteWorkbook(file, {{"Down", column}, {"Along", {row}}});
+
+    std::vector<double> down, along;
+    auto reader = workbook::OpenReader(file, *workbook::FormatOfPath(file));
+    reader->ReadSheet(0, [&](int64_t, const workbook::Row& cells) {
+        if (cells.size() > 1) down.push_back(cells[1].number);
+        return true;
+    });
+    reader->ReadSheet(1, [&](int64_t, const workbook::Row& cells) {
+        for (size_t i = 1; i < cells.size(); ++i) along.push_back(cells[i].number);
+        return true;
+    });
+    ASSERT_EQ(down.size(), awkward.size());
+    ASSERT_EQ(along.size(), awkward.size());
+    for (size_t i = 0; i < awkward.size(); ++i) {
+        EXPECT_EQ(std::bit_cast<uint64_t>(down[i]), std::bit_cast<uint64_t>(awkward[i])) << awkward[i];
+        EXPECT_EQ(std::bit_cast<uint64_t>(along[i]), std::bit_cast<uint64_t>(awkward[i])) << awkward[i];
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, RoundTrip, ::testing::Values("xls", "xlsx"));
@@ -316,6 +350,7 @@ TEST_F(TransferWizardTest, RefusedRowsAreListedUnderAHeadingAndTheRestIsStored) 
                      {text("XXX"), text("01"), Cell::OfNumber(7.8), day(1), day(31)},            // unknown currency
                      {text("CNY"), text("01"), Cell::OfNumber(1), day(1), day(31)},              // home currency
                      {text("EUR"), text("01"), Cell::OfNumber(0), day(1), day(31)},              // rate not above 0
+                     {text("GBP"), text("01"), Cell::OfNumber(1e308), day(1), day(31)},          // reverse rate 0
                      {text("EUR"), text("01"), Cell::OfNumber(7.8), text("2024-02-30"), day(31)},  // no such day
                      {text("EUR"), text("01"), Cell::OfNumber(7.8), day(31), day(1)},            // ends before
                      {text("USD"), text("01"), Cell::OfNumber(7.2), Cell::OfDate(tolm::MakeDate(2024, 1, 15)),
@@ -331,7 +366,7 @@ TEST_F(TransferWizardTest, RefusedRowsAreListedUnderAHeadingAndTheRestIsStored) 
                      {text("07"), text("十一位"), Cell::OfNumber(11), text("")},
                      {text("05"), text("重复"), Cell::OfNumber(4), text("")}}}});
 
-    EXPECT_EQ(Import(m_dir / "in.xlsx"), 17);
+    EXPECT_EQ(Import(m_dir / "in.xlsx"), 18);
     EXPECT_EQ(Messages(), (std::vector<std::string>{
                               "以下数据行未导入：",
                               "工作表[Types]第4行：代码不能为空！",
@@ -343,10 +378,11 @@ TEST_F(TransferWizardTest, RefusedRowsAreListedUnderAHeadingAndTheRestIsStored) 
                               "工作表[Rates]第5行：币别[XXX]不存在。",
                               "工作表[Rates]第6行：不允许录入本位币汇率，请选择其它币别。",
                               "工作表[Rates]第7行：汇率值无效，请输入大于0的数值！",
-                              "工作表[Rates]第8行：生效日期无效：请写成yyyy-MM-dd。",
-                              "工作表[Rates]第9行：生效日期不能后于失效日期！",
-                              "工作表[Rates]第10行：已存在同一汇率类型、同一币别、同一日期的汇率数据。",
-                              "工作表[Rates]第11行：与文件中前面的汇率有效期重叠。",
+                              "工作表[Rates]第8行：汇率值无效，请输入大于0的数值！",
+                              "工作表[Rates]第9行：生效日期无效：请写成yyyy-MM-dd。",
+                              "工作表[Rates]第10行：生效日期不能后于失效日期！",
+                              "工作表[Rates]第11行：已存在同一汇率类型、同一币别、同一日期的汇率数据。",
+                              "工作表[Rates]第12行：与文件中前面的汇率有效期重叠。",
                           }));
     EXPECT_EQ(Snapshot(*m_db, true),
               (std::vector<std::string>{
@@ -396,6 +432,29 @@ TEST_F(TransferWizardTest, FilesThatAreNoSuchWorkbooksAreRefusedWhole) {
     std::string longRecord = whole;
     longRecord[longRecord.find(std::string("\x03\x02\x0e\x00", 4)) + 3] = '\xFB';
     WriteFile(m_dir / "long-record.xls", longRecord);
+    // Files no workbook is read from: a device that never ends, a folder, a file
+    // past the size an import reads (sparse: it costs no disk), and a small .xlsx
+    // whose rates sheet unpacks to 80 MiB.
+    std::filesystem::create_symlink("/dev/zero", m_dir / "zero.xls");
+    std::filesystem::create_directory(m_dir / "folder.xlsx");
+    WriteFile(m_dir / "huge.xls", "");
+    std::filesystem::resize_file(m_dir / "huge.xls", workbook::MaxFileSize + 1);
+    std::filesystem::copy_file(m_dir / "other.xlsx", m_dir / "bomb.xlsx");
+    WriteFile(m_dir / "bomb.py",
+              "import sys, zipfile\n"
+              "src = zipfile.ZipFile(sys.argv[1]); items = [(i, src.read(i)) for i in src.infolist()]\n"
+              "with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as out:\n"
+              "    for info, data in items:\n"
+              "        if not info.filename.endswith('sheet1.xml'): out.writestr(info, data); continue\n"
+              "        end = data.index(b'</sheetData>')\n"
+              "        with out.open(info.filename, 'w') as part:\n"
+              "            part.write(data[:end])\n"
+              "            for _ in range(80): part.write(b' ' * (1 << 20))\n"
+              "            part.write(data[end:])\n");
+    ASSERT_EQ(RunProcess(DebianPython, {(m_dir / "bomb.py").string(), (m_dir / "bomb.xlsx").string()}, m_dir.Path())
+                  .exitCode,
+              0);
+    ASSERT_LT(std::filesystem::file_size(m_dir / "bomb.xlsx"), 1u << 20);
 
     struct Case {
         const char* file;
@@ -411,8 +470,14 @@ TEST_F(TransferWizardTest, FilesThatAreNoSuchWorkbooksAreRefusedWhole) {
              {"damaged.xlsx", "文件[%1]无法读取：它不是Excel工作簿，或者已经损坏。"},
              {"rates.csv", "文件[%1]不是Excel文件：请选择扩展名为.xls或.xlsx的文件。"},
              {"other.xlsx", "工作表[Sheet1]的第一行不是汇率类型或汇率的标题行，文件未导入。"},
+             {"missing.xlsx", "文件[%1]不存在：请检查文件名和所在的文件夹。"},
+             {"zero.xls", "[%1]不是一个文件：请选择保存在磁盘上的Excel工作簿。"},
+             {"folder.xlsx", "[%1]不是一个文件：请选择保存在磁盘上的Excel工作簿。"},
+             {"huge.xls", "文件[%1]大于256 MB，不能导入：请把数据分成几个较小的文件。"},
+             {"bomb.xlsx", "文件[%1]解压后的内容太大，不能导入：请把数据分成几个较小的文件。"},
          }) {
-        const std::string content = ReadFile(m_dir / c.file);
+        const bool regular = std::filesystem::is_regular_file(m_dir / c.file) && c.file != std::string("huge.xls");
+        const std::string content = regular ? ReadFile(m_dir / c.file) : "";
         std::string reason = c.reason;
         if (const size_t at = reason.find("%1"); at != std::string::npos) reason.replace(at, 2, dir + c.file);
         try {
@@ -421,7 +486,9 @@ TEST_F(TransferWizardTest, FilesThatAreNoSuchWorkbooksAreRefusedWhole) {
         } catch (const tolm::HostError& error) {
             EXPECT_EQ(error.Description(), reason) << c.file;
         }
-        EXPECT_EQ(ReadFile(m_dir / c.file), content) << c.file;
+        if (regular) {
+            EXPECT_EQ(ReadFile(m_dir / c.file), content) << c.file;
+        }
         EXPECT_EQ(Snapshot(*m_db, true), before) << c.file;
     }
 }

@@ -6,6 +6,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "base/debug_log.h"
 #include "cli/command_registry.h"
 #include "cli/command_set.h"
 #include "i18n/catalogue.h"
@@ -92,7 +93,10 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     } catch (const tolm::HostError& error) {
         err << "tolm: " << PersonText(error, options.language) << "\n";
     } catch (const std::exception& error) {
-        err << "tolm: " << error.what() << "\n";
+        // A library's own words are for the debug log, not for the person.
+        DebugLog(error.what());
+        err << "tolm: " << Translate(options.language, "命令没有完成：程序内部出错，没有改动任何数据；设置 TOLM_DEBUG 可在日志中查看原因。")
+            << "\n";
     }
     return 1;
 }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -76,6 +77,12 @@ MainWindow::MainWindow(Runtime& runtime) : m_runtime(runtime), m_area(new QMdiAr
 
     statusBar()->showMessage(QString::fromStdString(TranslateFormat(
         language, "公司：%1    用户：%2", {m_runtime.DatabaseName(), CurrentSession()->UserName()})));
+    // A company of a newer program is only read here: said once, where it stays in view.
+    if (const std::optional<std::string>& refusal = m_runtime.WriteRefusal()) {
+        auto* notice = new QLabel(QString::fromStdString(*refusal), this);
+        notice->setWordWrap(true);
+        statusBar()->addPermanentWidget(notice, 1);
+    }
 
     QSettings settings;
     restoreGeometry(settings.value(QStringLiteral("main/geometry")).toByteArray());

@@ -21,6 +21,7 @@
 #include "gui/menu_bar_view.h"
 #include "i18n/catalogue.h"
 #include "model/user_store.h"
+#include "services/security_info.h"
 #include "tolm/host_error.h"
 
 namespace hub::gui {
@@ -45,18 +46,10 @@ public:
     }
 };
 
-void RequireViewRight(const Session& session) {
-    if (!UserHasRight(*session.Db(), session.UserId(), rights::BaseDataSubsystem, rights::BaseDataObject, rights::View)) {
-        throw tolm::HostError(tolm::err::AccessDenied,
-                              TranslateFormat(session.Language(), "用户 %1 无权查看汇率。", {session.UserName()}),
-                              "tolm-client");
-    }
-}
-
 }  // namespace
 
 RateListView* RateListView::Open(const std::shared_ptr<Session>& session, QWidget* parent) {
-    RequireViewRight(*session);
+    RequireRight(*session, rights::BaseDataSubsystem, rights::BaseDataObject, rights::View, "用户 %1 无权查看汇率。");
     auto window = RateListWindow::Create(session);
     window->Open();
     return new RateListView(std::move(window), session->Language(), parent);

@@ -19,4 +19,10 @@ public:
     bool IsAdministrator(const std::string& props) override;
 };
 
+// For the front ends, before they show what needs a right to be seen: raises
+// HostError(AccessDenied) with `refusal` (Chinese, %1 the user's name) in the
+// session's language when the session's user lacks the bits of `mask` now.
+void RequireRight(const Session& session, int32_t subsystem, int32_t objectNumber, int32_t mask,
+                  const char* refusal);
+
 }  // namespace hub

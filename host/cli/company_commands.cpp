@@ -9,10 +9,8 @@
 #include "cli/record_output.h"
 #include "db/database.h"
 #include "db/migrations.h"
-#include "model/company_setup.h"
-#include "model/user_store.h"
-#include "tolm/host_error.h"
 #include "i18n/catalogue.h"
+#include "services/company_admin.h"
 
 namespace hub::cli {
 namespace {
@@ -34,33 +32,16 @@ int Init(CommandContext& context, bool demo) {
     std::error_code ec;
     const bool existed = !file || std::filesystem::exists(*file, ec);
     std::shared_ptr<Database> db = context.Host().OpenForSetup();
-    const int versionBefore = SchemaVersion(*db);
-    if (versionBefore > CurrentSchemaVersion()) {
-        throw tolm::HostError(tolm::err::Refused, context.Host().NewerSchemaRefusal(versionBefore), "tolm");
+    const CompanySetupResult result =
+        SetUpCompanyAsAdministrator(*db, context.Host().UserName(), demo, name, context.Language());
+    if (result.outcome.kind != Outcome::Kind::Done) {
+        context.Err() << "tolm: " << result.outcome.reason << "\n";
+        return result.outcome.ExitStatus();
     }
-    const CompanyCounts before = CountCompany(*db);
-    const std::string user = context.Host().UserName();
-    if (versionBefore > 0) {
-        // A company in use is upgraded or completed by an administrator only.
-        const std::shared_ptr<Session>& session = context.Host().LogIn(db, user, context.Language());
-        if (!UserIsAdministrator(*db, session->UserId())) {
-            throw tolm::HostError(
-                tolm::err::AccessDenied,
-                TranslateFormat(context.Language(), "用户 %1 不是系统管理员，不能初始化或升级公司数据库。",
-                                {session->UserName()}),
-                "tolm");
-        }
-    }
-    if (demo && !before.HoldsOnlyBaseData()) {
-        throw tolm::HostError(
-            tolm::err::Refused,
-            TranslateFormat(context.Language(), "公司数据库 %1 中已有数据；演示数据只能添加到新建的或空的公司中。",
-                            {name}),
-            "tolm");
-    }
-    InitCompany(*db, demo);
-    const int versionAfter = SchemaVersion(*db);
-    const CompanyCounts after = CountCompany(*db);
+    const int versionBefore = result.versionBefore;
+    const int versionAfter = CurrentSchemaVersion();
+    const CompanyCounts& before = result.before;
+    const CompanyCounts& after = result.after;
 
     if (context.Json()) {
         nlohmann::ordered_json report = {

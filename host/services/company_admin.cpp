@@ -16,12 +16,22 @@ namespace hub {
 
 namespace {
 
+// A company of a newer program (database, its version, this program's).
+constexpr const char* NewerCompanyRefusal =
+    "公司数据库 %1 的结构版本为%2，比本程序支持的版本%3新；本程序只能查看，不能修改。请使用新版本的程序。";
+
 // The operation-log key of a company copied in.
 constexpr const char* CopyLogKey = "TolmHost_dbCopy";
 
-bool IsEnabledAdministrator(Database& db, const std::string& userName) {
+// Why the user may not administer the company in `db` (`notAdministrator`, already
+// in words, for a user who is not one); nothing for an enabled administrator.
+std::optional<std::string> Unauthorised(Database& db, const std::string& userName, const std::string& language,
+                                        const std::string& notAdministrator) {
     const std::optional<UserRecord> user = FindUserByName(db, userName);
-    return user && !user->forbidden && UserIsAdministrator(db, user->id);
+    if (!user) return TranslateFormat(language, "用户 %1 不存在。", {userName});
+    if (user->forbidden) return TranslateFormat(language, "用户 %1 已被禁用，不能登录。", {user->name});
+    if (!UserIsAdministrator(db, user->id)) return notAdministrator;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -42,23 +52,23 @@ CompanyCopyResult CopyCompanyAsAdministrator(const CompanyCopyRequest& request) 
             return refused(TranslateFormat(language, "%1 中公司的结构版本为%2，本程序需要版本%3；请先用相应版本的程序升级。",
                                            {sourceName, version, CurrentSchemaVersion()}));
         }
-        if (!IsEnabledAdministrator(*source, request.userName)) {
-            return refused(TranslateFormat(language, "用户 %1 不是 %2 中公司的系统管理员，不能复制该公司。",
-                                           {request.userName, sourceName}));
+        if (auto refusal = Unauthorised(*source, request.userName, language,
+                                        TranslateFormat(language, "用户 %1 不是 %2 中公司的系统管理员，不能复制该公司。",
+                                                        {request.userName, sourceName}))) {
+            return refused(std::move(*refusal));
         }
         std::shared_ptr<Database> destination = OpenDatabase(request.destination, OpenMode::CreateIfMissing);
         if (const int held = SchemaVersion(*destination); held > CurrentSchemaVersion()) {
-            return refused(TranslateFormat(language,
-                                           "公司数据库 %1 的结构版本为%2，比本程序支持的版本%3新；本程序只能查看，不能修改。请使用新版本的程序。",
-                                           {destinationName, held, CurrentSchemaVersion()}));
+            return refused(TranslateFormat(language, NewerCompanyRefusal, {destinationName, held, CurrentSchemaVersion()}));
         }
         if (HoldsCompany(*destination)) {
             if (!request.replace) {
                 return refused(TranslateFormat(language, "%1 中已有公司；要覆盖它，请加 --replace。", {destinationName}));
             }
-            if (!IsEnabledAdministrator(*destination, request.userName)) {
-                return refused(TranslateFormat(language, "用户 %1 不是 %2 中公司的系统管理员，不能覆盖该公司。",
-                                               {request.userName, destinationName}));
+            if (auto refusal = Unauthorised(*destination, request.userName, language,
+                                            TranslateFormat(language, "用户 %1 不是 %2 中公司的系统管理员，不能覆盖该公司。",
+                                                            {request.userName, destinationName}))) {
+                return refused(std::move(*refusal));
             }
             const int32_t answer = tolm::Platform()->MessageBox(
                 TranslateFormat(language, "%1 中已有公司，复制将替换它的全部数据（汇率类型、汇率、用户和上机日志）。是否继续？",
@@ -78,6 +88,39 @@ CompanyCopyResult CopyCompanyAsAdministrator(const CompanyCopyRequest& request) 
     } catch (...) {
         return CompanyCopyResult{Outcome{Outcome::Kind::Failed, PersonText(tolm::CurrentError(), language), false}, {}};
     }
+}
+
+CompanySetupResult SetUpCompanyAsAdministrator(Database& db, const std::string& userName, bool demo,
+                                               const std::string& displayName, const std::string& language) {
+    CompanySetupResult result;
+    auto refused = [&](std::string reason) {
+        result.outcome = Outcome{Outcome::Kind::Refused, std::move(reason), false};
+        return result;
+    };
+    try {
+        result.versionBefore = SchemaVersion(db);
+        if (result.versionBefore > CurrentSchemaVersion()) {
+            return refused(TranslateFormat(language, NewerCompanyRefusal, {displayName, result.versionBefore, CurrentSchemaVersion()}));
+        }
+        result.before = CountCompany(db);
+        // A company in use is upgraded or completed by an administrator only.
+        if (result.versionBefore > 0) {
+            if (auto refusal = Unauthorised(db, userName, language,
+                                            TranslateFormat(language, "用户 %1 不是系统管理员，不能初始化或升级公司数据库。",
+                                                            {userName}))) {
+                return refused(std::move(*refusal));
+            }
+        }
+        if (demo && !result.before.HoldsOnlyBaseData()) {
+            return refused(TranslateFormat(language, "公司数据库 %1 中已有数据；演示数据只能添加到新建的或空的公司中。",
+                                           {displayName}));
+        }
+        InitCompany(db, demo);
+        result.after = CountCompany(db);
+    } catch (...) {
+        result.outcome = Outcome{Outcome::Kind::Failed, PersonText(tolm::CurrentError(), language), false};
+    }
+    return result;
 }
 
 }  // namespace hub

@@ -1,7 +1,7 @@
-// Company administration: moving a whole company from one database to another.
-// Whoever asks (the command line today), the decision is taken here: the user must be
-// an administrator of every company the copy reads or replaces, a company is replaced
-// only when the person says so, and the copy is recorded in the operation log of the
+// Company administration: setting a company up and moving a whole company from one
+// database to another. Whoever asks (the command line today), the decision is taken
+// here: a company in use is changed by its administrators only, a company is replaced
+// only when the person says so, and a copy is recorded in the operation log of the
 // company it made, in the same transaction.
 #pragma once
 
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "db/company_copy.h"
+#include "model/company_setup.h"
 #include "services/unit_of_work.h"
 
 namespace hub {
@@ -33,5 +34,21 @@ struct CompanyCopyResult {
 // person is asked through the platform's message box; No is Unchanged. A copy that
 // cannot be finished is Failed and leaves the destination as it was.
 CompanyCopyResult CopyCompanyAsAdministrator(const CompanyCopyRequest& request);
+
+struct CompanySetupResult {
+    Outcome outcome;         // told: false; the caller shows the reason
+    int versionBefore = 0;   // 0: there was no company
+    CompanyCounts before;
+    CompanyCounts after;     // when done
+};
+
+// Creates the company in `db`, or brings it to this program's schema version and
+// adds the base data it lacks; with `demo` also the demonstration data. Refused
+// (nothing changed) for a company of a newer program, for a company in use when
+// `userName` is not an enabled administrator of it, and for demonstration data
+// asked of a company that holds more than its base data. Failed when it cannot be
+// finished; the database is then as it was.
+CompanySetupResult SetUpCompanyAsAdministrator(Database& db, const std::string& userName, bool demo,
+                                               const std::string& displayName, const std::string& language);
 
 }  // namespace hub

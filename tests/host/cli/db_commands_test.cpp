@@ -64,7 +64,7 @@ TEST_F(TolmDbCopy, ReplacingACompanyTakesItsAdministratorsYesAndIsLoggedThere) {
         const char* said;
     } refusals[] = {
         {{"--replace", "--yes", "--user", "clerk"}, 1, "not an administrator"},
-        {{"--replace", "--yes", "--user", "nobody"}, 1, "not an administrator"},
+        {{"--replace", "--yes", "--user", "nobody"}, 1, "does not exist"},
         {{"--replace", "--no"}, 0, "Nothing was changed."},
     };
     for (const auto& refusal : refusals) {

@@ -12,6 +12,7 @@
 #include "base/text_util.h"
 #include "db/migrations.h"
 #include "i18n/catalogue.h"
+#include "services/company_admin.h"
 #include "services/services.h"
 #include "services/session.h"
 #include "services/unit_of_work.h"
@@ -169,7 +170,7 @@ const std::shared_ptr<Session>& Runtime::OpenSession() {
     if (version > CurrentSchemaVersion()) {
         // This program cannot know the newer one's rules for the data, so it only
         // reads: a write could break a rule it never heard of.
-        const std::string refusal = NewerSchemaRefusal(version);
+        const std::string refusal = NewerCompanyRefusal(DatabaseName(), version, m_options.language);
         if (!database->ReadOnly()) {
             database.reset();
             database = OpenDatabase(m_options.database, OpenMode::ReadOnly);
@@ -180,12 +181,6 @@ const std::shared_ptr<Session>& Runtime::OpenSession() {
     LogIn(std::move(database), UserName(), language);
     m_writeRefusal = std::move(writeRefusal);
     return m_session;
-}
-
-std::string Runtime::NewerSchemaRefusal(int version) const {
-    return TranslateFormat(m_options.language,
-                           "公司数据库 %1 的结构版本为%2，比本程序支持的版本%3新；本程序只能查看，不能修改。请使用新版本的程序。",
-                           {DatabaseName(), version, CurrentSchemaVersion()});
 }
 
 std::string Runtime::UserName() const {

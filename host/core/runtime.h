@@ -86,10 +86,6 @@ public:
     // program's. Nothing when it may write (or only reads by the options' choice).
     const std::optional<std::string>& WriteRefusal() const { return m_writeRefusal; }
 
-    // The sentence refusing to change a company of schema `version`, newer than this
-    // program's, in the options' language.
-    std::string NewerSchemaRefusal(int version) const;
-
     // Logs `user` in on an open company database in `language` (a second login in
     // the same process, a test's private company) and registers the service
     // components for that session. The session before ends first, and its

@@ -16,10 +16,6 @@ namespace hub {
 
 namespace {
 
-// A company of a newer program (database, its version, this program's).
-constexpr const char* NewerCompanyRefusal =
-    "公司数据库 %1 的结构版本为%2，比本程序支持的版本%3新；本程序只能查看，不能修改。请使用新版本的程序。";
-
 // The operation-log key of a company copied in.
 constexpr const char* CopyLogKey = "TolmHost_dbCopy";
 
@@ -35,6 +31,12 @@ std::optional<std::string> Unauthorised(Database& db, const std::string& userNam
 }
 
 }  // namespace
+
+std::string NewerCompanyRefusal(const std::string& displayName, int version, const std::string& language) {
+    return TranslateFormat(language,
+                           "公司数据库 %1 的结构版本为%2，比本程序支持的版本%3新；本程序只能查看，不能修改。请使用新版本的程序。",
+                           {displayName, version, CurrentSchemaVersion()});
+}
 
 CompanyCopyResult CopyCompanyAsAdministrator(const CompanyCopyRequest& request) {
     const std::string& language = request.language;
@@ -59,7 +61,7 @@ CompanyCopyResult CopyCompanyAsAdministrator(const CompanyCopyRequest& request) 
         }
         std::shared_ptr<Database> destination = OpenDatabase(request.destination, OpenMode::CreateIfMissing);
         if (const int held = SchemaVersion(*destination); held > CurrentSchemaVersion()) {
-            return refused(TranslateFormat(language, NewerCompanyRefusal, {destinationName, held, CurrentSchemaVersion()}));
+            return refused(NewerCompanyRefusal(destinationName, held, language));
         }
         if (HoldsCompany(*destination)) {
             if (!request.replace) {
@@ -100,7 +102,7 @@ CompanySetupResult SetUpCompanyAsAdministrator(Database& db, const std::string& 
     try {
         result.versionBefore = SchemaVersion(db);
         if (result.versionBefore > CurrentSchemaVersion()) {
-            return refused(TranslateFormat(language, NewerCompanyRefusal, {displayName, result.versionBefore, CurrentSchemaVersion()}));
+            return refused(NewerCompanyRefusal(displayName, result.versionBefore, language));
         }
         result.before = CountCompany(db);
         // A company in use is upgraded or completed by an administrator only.

@@ -14,6 +14,10 @@
 
 namespace hub {
 
+// The sentence refusing to change the company `displayName` of schema `version`,
+// newer than this program's, in `language`.
+std::string NewerCompanyRefusal(const std::string& displayName, int version, const std::string& language);
+
 struct CompanyCopyRequest {
     std::string source;       // a database location (OpenDatabase)
     std::string destination;

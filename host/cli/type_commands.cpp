@@ -25,8 +25,6 @@
 namespace hub::cli {
 namespace {
 
-constexpr const char* Source = "tolm";
-
 // The window open for the life of a command; closing it releases the list class.
 class OpenTypeList {
 public:

@@ -80,7 +80,9 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
         app.parse(std::vector<std::string>(arguments.rbegin(), arguments.rend()));
         if (app.get_subcommands().empty()) throw CLI::RequiredError("A subcommand");
     } catch (const CLI::ParseError& error) {
-        return app.exit(error, out, err);
+        // Help and the version are what was asked for; anything else the parser
+        // refused is a usage error, whatever number the parser gives it.
+        return app.exit(error, out, err) == 0 ? 0 : 2;
     }
 
     options.readOnly = commands.ChosenOnlyReads();

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QPointer>
+#include <QStatusBar>
 #include <QTextBrowser>
 #include <QTranslator>
 #include <QUrl>
@@ -85,6 +86,11 @@ QString Text(const std::string& language, const char* chineseText) {
     return QString::fromStdString(Translate(language, chineseText));
 }
 
+namespace {
+
+// How long the outcome of a command stays in the status bar.
+constexpr int StatusMessageMs = 8000;
+
 QString OutcomeText(const std::string& language, const Outcome& outcome) {
     switch (outcome.kind) {
         case Outcome::Kind::Done:
@@ -96,6 +102,14 @@ QString OutcomeText(const std::string& language, const Outcome& outcome) {
             break;
     }
     return Text(language, "命令没有完成，没有改动任何数据。");
+}
+
+}  // namespace
+
+void ActAndShowOutcome(QMainWindow& view, const std::string& language, const std::function<const Outcome&()>& click) {
+    const Outcome* outcome = nullptr;
+    Act(language, [&] { outcome = &click(); });
+    if (outcome != nullptr) view.statusBar()->showMessage(OutcomeText(language, *outcome), StatusMessageMs);
 }
 
 void Act(const std::string& language, const std::function<void()>& action) {

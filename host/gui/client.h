@@ -4,6 +4,8 @@
 // Layer: gui, the desktop front end, beside cli on top of the host.
 #pragma once
 
+#include <QMainWindow>
+
 #include "services/unit_of_work.h"
 
 #include <cstdint>
@@ -30,8 +32,9 @@ void ApplyLanguage(QApplication& application, const std::string& language);
 // A Chinese text of the client in the language.
 QString Text(const std::string& language, const char* chineseText);
 
-// What became of a command, for the status bar (the reason was shown already).
-QString OutcomeText(const std::string& language, const Outcome& outcome);
+// Clicks a window's command as Act runs it, and puts what became of it in the view's
+// status bar (the reason of a refusal was shown already).
+void ActAndShowOutcome(QMainWindow& view, const std::string& language, const std::function<const Outcome&()>& click);
 
 // Runs a person's command; a refusal or failure is shown in a message box in the
 // language instead of leaving the event loop.

@@ -85,7 +85,10 @@ LogListView::LogListView(std::shared_ptr<LogListWindow> window, std::string lang
         }
     });
     m_menu = new MenuBarView(m_window->Menu(), *this, [this](const std::string& key) {
-        Act(m_language, [&] { m_window->Click(key); });
+        ActAndShowOutcome(*this, m_language, [&]() -> const Outcome& {
+            m_window->Click(key);
+            return m_window->LastOutcome();
+        });
     });
     auto* help = new QShortcut(QKeySequence::HelpContents, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
     connect(help, &QShortcut::activated, this,

@@ -6,7 +6,6 @@
 #include <QHeaderView>
 #include <QShortcut>
 #include <QSplitter>
-#include <QStatusBar>
 #include <QTableWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -28,8 +27,6 @@ namespace hub::gui {
 namespace {
 
 constexpr int IdRole = Qt::UserRole;
-// How long the outcome of a command stays in the status bar.
-constexpr int StatusMessageMs = 8000;
 
 // A cell that sorts numbers by their value (a rate of 10 after one of 9.5) and
 // everything else as text; dates are shown yyyy-MM-dd, so text order is date order.
@@ -195,14 +192,12 @@ void RateListView::Click(const std::string& key) {
         return;
     }
     ++m_acting;
-    bool clicked = false;
-    Act(m_language, [&] {
+    ActAndShowOutcome(*this, m_language, [&]() -> const Outcome& {
         m_window->Click(key);
-        clicked = true;
+        return m_window->LastOutcome();
     });
     --m_acting;
     if (!m_window->IsOpen()) return;
-    if (clicked) statusBar()->showMessage(OutcomeText(m_language, m_window->LastOutcome()), StatusMessageMs);
     // Tools may have been hidden or disabled and rows changed without a new read.
     ShowRows();
     if (m_closeWanted && m_acting == 0) QTimer::singleShot(0, this, [this] { close(); });

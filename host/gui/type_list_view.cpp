@@ -54,7 +54,10 @@ TypeListView::TypeListView(std::shared_ptr<TypeListWindow> window, std::string l
             [this] { Act(m_language, [&] { m_window->Click("mnuEditModify"); }); });
 
     m_menu = new MenuBarView(m_window->Menu(), *this, [this](const std::string& key) {
-        Act(m_language, [&] { m_window->Click(key); });
+        ActAndShowOutcome(*this, m_language, [&]() -> const Outcome& {
+            m_window->Click(key);
+            return m_window->LastOutcome();
+        });
     });
     auto* help = new QShortcut(QKeySequence::HelpContents, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
     connect(help, &QShortcut::activated, this, [this] { Act(m_language, [&] { ShowHelpTopic(m_language, m_window->RequestHelp()); }); });

@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QTextLayout>
 #include <QTableWidget>
@@ -274,6 +275,7 @@ TEST_F(DesktopClient, TwoRatesSelectedInTheListAreAuditedFromTheToolBarAfterTheQ
     int shownAudited = 0;
     for (int row = 0; row < table.rowCount(); ++row) shownAudited += !table.item(row, auditor)->text().isEmpty();
     EXPECT_EQ(shownAudited, 2) << "the list shows what the database holds";
+    EXPECT_EQ(view->statusBar()->currentMessage().toStdString(), "命令已完成。") << "and says what became of the command";
 }
 
 TEST_F(DesktopClient, TheListsExportCommandDrawsTheTransferDialogWhichWritesTheChosenWorkbook) {

@@ -24,8 +24,7 @@ constexpr const char* Source = "HubBaseData.RateBook";
 RateBook::RateBook(std::shared_ptr<Session> session) : ServiceComponent(std::move(session)) {}
 
 void RateBook::RequireRight(int32_t rightBit, const char* chineseReason) const {
-    if (HoldsRight(rights::BaseDataSubsystem, rights::BaseDataObject, rightBit)) return;
-    throw tolm::HostError(tolm::err::AccessDenied, Text(chineseReason), Source);
+    if (!HoldsRight(rights::BaseDataSubsystem, rights::BaseDataObject, rightBit)) Deny(chineseReason);
 }
 
 void RateBook::RequireSaveRight(bool newRate) const {

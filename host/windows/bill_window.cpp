@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
-#include <limits>
 
 #include "base/text_util.h"
 #include "model/currency_store.h"

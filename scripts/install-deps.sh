@@ -13,6 +13,7 @@ packages=(
   python3
   qt6-base-dev qt6-translations-l10n fonts-wqy-microhei
   libxlsxwriter-dev libhpdf-dev
+  libsodium-dev
   clang libclang-rt-14-dev
 )
 

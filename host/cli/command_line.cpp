@@ -63,7 +63,10 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     GlobalOptions options;
     app.add_option("--db", options.database,
                    "The company database: an SQLite file, or a PostgreSQL URI (postgresql://...) or key=value string")->capture_default_str();
-    app.add_option("--user", options.user, "The user the session runs as (administrator when not given)");
+    app.add_option("--user", options.user,
+                   "The user the session runs as (when not given, the user linked to your operating-system account)");
+    app.add_option("--password-file", options.passwordFile,
+                   "A file whose first line is the user's password (else TOLM_PASSWORD, else asked on the terminal)");
     app.add_option("--lang", options.language, "The session's language")
         ->check(CLI::IsMember({"chs", "en", "cht"}))
         ->capture_default_str();

@@ -15,6 +15,7 @@ void AddAllCommands(CommandSet& commands) {
     AddLookupCommands(commands);
     AddTypeCommands(commands);
     AddLogCommands(commands);
+    AddUserCommands(commands);
     AddInspectionCommands(commands);
     AddClassCommands(commands);
     AddDatabaseCommands(commands);

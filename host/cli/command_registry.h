@@ -35,6 +35,8 @@ std::vector<InspectedWindow> RateListInspectedWindows();
 void AddTypeCommands(CommandSet& commands);
 // log, log delete, log export, log print
 void AddLogCommands(CommandSet& commands);
+// users, rights, user add / passwd / disable / enable / grant / revoke / remove
+void AddUserCommands(CommandSet& commands);
 // menu <window>, help <window>, for the windows the command files offer
 void AddInspectionCommands(CommandSet& commands);
 

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <stdexcept>
 
+#include "cli/password_input.h"
 #include "i18n/catalogue.h"
 #include "tolm/host_error.h"
 #include "tolm/platform.h"
@@ -65,9 +66,10 @@ CommandContext::CommandContext(GlobalOptions options, std::ostream& out, std::os
         if (box.origin != MessageBoxRecord::Origin::OnlyButton) *echo << " -> " << AnswerName(language, box.answer);
         *echo << "\n";
     });
-    m_runtime = std::make_unique<Runtime>(RuntimeOptions{m_options.database, m_options.user, m_options.language,
-                                                         m_options.registry, m_platform, {},
-                                                         m_options.readOnly});
+    m_runtime = std::make_unique<Runtime>(
+        RuntimeOptions{m_options.database, m_options.user,
+                       SessionPassword(m_options.passwordFile, m_options.language, m_err), m_options.language,
+                       m_options.registry, m_platform, {}, m_options.readOnly});
 }
 
 CommandContext::~CommandContext() = default;

@@ -22,8 +22,11 @@ namespace hub::cli {
 // The options every subcommand understands, given before the subcommand.
 struct GlobalOptions {
     std::string database = "tolm.db";
-    // Nothing when --user was not given (the administrator); given, it must name a user.
+    // Nothing when --user was not given (the user linked to the operating-system
+    // account); given, it must name a user.
     std::optional<std::string> user;
+    // Where the user's password is read (the first line), for a user who has one.
+    std::string passwordFile;
     std::string language = "chs";
     bool yes = false;
     bool no = false;

@@ -33,7 +33,8 @@ int Init(CommandContext& context, bool demo) {
     const bool existed = !file || std::filesystem::exists(*file, ec);
     std::shared_ptr<Database> db = context.Host().OpenForSetup();
     const CompanySetupResult result =
-        SetUpCompanyAsAdministrator(*db, context.Host().UserName(), demo, name, context.Language());
+        SetUpCompanyAsAdministrator(*db, context.Host().UserName(), context.Host().PersonCredentials(), demo, name,
+                                    context.Language());
     if (result.outcome.kind != Outcome::Kind::Done) {
         context.Err() << "tolm: " << result.outcome.reason << "\n";
         return result.outcome.ExitStatus();

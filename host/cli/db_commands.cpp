@@ -21,7 +21,8 @@ struct CopyOptions {
 int Copy(CommandContext& context, const CopyOptions& options) {
     const std::string& language = context.Language();
     const CompanyCopyResult result = CopyCompanyAsAdministrator(
-        {options.source, options.destination, options.replace, context.Host().UserName(), language});
+        {options.source, options.destination, options.replace, context.Host().UserName(),
+         context.Host().PersonCredentials(), language});
     if (!result.outcome.reason.empty()) context.Err() << "tolm: " << result.outcome.reason << "\n";
     if (result.outcome.kind != Outcome::Kind::Done) {
         if (result.outcome.kind == Outcome::Kind::Unchanged && !context.Json()) {

@@ -25,7 +25,6 @@ namespace hub {
 
 namespace {
 
-constexpr const char* DefaultUser = "administrator";
 constexpr const char* RegistryVariable = "TOLM_REGISTRY";
 constexpr const char* Source = "tolm";
 
@@ -178,23 +177,36 @@ const std::shared_ptr<Session>& Runtime::OpenSession() {
         }
         database = std::make_shared<NewerCompany>(std::move(database), refusal);
     }
-    LogIn(std::move(database), UserName(), language);
+    Credentials credentials = PersonCredentials();
+    if (database->ReadOnly() && !writeRefusal && version == CurrentSchemaVersion()) {
+        // A reader's wrong password still counts towards the lock.
+        credentials.openForRecording = [location = m_options.database] {
+            return OpenDatabase(location, OpenMode::Existing);
+        };
+    }
+    LogIn(std::move(database), UserName(), language, credentials);
     m_writeRefusal = std::move(writeRefusal);
     return m_session;
 }
 
 std::string Runtime::UserName() const {
-    if (!m_options.user) return DefaultUser;
+    if (!m_options.user) return {};
     if (IsBlank(*m_options.user)) {
         throw tolm::HostError(tolm::err::AccessDenied, Translate(m_options.language, "用户名不能为空。"), Source);
     }
     return *m_options.user;
 }
 
+Credentials Runtime::PersonCredentials() const {
+    Credentials credentials;
+    credentials.password = m_options.password;
+    return credentials;
+}
+
 const std::shared_ptr<Session>& Runtime::LogIn(std::shared_ptr<Database> company, const std::string& user,
-                                               const std::string& language) {
+                                               const std::string& language, const Credentials& credentials) {
     LogOut();
-    std::shared_ptr<Session> session = Login(std::move(company), user, language);
+    std::shared_ptr<Session> session = Login(std::move(company), user, language, credentials);
     RegisterServices(session);
     RegisterWindowComponents(session, m_options.windows);
     SetPersonActHooks({[weak = std::weak_ptr<Session>(session)](tolm::Form& form, const std::function<void()>& click) {

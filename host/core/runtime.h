@@ -20,6 +20,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,9 +37,12 @@ struct RuntimeOptions {
     // The company database: an SQLite file (":memory:" for a private one) or a
     // server location (see OpenDatabase).
     std::string database = "tolm.db";
-    // The user the session runs as; "administrator" when none is given. A name that
-    // is given must not be blank.
+    // The user the session runs as; when none is given, the user linked to the
+    // operating-system account running the process. A name that is given must not
+    // be blank.
     std::optional<std::string> user;
+    // Asked when the user has a password (see Credentials::password).
+    std::function<std::optional<std::string>()> password;
     // "chs", "en" or "cht": the session's language, and that of the runtime's own
     // messages before anybody has logged in.
     std::string language = "chs";
@@ -92,7 +96,7 @@ public:
     // components go with it. Raises what Login raises; the runtime then has no
     // session.
     const std::shared_ptr<Session>& LogIn(std::shared_ptr<Database> company, const std::string& user,
-                                          const std::string& language);
+                                          const std::string& language, const Credentials& credentials = {});
     // Ends the session: its service components are unregistered.
     void LogOut();
 
@@ -100,9 +104,12 @@ public:
     // login: a database file that does not exist is created, with its folder.
     std::shared_ptr<Database> OpenForSetup() const;
 
-    // The options' user, as OpenSession logs in: "administrator" when none is given.
-    // Raises AccessDenied, in the options' language, for a blank name.
+    // The options' user, as OpenSession logs in: "" when none is given (the user
+    // linked to the process's operating-system account). Raises AccessDenied, in the
+    // options' language, for a blank name.
     std::string UserName() const;
+    // The person's proof of who they are, as the options give it.
+    Credentials PersonCredentials() const;
 
 private:
     RuntimeOptions m_options;

@@ -4,13 +4,16 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QInputDialog>
 #include <QLibraryInfo>
+#include <QLineEdit>
 #include <QPointer>
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <QTranslator>
 #include <QUrl>
 
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 
@@ -126,6 +129,17 @@ void Act(const std::string& language, const std::function<void()>& action) {
     }
     tolm::OnErrorSilent(
         [&] { tolm::Platform()->MessageBox(message, tolm::mb::Exclamation, Translate(language, "提示")); });
+}
+
+std::function<std::optional<std::string>()> AskPassword(const std::string& language) {
+    return [language]() -> std::optional<std::string> {
+        if (const char* given = std::getenv("TOLM_PASSWORD"); given != nullptr && *given) return std::string(given);
+        bool ok = false;
+        const QString typed = QInputDialog::getText(nullptr, Text(language, "登录"), Text(language, "密码："),
+                                                    QLineEdit::Password, QString(), &ok);
+        if (!ok || typed.isEmpty()) return std::nullopt;
+        return typed.toStdString();
+    };
 }
 
 void EnsurePluginRegistered(const Runtime& runtime, const std::string& language) {

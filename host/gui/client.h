@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <QString>
@@ -44,6 +45,10 @@ void Act(const std::string& language, const std::function<void()>& action);
 // registry without them gets the plug-in built beside this program registered.
 // Raises CannotCreateComponent, in the language, when that is not possible.
 void EnsurePluginRegistered(const Runtime& runtime, const std::string& language);
+
+// The password of a user who has one, for a session started without the login
+// dialog: TOLM_PASSWORD when set, else asked in a dialog (nothing when cancelled).
+std::function<std::optional<std::string>()> AskPassword(const std::string& language);
 
 // Help pages the plug-in asks for open in a browser window.
 void InstallHelpViewer();

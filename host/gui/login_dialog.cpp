@@ -21,13 +21,18 @@ LoginDialog::LoginDialog(std::shared_ptr<tolm::IPlatform> platform, QWidget* par
     setObjectName(QStringLiteral("LoginDialog"));
     const QSettings settings;
     m_database = new QLineEdit(settings.value(QStringLiteral("login/company"), QStringLiteral("tolm.db")).toString(), this);
-    m_user = new QLineEdit(settings.value(QStringLiteral("login/user"), QStringLiteral("administrator")).toString(), this);
+    // Empty: the user linked to the account logged in on this machine.
+    m_user = new QLineEdit(settings.value(QStringLiteral("login/user")).toString(), this);
+    m_password = new QLineEdit(this);
+    m_password->setObjectName(QStringLiteral("password"));
+    m_password->setEchoMode(QLineEdit::Password);
     m_language = new QComboBox(this);
     for (const char* code : {LanguageChs, LanguageEn, LanguageCht}) m_language->addItem(QString(), QString::fromLatin1(code));
     m_language->setCurrentIndex(
         std::max(0, m_language->findData(settings.value(QStringLiteral("login/language"), QString::fromLatin1(LanguageChs)).toString())));
     m_databaseLabel = new QLabel(this);
     m_userLabel = new QLabel(this);
+    m_passwordLabel = new QLabel(this);
     m_languageLabel = new QLabel(this);
     auto* browse = new QPushButton(QStringLiteral("..."), this);
     m_browse = browse;
@@ -49,9 +54,11 @@ LoginDialog::LoginDialog(std::shared_ptr<tolm::IPlatform> platform, QWidget* par
     grid->addWidget(browse, 0, 2);
     grid->addWidget(m_userLabel, 1, 0);
     grid->addWidget(m_user, 1, 1, 1, 2);
-    grid->addWidget(m_languageLabel, 2, 0);
-    grid->addWidget(m_language, 2, 1, 1, 2);
-    grid->addWidget(buttons, 3, 0, 1, 3);
+    grid->addWidget(m_passwordLabel, 2, 0);
+    grid->addWidget(m_password, 2, 1, 1, 2);
+    grid->addWidget(m_languageLabel, 3, 0);
+    grid->addWidget(m_language, 3, 1, 1, 2);
+    grid->addWidget(buttons, 4, 0, 1, 3);
     m_database->setMinimumWidth(320);
     ApplyLanguage(*qApp, Language());
     ShowTexts();
@@ -70,6 +77,9 @@ void LoginDialog::ShowTexts() {
     setWindowTitle(Text(language, "登录"));
     m_databaseLabel->setText(Text(language, "公司（数据库文件或服务器地址）："));
     m_userLabel->setText(Text(language, "用户："));
+    m_user->setPlaceholderText(Text(language, "空：与本机账户关联的用户"));
+    m_passwordLabel->setText(Text(language, "密码："));
+    m_password->setPlaceholderText(Text(language, "用户没有密码时留空"));
     m_languageLabel->setText(Text(language, "语言："));
     m_browse->setToolTip(Text(language, "选择数据库文件"));
     const char* names[] = {"简体中文", "英文", "繁体中文"};
@@ -80,7 +90,12 @@ void LoginDialog::accept() {
     const std::string language = Language();
     RuntimeOptions options;
     options.database = m_database->text().trimmed().toStdString();
-    options.user = m_user->text().trimmed().toStdString();
+    if (const QString user = m_user->text().trimmed(); !user.isEmpty()) options.user = user.toStdString();
+    // Read once, when the session asks for it, and not kept after the login.
+    options.password = [password = m_password->text().toStdString()]() -> std::optional<std::string> {
+        if (password.empty()) return std::nullopt;
+        return password;
+    };
     options.language = language;
     options.platform = m_platform;
     options.windows = ClientWindowPresenter(language);
@@ -90,6 +105,7 @@ void LoginDialog::accept() {
         EnsurePluginRegistered(*runtime, language);
         m_runtime = std::move(runtime);
     });
+    m_password->clear();
     if (!m_runtime) return;
     QSettings settings;
     settings.setValue(QStringLiteral("login/company"), m_database->text().trimmed());

@@ -1,5 +1,5 @@
 // The login: the company (a database file picked, or a server location typed), the
-// user and the session language. The last company, user and language are
+// user, the user's password and the session language. The last company, user and language are
 // remembered.
 #pragma once
 
@@ -36,9 +36,11 @@ private:
     std::shared_ptr<tolm::IPlatform> m_platform;
     QLineEdit* m_database;
     QLineEdit* m_user;
+    QLineEdit* m_password;
     QComboBox* m_language;
     QLabel* m_databaseLabel;
     QLabel* m_userLabel;
+    QLabel* m_passwordLabel;
     QLabel* m_languageLabel;
     QWidget* m_browse;
     std::unique_ptr<Runtime> m_runtime;

@@ -26,8 +26,9 @@ int main(int argc, char* argv[]) {
     parser.addHelpOption();
     const QCommandLineOption db(QStringLiteral("db"), QStringLiteral("The company: an SQLite file or a PostgreSQL URI"),
                                 QStringLiteral("location"));
-    const QCommandLineOption user(QStringLiteral("user"), QStringLiteral("The user to log in as"), QStringLiteral("name"),
-                                  QStringLiteral("administrator"));
+    const QCommandLineOption user(QStringLiteral("user"),
+                                  QStringLiteral("The user to log in as (else the one linked to your account)"),
+                                  QStringLiteral("name"));
     const QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("chs, en or cht"), QStringLiteral("language"),
                                   QStringLiteral("chs"));
     const QCommandLineOption screenshots(QStringLiteral("screenshots"),
@@ -50,8 +51,10 @@ int main(int argc, char* argv[]) {
         }
         hub::gui::ApplyLanguage(application, language);
         try {
-            runtime = std::make_unique<hub::Runtime>(hub::RuntimeOptions{parser.value(db).toStdString(),
-                                                                         parser.value(user).toStdString(), language,
+            std::optional<std::string> userName;
+            if (parser.isSet(user)) userName = parser.value(user).toStdString();
+            runtime = std::make_unique<hub::Runtime>(hub::RuntimeOptions{parser.value(db).toStdString(), userName,
+                                                                         hub::gui::AskPassword(language), language,
                                                                          {}, platform,
                                                                          // Pictures are taken without waiting for a person.
                                                                          parser.isSet(screenshots)

@@ -226,11 +226,19 @@ void SeedDemo(Database& db) {
 
 }  // namespace
 
-void InitCompany(Database& db, bool demo) {
+void InitCompany(Database& db, bool demo, const std::string& osAccount) {
     Migrate(db);
     Transaction transaction(db);
     SeedBase(db);
     if (demo) SeedDemo(db);
+    // The account that set the company up may act as its administrator (and as the
+    // demonstration's users) without a password; a link made before stays.
+    std::vector<std::string> linked{"administrator"};
+    if (demo) linked.insert(linked.end(), {"accountant", "auditor", "clerk"});
+    for (const std::string& name : linked) {
+        db.Execute("UPDATE t_User SET FOsAccount = ?2 WHERE FName = ?1 AND FOsAccount IS NULL",
+                   {Variant(name), Variant(osAccount)});
+    }
     transaction.Commit();
 }
 

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
+#include "base/os_account.h"
 #include "db/database.h"
 
 namespace hub {
@@ -13,10 +15,14 @@ namespace hub {
 // profile defaults. With `demo`, also users with rights (accountant, auditor, clerk),
 // two user-defined types, a year of monthly rates and a few log records.
 //
+// The administrator (and with `demo` the demonstration's users) not linked to an
+// operating-system account yet is linked to `osAccount`, the account setting the
+// company up.
+//
 // Idempotent: what exists already (by id, code or name) is left as it is, so running
 // it again, or on a company in use, adds only what is missing. All of it is stored
 // or none of it.
-void InitCompany(Database& db, bool demo);
+void InitCompany(Database& db, bool demo, const std::string& osAccount = CurrentOsAccount());
 
 // How much a company holds; all 0 for a database without the company's schema.
 struct CompanyCounts {

@@ -18,7 +18,48 @@ uint64_t StoredMask(const tolm::Variant& text) {
     return static_cast<uint64_t>(mask);
 }
 
+constexpr const char* AccountColumns =
+    "SELECT FUserID, FName, FDescription, FIsAdmin, FForbidden, COALESCE(FPasswordHash, '') AS FPasswordHash,"
+    " COALESCE(FOsAccount, '') AS FOsAccount, FFailedLogins, COALESCE(FLockedUntil, 0) AS FLockedUntil FROM t_User";
+
+std::vector<UserAccount> ReadAccounts(tolm::MemoryRecordset& rows) {
+    std::vector<UserAccount> accounts;
+    for (; !rows.IsEOF(); rows.MoveNext()) {
+        accounts.push_back(UserAccount{rows.Field("FUserID").ToLong(), rows.Field("FName").ToText(),
+                                       rows.Field("FDescription").ToText(), rows.Field("FIsAdmin").ToLong() != 0,
+                                       rows.Field("FForbidden").ToLong() != 0, rows.Field("FPasswordHash").ToText(),
+                                       rows.Field("FOsAccount").ToText(), rows.Field("FFailedLogins").ToLong(),
+                                       static_cast<int64_t>(rows.Field("FLockedUntil").ToDouble())});
+    }
+    return accounts;
+}
+
+constexpr rights::NamedRight NamedRights[] = {
+    {"view", rights::BaseDataSubsystem, rights::BaseDataObject, rights::View},
+    {"new", rights::BaseDataSubsystem, rights::BaseDataObject, rights::New},
+    {"modify", rights::BaseDataSubsystem, rights::BaseDataObject, rights::Modify},
+    {"delete", rights::BaseDataSubsystem, rights::BaseDataObject, rights::Delete},
+    {"audit", rights::BaseDataSubsystem, rights::BaseDataObject, rights::Audit},
+    {"reverse-audit", rights::BaseDataSubsystem, rights::BaseDataObject, rights::ReverseAudit},
+    {"use-unuse", rights::BaseDataSubsystem, rights::BaseDataObject, rights::UseUnuse},
+    {"export", rights::BaseDataSubsystem, rights::BaseDataObject, rights::Export},
+    {"import", rights::BaseDataSubsystem, rights::BaseDataObject, rights::Import},
+    {"log-view", rights::LogSubsystem, rights::LogObject, rights::LogView},
+    {"log-delete", rights::LogSubsystem, rights::LogObject, rights::LogDelete},
+    {"log-export", rights::LogSubsystem, rights::LogObject, rights::LogExport},
+    {"log-print", rights::LogSubsystem, rights::LogObject, rights::LogPrint},
+};
+
 }  // namespace
+
+std::span<const rights::NamedRight> rights::Named() { return NamedRights; }
+
+const rights::NamedRight* rights::FindNamed(std::string_view name) {
+    for (const NamedRight& right : NamedRights) {
+        if (name == right.name) return &right;
+    }
+    return nullptr;
+}
 
 bool UserHasRight(Database& db, int64_t userId, int32_t subsystem, int32_t objectNumber, int32_t mask) {
     const uint64_t asked = static_cast<uint32_t>(mask);
@@ -46,6 +87,84 @@ void GrantRight(Database& db, int64_t userId, int32_t subsystem, int32_t objectN
         "INSERT INTO t_UserRight (FUserID, FSubSystem, FObjectNumber, FRights) VALUES (?1, ?2, ?3, ?4) "
         "ON CONFLICT (FUserID, FSubSystem, FObjectNumber) DO UPDATE SET FRights = t_UserRight.FRights | excluded.FRights",
         {tolm::Variant(userId), tolm::Variant(subsystem), tolm::Variant(objectNumber), tolm::Variant(bits)});
+}
+
+void RevokeRight(Database& db, int64_t userId, int32_t subsystem, int32_t objectNumber, int32_t mask) {
+    const uint64_t kept = StoredRights(db, userId, subsystem, objectNumber) & ~uint64_t{static_cast<uint32_t>(mask)};
+    db.Execute("UPDATE t_UserRight SET FRights = ?4 WHERE FUserID = ?1 AND FSubSystem = ?2 AND FObjectNumber = ?3",
+               {tolm::Variant(userId), tolm::Variant(subsystem), tolm::Variant(objectNumber),
+                tolm::Variant(static_cast<int64_t>(kept & 0xffffffffu))});
+}
+
+uint64_t StoredRights(Database& db, int64_t userId, int32_t subsystem, int32_t objectNumber) {
+    auto rows = db.Query(
+        "SELECT CAST(FRights AS TEXT) AS FRights FROM t_UserRight"
+        " WHERE FUserID = ?1 AND FSubSystem = ?2 AND FObjectNumber = ?3",
+        {tolm::Variant(userId), tolm::Variant(subsystem), tolm::Variant(objectNumber)});
+    return rows->IsEOF() ? 0 : StoredMask(rows->Field("FRights"));
+}
+
+std::optional<UserAccount> FindUserAccount(Database& db, const std::string& name) {
+    auto rows = db.Query(std::string(AccountColumns) + " WHERE FName = ?1", {tolm::Variant(name)});
+    std::vector<UserAccount> found = ReadAccounts(*rows);
+    if (found.empty()) return std::nullopt;
+    return std::move(found.front());
+}
+
+std::vector<UserAccount> ListUserAccounts(Database& db) {
+    return ReadAccounts(*db.Query(std::string(AccountColumns) + " ORDER BY FName"));
+}
+
+std::vector<UserAccount> UsersLinkedTo(Database& db, const std::string& osAccount) {
+    if (osAccount.empty()) return {};
+    return ReadAccounts(*db.Query(std::string(AccountColumns) + " WHERE FOsAccount = ?1 ORDER BY FIsAdmin DESC, FUserID",
+                                  {tolm::Variant(osAccount)}));
+}
+
+void StorePasswordHash(Database& db, int64_t userId, const std::string& hash) {
+    db.Execute("UPDATE t_User SET FPasswordHash = ?2 WHERE FUserID = ?1",
+               {tolm::Variant(userId), hash.empty() ? tolm::Variant::Null() : tolm::Variant(hash)});
+}
+
+void LinkOsAccount(Database& db, int64_t userId, const std::string& osAccount) {
+    db.Execute("UPDATE t_User SET FOsAccount = ?2 WHERE FUserID = ?1",
+               {tolm::Variant(userId), osAccount.empty() ? tolm::Variant::Null() : tolm::Variant(osAccount)});
+}
+
+void StoreForbidden(Database& db, int64_t userId, bool forbidden) {
+    if (forbidden) {
+        db.Execute("UPDATE t_User SET FForbidden = 1 WHERE FUserID = ?1", {tolm::Variant(userId)});
+    } else {
+        db.Execute("UPDATE t_User SET FForbidden = 0, FFailedLogins = 0, FLockedUntil = NULL WHERE FUserID = ?1",
+                   {tolm::Variant(userId)});
+    }
+}
+
+int32_t CountFailedLogin(Database& db, int64_t userId, int32_t lockAfter, int64_t lockUntil) {
+    db.Execute("UPDATE t_User SET FFailedLogins = FFailedLogins + 1 WHERE FUserID = ?1", {tolm::Variant(userId)});
+    const int32_t failed =
+        db.Query("SELECT FFailedLogins FROM t_User WHERE FUserID = ?1", {tolm::Variant(userId)})->Field("FFailedLogins").ToLong();
+    if (failed >= lockAfter) {
+        db.Execute("UPDATE t_User SET FFailedLogins = 0, FLockedUntil = ?2 WHERE FUserID = ?1",
+                   {tolm::Variant(userId), tolm::Variant(lockUntil)});
+    }
+    return failed;
+}
+
+void ForgetFailedLogins(Database& db, int64_t userId) {
+    db.Execute("UPDATE t_User SET FFailedLogins = 0 WHERE FUserID = ?1 AND FFailedLogins <> 0", {tolm::Variant(userId)});
+}
+
+bool UserIsReferenced(Database& db, int64_t userId) {
+    return !db.Query("SELECT 1 FROM t_ExchangeRateEntry WHERE FChkUserID = ?1 UNION ALL"
+                     " SELECT 1 FROM t_Log WHERE FUserID = ?1",
+                     {tolm::Variant(userId)})
+                ->IsEOF();
+}
+
+void RemoveUser(Database& db, int64_t userId) {
+    db.Execute("DELETE FROM t_UserRight WHERE FUserID = ?1", {tolm::Variant(userId)});
+    db.Execute("DELETE FROM t_User WHERE FUserID = ?1", {tolm::Variant(userId)});
 }
 
 std::optional<UserRecord> FindUserByName(Database& db, const std::string& name) {

@@ -8,7 +8,10 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "db/database.h"
 
@@ -52,12 +55,67 @@ bool UserIsAdministrator(Database& db, int64_t userId);
 
 // Adds the bits of `mask` to the user's rights on the subsystem's object.
 void GrantRight(Database& db, int64_t userId, int32_t subsystem, int32_t objectNumber, int32_t mask);
+// Takes the bits of `mask` from the user's rights on the subsystem's object.
+void RevokeRight(Database& db, int64_t userId, int32_t subsystem, int32_t objectNumber, int32_t mask);
+// The bits the user's row holds on the subsystem's object (0 without a row), as
+// stored: an administrator's row says nothing of what the administrator may do.
+uint64_t StoredRights(Database& db, int64_t userId, int32_t subsystem, int32_t objectNumber);
+
+namespace rights {
+// A right as administrators name it: one bit of one subsystem's object.
+struct NamedRight {
+    const char* name;  // "view", "reverse-audit", "log-delete", ...
+    int32_t subsystem;
+    int32_t objectNumber;
+    int32_t bit;
+};
+// Every right a user can be granted, in the order they are listed.
+std::span<const NamedRight> Named();
+// The right of that name (exact, lower case); nothing for an unknown name.
+const NamedRight* FindNamed(std::string_view name);
+}  // namespace rights
 
 struct UserRecord {
     int32_t id = 0;
     std::string name;
     bool forbidden = false;
 };
+
+// A user as the login and the administration of users see it.
+struct UserAccount {
+    int32_t id = 0;
+    std::string name;
+    std::string description;
+    bool administrator = false;
+    bool forbidden = false;
+    std::string passwordHash;  // "" when the user has no password
+    std::string osAccount;     // "" when no operating-system account is linked
+    int32_t failedLogins = 0;  // wrong passwords in a row
+    int64_t lockedUntil = 0;   // seconds since 1970 (UTC); 0 when never locked
+};
+
+// The user of that name (compared as FindUserByName compares); nothing when none.
+std::optional<UserAccount> FindUserAccount(Database& db, const std::string& name);
+// Every user, by name.
+std::vector<UserAccount> ListUserAccounts(Database& db);
+// The users linked to the operating-system account, administrators first, then by id.
+std::vector<UserAccount> UsersLinkedTo(Database& db, const std::string& osAccount);
+
+// The password hash of the user ("" removes the password).
+void StorePasswordHash(Database& db, int64_t userId, const std::string& hash);
+// Links the user to the operating-system account ("" unlinks).
+void LinkOsAccount(Database& db, int64_t userId, const std::string& osAccount);
+// Forbids or allows the user; allowing also lifts a lock and forgets wrong passwords.
+void StoreForbidden(Database& db, int64_t userId, bool forbidden);
+// Counts one more wrong password; when that makes `lockAfter` in a row, the user is
+// locked until `lockUntil` and the count starts again. Returns the count now.
+int32_t CountFailedLogin(Database& db, int64_t userId, int32_t lockAfter, int64_t lockUntil);
+// Forgets the wrong passwords counted (after a right one).
+void ForgetFailedLogins(Database& db, int64_t userId);
+// Whether a rate or a log record names the user (so the user must stay).
+bool UserIsReferenced(Database& db, int64_t userId);
+// Removes the user and the user's rights.
+void RemoveUser(Database& db, int64_t userId);
 
 // The user of that name, compared as stored (the names are ASCII and the column
 // compares without regard to letter case); nothing when there is none.

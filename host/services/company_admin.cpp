@@ -19,15 +19,33 @@ namespace {
 // The operation-log key of a company copied in.
 constexpr const char* CopyLogKey = "TolmHost_dbCopy";
 
-// Why the user may not administer the company in `db` (`notAdministrator`, already
-// in words, for a user who is not one); nothing for an enabled administrator.
-std::optional<std::string> Unauthorised(Database& db, const std::string& userName, const std::string& language,
-                                        const std::string& notAdministrator) {
-    const std::optional<UserRecord> user = FindUserByName(db, userName);
-    if (!user) return TranslateFormat(language, "用户 %1 不存在。", {userName});
-    if (user->forbidden) return TranslateFormat(language, "用户 %1 已被禁用，不能登录。", {user->name});
-    if (!UserIsAdministrator(db, user->id)) return notAdministrator;
-    return std::nullopt;
+// The first schema version that knows how a user proves who they are.
+constexpr int IdentityVersion = 4;
+
+// Why the person may not administer the company in `db` (`notAdministrator`, given
+// the user's name, for a user who is not an enabled administrator); nothing for
+// an administrator the credentials prove the person to be. A company older than
+// passwords and linked accounts knows its users by name alone (the administrator
+// when none is given), as the program that made it did.
+std::optional<std::string> Unauthorised(Database& db, const std::string& userName, const Credentials& credentials,
+                                        const std::string& language,
+                                        const std::function<std::string(const std::string&)>& notAdministrator) {
+    if (SchemaVersion(db) < IdentityVersion) {
+        const std::string name = userName.empty() ? std::string("administrator") : userName;
+        const std::optional<UserRecord> user = FindUserByName(db, name);
+        if (!user) return TranslateFormat(language, "用户 %1 不存在。", {name});
+        if (user->forbidden) return TranslateFormat(language, "用户 %1 已被禁用，不能登录。", {user->name});
+        if (!UserIsAdministrator(db, user->id)) return notAdministrator(user->name);
+        return std::nullopt;
+    }
+    try {
+        const UserAccount user = Authenticate(db, userName, language, credentials);
+        if (!user.administrator) return notAdministrator(user.name);
+        return std::nullopt;
+    } catch (const tolm::HostError& error) {
+        if (error.Number() != tolm::err::AccessDenied) throw;
+        return error.Description();
+    }
 }
 
 }  // namespace
@@ -54,9 +72,9 @@ CompanyCopyResult CopyCompanyAsAdministrator(const CompanyCopyRequest& request) 
             return refused(TranslateFormat(language, "%1 中公司的结构版本为%2，本程序需要版本%3；请先用相应版本的程序升级。",
                                            {sourceName, version, CurrentSchemaVersion()}));
         }
-        if (auto refusal = Unauthorised(*source, request.userName, language,
-                                        TranslateFormat(language, "用户 %1 不是 %2 中公司的系统管理员，不能复制该公司。",
-                                                        {request.userName, sourceName}))) {
+        if (auto refusal = Unauthorised(*source, request.userName, request.credentials, language, [&](const std::string& name) {
+                return TranslateFormat(language, "用户 %1 不是 %2 中公司的系统管理员，不能复制该公司。", {name, sourceName});
+            })) {
             return refused(std::move(*refusal));
         }
         std::shared_ptr<Database> destination = OpenDatabase(request.destination, OpenMode::CreateIfMissing);
@@ -67,9 +85,11 @@ CompanyCopyResult CopyCompanyAsAdministrator(const CompanyCopyRequest& request) 
             if (!request.replace) {
                 return refused(TranslateFormat(language, "%1 中已有公司；要覆盖它，请加 --replace。", {destinationName}));
             }
-            if (auto refusal = Unauthorised(*destination, request.userName, language,
-                                            TranslateFormat(language, "用户 %1 不是 %2 中公司的系统管理员，不能覆盖该公司。",
-                                                            {request.userName, destinationName}))) {
+            if (auto refusal = Unauthorised(*destination, request.userName, request.credentials, language,
+                                            [&](const std::string& name) {
+                                                return TranslateFormat(language, "用户 %1 不是 %2 中公司的系统管理员，不能覆盖该公司。",
+                                                                       {name, destinationName});
+                                            })) {
                 return refused(std::move(*refusal));
             }
             const int32_t answer = tolm::Platform()->MessageBox(
@@ -92,7 +112,8 @@ CompanyCopyResult CopyCompanyAsAdministrator(const CompanyCopyRequest& request) 
     }
 }
 
-CompanySetupResult SetUpCompanyAsAdministrator(Database& db, const std::string& userName, bool demo,
+CompanySetupResult SetUpCompanyAsAdministrator(Database& db, const std::string& userName,
+                                               const Credentials& credentials, bool demo,
                                                const std::string& displayName, const std::string& language) {
     CompanySetupResult result;
     auto refused = [&](std::string reason) {
@@ -107,9 +128,9 @@ CompanySetupResult SetUpCompanyAsAdministrator(Database& db, const std::string& 
         result.before = CountCompany(db);
         // A company in use is upgraded or completed by an administrator only.
         if (result.versionBefore > 0) {
-            if (auto refusal = Unauthorised(db, userName, language,
-                                            TranslateFormat(language, "用户 %1 不是系统管理员，不能初始化或升级公司数据库。",
-                                                            {userName}))) {
+            if (auto refusal = Unauthorised(db, userName, credentials, language, [&](const std::string& name) {
+                    return TranslateFormat(language, "用户 %1 不是系统管理员，不能初始化或升级公司数据库。", {name});
+                })) {
                 return refused(std::move(*refusal));
             }
         }
@@ -117,7 +138,7 @@ CompanySetupResult SetUpCompanyAsAdministrator(Database& db, const std::string& 
             return refused(TranslateFormat(language, "公司数据库 %1 中已有数据；演示数据只能添加到新建的或空的公司中。",
                                            {displayName}));
         }
-        InitCompany(db, demo);
+        InitCompany(db, demo, credentials.osAccount);
         result.after = CountCompany(db);
     } catch (...) {
         result.outcome = Outcome{Outcome::Kind::Failed, PersonText(tolm::CurrentError(), language), false};

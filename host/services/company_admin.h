@@ -10,6 +10,7 @@
 
 #include "db/company_copy.h"
 #include "model/company_setup.h"
+#include "services/session.h"
 #include "services/unit_of_work.h"
 
 namespace hub {
@@ -22,7 +23,8 @@ struct CompanyCopyRequest {
     std::string source;       // a database location (OpenDatabase)
     std::string destination;
     bool replace = false;     // a company the destination holds may be replaced
-    std::string userName;     // who asks
+    std::string userName;     // who asks ("": the user linked to the credentials' account)
+    Credentials credentials;  // the proof of it
     std::string language;     // of the reasons and the question
 };
 
@@ -33,8 +35,8 @@ struct CompanyCopyResult {
 
 // Copies the company. Refused (nothing changed) when source and destination are the
 // same database, the source holds no company, the destination holds one and
-// `replace` was not given, or the user is not an enabled administrator of the source
-// and (when it holds a company) of the destination. Before a company is replaced the
+// `replace` was not given, or the credentials do not prove the person an enabled
+// administrator of the source and (when it holds a company) of the destination. Before a company is replaced the
 // person is asked through the platform's message box; No is Unchanged. A copy that
 // cannot be finished is Failed and leaves the destination as it was.
 CompanyCopyResult CopyCompanyAsAdministrator(const CompanyCopyRequest& request);
@@ -50,9 +52,12 @@ struct CompanySetupResult {
 // adds the base data it lacks; with `demo` also the demonstration data. Refused
 // (nothing changed) for a company of a newer program, for a company in use when
 // `userName` is not an enabled administrator of it, and for demonstration data
-// asked of a company that holds more than its base data. Failed when it cannot be
+// asked of a company that holds more than its base data. The administrator is the
+// one the credentials prove (Authenticate); the credentials' operating-system
+// account is linked as InitCompany links it. Failed when it cannot be
 // finished; the database is then as it was.
-CompanySetupResult SetUpCompanyAsAdministrator(Database& db, const std::string& userName, bool demo,
+CompanySetupResult SetUpCompanyAsAdministrator(Database& db, const std::string& userName,
+                                               const Credentials& credentials, bool demo,
                                                const std::string& displayName, const std::string& language);
 
 }  // namespace hub

@@ -6,7 +6,12 @@
 #include <netinet/in.h>
 #include <unistd.h>
 
+#include <chrono>
+
+#include "base/clock.h"
 #include "base/text_util.h"
+#include "model/log_store.h"
+#include "services/password_hash.h"
 #include "i18n/catalogue.h"
 #include "model/user_store.h"
 #include "tolm/host_error.h"
@@ -58,8 +63,95 @@ std::string Session::PropsString() const {
            ";MachineName=" + MachineName() + ";IP=" + IpAddress() + ";DBName=" + DatabaseName() + ";";
 }
 
+namespace {
+
+// The operation-log key of a refused login.
+constexpr const char* LoginLogKey = "TolmHost_login";
+
+int64_t SecondsNow() {
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+[[noreturn]] void Refuse(std::string reason) {
+    throw tolm::HostError(tolm::err::AccessDenied, std::move(reason), Source);
+}
+
+// Counts the wrong password and logs it, in a transaction of its own: the refusal
+// must stay on record although the session never starts. Returns whether that
+// locked the user.
+bool RecordWrongPassword(Database& sessionDb, const UserAccount& user, const Credentials& credentials) {
+    std::shared_ptr<Database> writable;
+    Database* db = &sessionDb;
+    if (sessionDb.ReadOnly()) {
+        if (!credentials.openForRecording) return false;
+        writable = credentials.openForRecording();
+        db = writable.get();
+    }
+    Transaction transaction(*db);
+    const int32_t failed =
+        CountFailedLogin(*db, user.id, WrongPasswordsBeforeLock, SecondsNow() + int64_t{LockMinutes} * 60);
+    const bool locked = failed >= WrongPasswordsBeforeLock;
+    // Written in the company's own language (that of its other host records), and
+    // never with what was typed.
+    WriteLogRecord(*db, LogRecord{LocalNow(), user.id, LoginLogKey, 5,
+                                  TranslateFormat("chs", locked ? "登录失败，密码错误，用户已被锁定-用户：[%1]"
+                                                                : "登录失败，密码错误-用户：[%1]",
+                                                  {user.name}),
+                                  LocalMachineName(), LocalIpAddress()});
+    transaction.Commit();
+    return locked;
+}
+
+UserAccount FindActingUser(Database& db, const std::string& userName, const std::string& language,
+                           const Credentials& credentials) {
+    if (!IsBlank(userName)) {
+        std::optional<UserAccount> user = FindUserAccount(db, Trimmed(userName));
+        if (!user) Refuse(TranslateFormat(language, "用户 %1 不存在。", {tolm::Variant(userName)}));
+        return std::move(*user);
+    }
+    std::vector<UserAccount> linked = UsersLinkedTo(db, credentials.osAccount);
+    if (linked.empty()) {
+        Refuse(TranslateFormat(language, "公司中没有与操作系统账户 %1 关联的用户；请指定用户（--user），或请系统管理员关联你的账户。",
+                               {credentials.osAccount}));
+    }
+    return std::move(linked.front());
+}
+
+}  // namespace
+
+UserAccount Authenticate(Database& db, const std::string& userName, const std::string& language,
+                         const Credentials& credentials) {
+    UserAccount user = FindActingUser(db, userName, language, credentials);
+    if (user.forbidden) Refuse(TranslateFormat(language, "用户 %1 已被禁用，不能登录。", {user.name}));
+    if (const int64_t left = user.lockedUntil - SecondsNow(); left > 0) {
+        Refuse(TranslateFormat(language, "用户 %1 因连续输错密码已被锁定，请%2分钟后重试，或请系统管理员解锁。",
+                               {user.name, static_cast<int32_t>((left + 59) / 60)}));
+    }
+    if (user.passwordHash.empty()) {
+        if (user.osAccount.empty() || user.osAccount != credentials.osAccount) {
+            Refuse(TranslateFormat(language, "用户 %1 没有设置密码，只能从与其关联的操作系统账户使用（当前账户：%2）；请系统管理员为你设置密码。",
+                                   {user.name, credentials.osAccount}));
+        }
+        return user;
+    }
+    const std::optional<std::string> password = credentials.password ? credentials.password() : std::nullopt;
+    if (!password || password->empty()) {
+        Refuse(TranslateFormat(language, "用户 %1 设有密码，登录时必须给出密码。", {user.name}));
+    }
+    if (!PasswordMatches(user.passwordHash, *password)) {
+        if (RecordWrongPassword(db, user, credentials)) {
+            Refuse(TranslateFormat(language, "用户 %1 的密码不正确；连续输错%2次，该用户已被锁定%3分钟。",
+                                   {user.name, WrongPasswordsBeforeLock, LockMinutes}));
+        }
+        Refuse(TranslateFormat(language, "用户 %1 的密码不正确。", {user.name}));
+    }
+    if (user.failedLogins != 0 && !db.ReadOnly()) ForgetFailedLogins(db, user.id);
+    return user;
+}
+
 std::shared_ptr<Session> Login(std::shared_ptr<Database> database, const std::string& userName,
-                               const std::string& language) {
+                               const std::string& language, const Credentials& credentials) {
     const std::string code = AsciiLower(language);
     if (!IsSupportedLanguage(code)) {
         throw tolm::HostError(tolm::err::InvalidProcedureCall,
@@ -67,19 +159,10 @@ std::shared_ptr<Session> Login(std::shared_ptr<Database> database, const std::st
     }
     if (!database) throw tolm::HostError(tolm::err::ObjectNotSet, "Login needs a database", Source);
 
-    const std::optional<UserRecord> user = FindUserByName(*database, Trimmed(userName));
-    if (!user) {
-        throw tolm::HostError(tolm::err::AccessDenied,
-                              TranslateFormat(code, "用户 %1 不存在。", {tolm::Variant(userName)}), Source);
-    }
-    if (user->forbidden) {
-        throw tolm::HostError(tolm::err::AccessDenied,
-                              TranslateFormat(code, "用户 %1 已被禁用，不能登录。", {tolm::Variant(user->name)}),
-                              Source);
-    }
+    const UserAccount user = Authenticate(*database, userName, code, credentials);
     Session::Identity identity;
-    identity.userId = user->id;
-    identity.userName = user->name;
+    identity.userId = user.id;
+    identity.userName = user.name;
     identity.language = code;
     return std::make_shared<Session>(std::move(database), std::move(identity));
 }

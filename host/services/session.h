@@ -4,11 +4,14 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "base/os_account.h"
 #include "db/database.h"
+#include "model/user_store.h"
 #include "tolm/host_error.h"
 
 namespace hub {
@@ -85,13 +88,40 @@ private:
     std::optional<tolm::HostError> m_failure;
 };
 
-// Logs a user in: the user must exist in t_User (name compared without regard to
-// letter case) and not be forbidden. Raises HostError(AccessDenied) with the
-// message "用户 %1 不存在。" in the requested language for an unknown user and
-// "用户 %1 已被禁用，不能登录。" for a forbidden one, and HostError(InvalidProcedureCall) for a
-// language other than "chs", "en" or "cht" (letter case ignored).
+// How a person proves who they are when a session starts.
+struct Credentials {
+    // Asked only for a user who has a password: the password the person gives;
+    // nothing when none was given. May raise HostError to say where one is given.
+    std::function<std::optional<std::string>()> password;
+    // The operating-system account running this process: a user without a
+    // password is used only from the account linked to it.
+    std::string osAccount = CurrentOsAccount();
+    // Where a wrong password is counted and logged when the session's database only
+    // reads: the same company opened for writing. None: it is counted in the
+    // session's database, or not at all when that cannot be written.
+    std::function<std::shared_ptr<Database>()> openForRecording;
+};
+
+// How many wrong passwords in a row lock a user, and for how long.
+inline constexpr int32_t WrongPasswordsBeforeLock = 5;
+inline constexpr int32_t LockMinutes = 15;
+
+// Who the credentials prove the person to be in the company `db`: the user of that
+// name (without regard to letter case), or with an empty name the user linked to
+// the credentials' operating-system account (the administrator among several). A
+// user with a password needs it; a user without one may be acted as only from the
+// linked account. Raises HostError(AccessDenied) with the reason in `language`: an
+// unknown, forbidden or locked user, a missing or wrong password (counted, logged,
+// and the fifth in a row locks the user for LockMinutes), a user without a password
+// from another account, no user linked to the account.
+UserAccount Authenticate(Database& db, const std::string& userName, const std::string& language,
+                         const Credentials& credentials);
+
+// Logs a user in: Authenticate, then a session of that user. Raises what
+// Authenticate raises, and HostError(InvalidProcedureCall) for a language other
+// than "chs", "en" or "cht" (letter case ignored).
 std::shared_ptr<Session> Login(std::shared_ptr<Database> database, const std::string& userName,
-                               const std::string& language);
+                               const std::string& language, const Credentials& credentials = {});
 
 // The value of a key in a session property string ("" when absent); keys are
 // compared without regard to letter case, entries are separated by ";".

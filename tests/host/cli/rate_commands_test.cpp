@@ -89,9 +89,14 @@ TEST_F(TolmRates, WithoutADatabaseEveryCommandButInitSaysToRunInit) {
 }
 
 // Run as a person without the right to write the folder (root may write anywhere).
+// That person's account is not the one that made the company: the administrator's
+// password is needed.
 TEST_F(TolmRates, ReadingCommandsChangeNoFileAndWorkInAFolderThatCannotBeWritten) {
     Init(true);
-    const std::string rate = std::to_string(TolmJson({"rates", "--all"})[0].at("FID").get<int>());
+    const std::filesystem::path password = m_dir / "password";
+    hub::test::WriteFile(password, "administrator-passphrase\n");
+    ASSERT_EQ(Tolm({"user", "passwd", "administrator", "--password-file", password.string()}).exitCode, 0);
+    const std::string rate = std::to_string(TolmJson({"--password-file", password.string(), "rates", "--all"})[0].at("FID").get<int>());
     const std::string before = hub::test::ReadFile(m_database);
     std::filesystem::permissions(m_dir.Path(), std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
                                                    std::filesystem::perms::others_write,
@@ -102,12 +107,20 @@ TEST_F(TolmRates, ReadingCommandsChangeNoFileAndWorkInAFolderThatCannotBeWritten
     for (const std::vector<std::string>& command :
          {std::vector<std::string>{"rates", "--all"}, {"types"}, {"log", "--limit", "3"}, {"menu", "log"},
           {"help", "log"}, {"rate", "show", rate}}) {
-        std::vector<std::string> arguments{"--registry", m_registry.string(), "--db", m_database.string()};
+        std::vector<std::string> arguments{"--registry", m_registry.string(), "--db", m_database.string(),
+                                           "--user", "administrator", "--password-file", password.string()};
         arguments.insert(arguments.end(), command.begin(), command.end());
         if (root) arguments.insert(arguments.begin(), {"--reuid=65534", "--regid=65534", "--clear-groups", TOLM_CLI_PATH});
         ProcessResult result = hub::test::RunProcess(root ? "/usr/bin/setpriv" : TOLM_CLI_PATH, arguments, m_dir.Path());
         EXPECT_NE(result.exitCode, -1) << command[0];
         EXPECT_TRUE(result.err.empty()) << command[0] << ": " << result.err;
+    }
+    if (root) {
+        const ProcessResult unproven = hub::test::RunProcess(
+            "/usr/bin/setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", TOLM_CLI_PATH, "--registry",
+                                 m_registry.string(), "--db", m_database.string(), "types"},
+            m_dir.Path());
+        EXPECT_EQ(unproven.exitCode, 1) << "another account acts as nobody of the company without a password";
     }
     std::filesystem::permissions(m_dir.Path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add);
     EXPECT_EQ(hub::test::ReadFile(m_database), before);

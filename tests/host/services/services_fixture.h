@@ -46,10 +46,10 @@ protected:
         return rows->IsEOF() ? 0 : rows->Field("FUserID").ToLong();
     }
 
-    // A user without any right of their own.
+    // A user without any right of their own, whom this test's account may act as.
     int32_t AddUser(const std::string& name, bool admin = false) {
-        m_db->Execute("INSERT INTO t_User (FName, FIsAdmin) VALUES (?1, ?2)",
-                      {tolm::Variant(name), tolm::Variant(admin ? 1 : 0)});
+        m_db->Execute("INSERT INTO t_User (FName, FIsAdmin, FOsAccount) VALUES (?1, ?2, ?3)",
+                      {tolm::Variant(name), tolm::Variant(admin ? 1 : 0), tolm::Variant(CurrentOsAccount())});
         return UserId(name);
     }
 

@@ -2,6 +2,7 @@
 // the plug-in about the login.
 #include <unistd.h>
 
+#include "services/password_hash.h"
 #include "services/services_fixture.h"
 #include "support/temp_dir.h"
 #include "tolm/host_error.h"
@@ -77,6 +78,47 @@ TEST_F(ServicesTest, SessionPropertiesAnswerOnlyThisProcess) {
 
     auto language = tolm::CreateObject<tolm::ILangInfo>(tolm::classname::LangInfo);
     EXPECT_EQ(language->CurrentLanguage().ToString(), "cht");
+}
+
+}  // namespace
+
+namespace {
+
+// Without a password a user is known by the operating-system account linked to it;
+// with one, the password is enough from any account.
+TEST_F(ServicesTest, WhoIsActingFollowsTheLinkedAccountOrThePassword) {
+    const std::string creator = hub::CurrentOsAccount();
+    hub::StorePasswordHash(*m_db, UserId("auditor"), hub::HashPassword("auditor-passphrase"));
+    auto answer = [](const char* password) {
+        return [password]() -> std::optional<std::string> {
+            if (password == nullptr) return std::nullopt;
+            return std::string(password);
+        };
+    };
+    const struct {
+        const char* user;
+        std::string account;
+        const char* password;
+        const char* actingAs;  // nullptr: refused
+    } cases[] = {
+        {"administrator", creator, nullptr, "administrator"},
+        {"", creator, nullptr, "administrator"},  // the administrator among the linked users
+        {"administrator", "someone-else", nullptr, nullptr},
+        {"", "someone-else", nullptr, nullptr},
+        {"clerk", creator, nullptr, "clerk"},
+        {"auditor", creator, nullptr, nullptr},  // a password is needed even from the linked account
+        {"auditor", "someone-else", "auditor-passphrase", "auditor"},
+        {"auditor", "someone-else", "wrong-passphrase", nullptr},
+    };
+    for (const auto& c : cases) {
+        hub::Credentials credentials{answer(c.password), c.account, {}};
+        const std::string label = std::string(c.user) + " from " + c.account;
+        if (c.actingAs == nullptr) {
+            EXPECT_THROW(hub::Login(m_db, c.user, "en", credentials), tolm::HostError) << label;
+        } else {
+            EXPECT_EQ(hub::Login(m_db, c.user, "en", credentials)->UserName(), c.actingAs) << label;
+        }
+    }
 }
 
 }  // namespace

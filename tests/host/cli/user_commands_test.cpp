@@ -1,0 +1,114 @@
+// Who may do what, and how a person proves who they are: users administered from the
+// command line, passwords, the lock after wrong ones.
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "db/database.h"
+#include "tolm_company_fixture.h"
+
+namespace {
+
+using hub::test::ProcessResult;
+
+class TolmUsers : public hub::test::TolmCompany {
+protected:
+    // A file holding `password` on its first line, as a person would write it.
+    std::string PasswordFile(const std::string& name, const std::string& password) {
+        const std::filesystem::path file = m_dir / name;
+        std::ofstream(file) << password << "\n";
+        return file.string();
+    }
+    void Expect(const std::vector<std::string>& arguments, int exitCode, const std::string& said = "") {
+        const ProcessResult result = Tolm(arguments);
+        const std::string command = ::testing::PrintToString(arguments);
+        EXPECT_EQ(result.exitCode, exitCode) << command << "\n" << result.out << result.err;
+        if (!said.empty()) {
+            EXPECT_NE((result.out + result.err).find(said), std::string::npos) << command << "\n" << result.out << result.err;
+        }
+    }
+    int64_t Count(const std::string& sql) {
+        auto db = hub::OpenDatabase(m_database.string(), hub::OpenMode::Existing);
+        return static_cast<int64_t>(db->Query(sql)->Field("n").ToDouble());
+    }
+};
+
+TEST_F(TolmUsers, OnlyAnAdministratorChangesUsersAndEachChangeIsLogged) {
+    Init(true);
+    const std::string secret = PasswordFile("pw", "correct horse");
+    const struct {
+        std::vector<std::string> arguments;
+        int exitCode;
+        const char* said;
+    } steps[] = {
+        {{"--user", "accountant", "users"}, 1, "只有系统管理员可以管理用户和权限。"},
+        {{"--user", "clerk", "user", "add", "mallory", "--admin"}, 1, "只有系统管理员"},
+        {{"--user", "auditor", "user", "grant", "auditor", "delete"}, 1, "只有系统管理员"},
+        {{"--user", "clerk", "user", "passwd", "auditor", "--password-file", secret}, 1, "只有系统管理员"},
+        {{"user", "add", "pat", "--description", "出纳", "--password-file", secret}, 0, "已新增用户 pat。"},
+        {{"user", "add", "PAT"}, 1, "已经存在"},
+        {{"user", "add", "bad;name"}, 1, "不可用"},
+        {{"user", "add", "shorty", "--password-file", PasswordFile("short", "1234567")}, 1, "密码至少需要8个字符"},
+        {{"user", "grant", "pat", "view", "audit"}, 0, "已为用户 pat 授予权限。"},
+        {{"user", "grant", "pat", "fly"}, 1, "没有名为“fly”的权限"},
+        {{"user", "revoke", "pat", "audit"}, 0, ""},
+        {{"user", "remove", "auditor"}, 1, "请改为禁用该用户"},
+        {{"user", "disable", "administrator"}, 1, "不能禁用自己"},
+        {{"user", "disable", "nobody"}, 1, "用户 nobody 不存在。"},
+        {{"--user", "clerk", "user", "passwd", "clerk", "--password-file", secret}, 0, "已修改用户 clerk 的密码。"},
+        {{"user", "disable", "clerk"}, 0, ""},
+        {{"--user", "clerk", "--password-file", secret, "rates"}, 1, "已被禁用"},
+        {{"user", "enable", "clerk"}, 0, ""},
+        {{"user", "add", "gone"}, 0, ""},
+        {{"user", "remove", "gone"}, 0, "已删除用户 gone。"},
+    };
+    for (const auto& step : steps) Expect(step.arguments, step.exitCode, step.said);
+
+    const nlohmann::json users = TolmJson({"users"});
+    std::vector<std::string> patRights;
+    for (const auto& user : users) {
+        if (user.at("name") == "pat") patRights = user.at("rights").get<std::vector<std::string>>();
+        EXPECT_NE(user.at("name"), "gone");
+    }
+    EXPECT_EQ(patRights, std::vector<std::string>{"view"});
+    // Added, granted, revoked, password, disabled, enabled, added and removed: one
+    // record each, and none of them carries the password.
+    EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM t_Log WHERE FFunctionID = 'TolmHost_users'"), 8);
+    EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM t_Log WHERE FDescription LIKE '%horse%'"), 0);
+}
+
+TEST_F(TolmUsers, APasswordIsNeededKeptOnlyAsAHashAndLocksAfterFiveWrongOnes) {
+    Init(false);
+    const std::string right = PasswordFile("right", "s3cret-passphrase");
+    const std::string wrong = PasswordFile("wrong", "not-the-passphrase");
+    Expect({"user", "add", "pat", "--password-file", right}, 0);
+    Expect({"user", "grant", "pat", "view"}, 0);
+
+    Expect({"--user", "pat", "types"}, 1, "TOLM_PASSWORD");
+    Expect({"--user", "pat", "--password-file", right, "types"}, 0);
+    ::setenv("TOLM_PASSWORD", "s3cret-passphrase", 1);
+    Expect({"--user", "pat", "types"}, 0);
+    ::unsetenv("TOLM_PASSWORD");
+
+    for (int attempt = 1; attempt < 5; ++attempt) Expect({"--user", "pat", "--password-file", wrong, "types"}, 1, "密码不正确");
+    Expect({"--user", "pat", "--password-file", wrong, "types"}, 1, "已被锁定15分钟");
+    Expect({"--user", "pat", "--password-file", right, "types"}, 1, "已被锁定");
+    EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM t_Log WHERE FFunctionID = 'TolmHost_login'"), 5);
+    Expect({"user", "enable", "pat"}, 0);
+    Expect({"--user", "pat", "--password-file", right, "types"}, 0);
+
+    // A reader's wrong password counts as well (a listing opens the company read-only).
+    Expect({"--user", "pat", "--password-file", wrong, "types"}, 1);
+    EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM t_User WHERE FName = 'pat' AND FFailedLogins = 1"), 1);
+
+    std::ifstream file(m_database, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+    EXPECT_EQ(bytes.find("s3cret-passphrase"), std::string::npos);
+    EXPECT_NE(bytes.find("$argon2id$"), std::string::npos);
+}
+
+}  // namespace

@@ -30,13 +30,7 @@ nlohmann::ordered_json RateJson(const FeedRate& rate) {
     return json;
 }
 
-std::string PeriodText(const std::string& language, const FeedRate& rate) {
-    if (rate.begin == rate.end) return tolm::FormatDateText(rate.begin);
-    return TranslateFormat(language, "%1至%2", {tolm::FormatDateText(rate.begin), tolm::FormatDateText(rate.end)});
-}
-
 void PrintReport(const CommandContext& context, const FeedReport& report, const std::string& source) {
-    const std::string& language = context.Language();
     std::ostream& out = context.Out();
     if (context.Json()) {
         nlohmann::ordered_json json = {{"source", source},
@@ -50,21 +44,7 @@ void PrintReport(const CommandContext& context, const FeedReport& report, const 
         PrintJson(out, json);
         return;
     }
-    for (const std::string& code : report.skipped) {
-        out << TranslateFormat(language, "跳过币别%1：公司没有这个币别。", {code}) << "\n";
-    }
-    for (const FeedRate& rate : report.refused) {
-        out << TranslateFormat(language, "没有保存%1 %2 的汇率%3：%4",
-                               {rate.currency, PeriodText(language, rate), rate.rate, rate.reason})
-            << "\n";
-    }
-    out << TranslateFormat(language, "新增汇率（未审核）：%1；已存在：%2；没有保存：%3；跳过的币别：%4。",
-                           {static_cast<double>(report.stored.size()), static_cast<double>(report.present),
-                            static_cast<double>(report.refused.size()), static_cast<double>(report.skipped.size())})
-        << "\n";
-    if (report.stored.empty() && report.refused.empty()) {
-        out << Translate(language, "文件中的汇率都已存在，没有保存任何汇率。") << "\n";
-    }
+    out << FeedReportText(report, context.Language());
 }
 
 int ImportFeed(CommandContext& context, const FeedOptions& options, bool download) {

@@ -233,6 +233,29 @@ FeedReport RateFeed::Import(const FeedRequest& request) const {
     return report;
 }
 
+std::string FeedReportText(const FeedReport& report, const std::string& language) {
+    if (report.outcome.kind != Outcome::Kind::Done) return report.outcome.reason + "\n";
+    std::string text;
+    for (const std::string& code : report.skipped) {
+        text += TranslateFormat(language, "跳过币别%1：公司没有这个币别。", {code}) + "\n";
+    }
+    for (const FeedRate& rate : report.refused) {
+        const std::string days =
+            rate.begin == rate.end
+                ? tolm::FormatDateText(rate.begin)
+                : TranslateFormat(language, "%1至%2", {tolm::FormatDateText(rate.begin), tolm::FormatDateText(rate.end)});
+        text += TranslateFormat(language, "没有保存%1 %2 的汇率%3：%4", {rate.currency, days, rate.rate, rate.reason}) + "\n";
+    }
+    text += TranslateFormat(language, "新增汇率（未审核）：%1；已存在：%2；没有保存：%3；跳过的币别：%4。",
+                            {static_cast<double>(report.stored.size()), static_cast<double>(report.present),
+                             static_cast<double>(report.refused.size()), static_cast<double>(report.skipped.size())}) +
+            "\n";
+    if (report.stored.empty() && report.refused.empty()) {
+        text += Translate(language, "文件中的汇率都已存在，没有保存任何汇率。") + "\n";
+    }
+    return text;
+}
+
 std::string ReadFeedFile(const std::filesystem::path& path, const std::string& language) {
     const tolm::Variant named(path.string());
     std::error_code error;

@@ -70,6 +70,11 @@ public:
     FeedReport Import(const FeedRequest& request) const;
 };
 
+// The report as a person reads it, one line each: the currencies skipped, the rates
+// not stored with their reasons, the counts; only the reason when nothing could be
+// stored.
+std::string FeedReportText(const FeedReport& report, const std::string& language);
+
 // The content of a feed file. Raises HostError saying why, in `language`, when it does not
 // exist, cannot be read or is larger than MaxFeedSize.
 std::string ReadFeedFile(const std::filesystem::path& path, const std::string& language);

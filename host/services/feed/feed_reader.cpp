@@ -1,9 +1,6 @@
 #include "services/feed/feed_reader.h"
 
 #include <algorithm>
-#include <array>
-#include <charconv>
-#include <limits>
 
 #include <expat.h>
 

@@ -10,6 +10,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev libutfcpp-dev libutf8proc-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libxlsxwriter-dev libzip-dev libexpat1-dev python3-xlrd
+  libcurl4-openssl-dev ca-certificates
   python3
   qt6-base-dev qt6-translations-l10n fonts-wqy-microhei
   libxlsxwriter-dev libhpdf-dev

@@ -13,6 +13,7 @@ void AddAllCommands(CommandSet& commands) {
     AddCompanyCommands(commands);
     AddRateCommands(commands);
     AddLookupCommands(commands);
+    AddFeedCommands(commands);
     AddTypeCommands(commands);
     AddLogCommands(commands);
     AddUserCommands(commands);

@@ -31,6 +31,8 @@ void AddLookupCommands(CommandSet& commands);
 void AddRateListCommands(CommandSet& commands, RateSubcommands& rate);
 // The exchange-rate list and editor, for menu and help.
 std::vector<InspectedWindow> RateListInspectedWindows();
+// feed import, feed fetch: published reference rates taken in
+void AddFeedCommands(CommandSet& commands);
 // type new, type modify, type delete, types
 void AddTypeCommands(CommandSet& commands);
 // log, log delete, log export, log print

@@ -17,6 +17,7 @@
 #include "gui/log_list_view.h"
 #include "gui/rate_list_view.h"
 #include "gui/type_list_view.h"
+#include "gui/user_list_view.h"
 #include "i18n/catalogue.h"
 #include "tolm/base_data.h"
 #include "tolm/components.h"
@@ -43,6 +44,8 @@ const std::vector<WindowEntry>& MainWindow::Windows() {
          }},
         {"log", "上机日志(&L)",
          [](MainWindow& main) -> QWidget* { return LogListView::Open(main.CurrentSession()); }},
+        {"users", "用户(&U)",
+         [](MainWindow& main) -> QWidget* { return UserListView::Open(main.CurrentSession()); }},
         {"class", "基础资料窗口(&C)",
          [](MainWindow&) -> QWidget* {
              // The class window is the host's component, asked for by class as the

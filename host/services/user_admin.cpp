@@ -130,16 +130,31 @@ Outcome UserAdmin::SetDisabled(const std::string& name, bool disabled) const {
     });
 }
 
+std::vector<const rights::NamedRight*> UserAdmin::KnownRights(const std::vector<std::string>& rightNames) const {
+    std::vector<const rights::NamedRight*> known;
+    for (const std::string& rightName : rightNames) {
+        const rights::NamedRight* right = rights::FindNamed(rightName);
+        if (right == nullptr) Refuse("没有名为“%1”的权限；tolm rights 列出全部权限。", {rightName});
+        known.push_back(right);
+    }
+    return known;
+}
+
+namespace {
+
+std::string JoinedNames(const std::vector<const rights::NamedRight*>& rightList) {
+    std::string names;
+    for (const rights::NamedRight* right : rightList) names += (names.empty() ? "" : ", ") + std::string(right->name);
+    return names;
+}
+
+}  // namespace
+
 Outcome UserAdmin::SetRights(const std::string& name, const std::vector<std::string>& rightNames, bool grant) const {
     return Change([&] {
         RequireAdministrator();
         const UserAccount user = Named(name);
-        std::vector<const rights::NamedRight*> asked;
-        for (const std::string& rightName : rightNames) {
-            const rights::NamedRight* right = rights::FindNamed(rightName);
-            if (right == nullptr) Refuse("没有名为“%1”的权限；tolm rights 列出全部权限。", {rightName});
-            asked.push_back(right);
-        }
+        const std::vector<const rights::NamedRight*> asked = KnownRights(rightNames);
         if (asked.empty()) Refuse("请至少给出一个权限。");
         for (const rights::NamedRight* right : asked) {
             if (grant) {
@@ -148,9 +163,24 @@ Outcome UserAdmin::SetRights(const std::string& name, const std::vector<std::str
                 RevokeRight(Db(), user.id, right->subsystem, right->objectNumber, right->bit);
             }
         }
-        std::string names;
-        for (const rights::NamedRight* right : asked) names += (names.empty() ? "" : ", ") + std::string(right->name);
-        Record(grant ? "授予权限完成-用户：[%1] 权限：[%2]" : "收回权限完成-用户：[%1] 权限：[%2]", {user.name, names});
+        Record(grant ? "授予权限完成-用户：[%1] 权限：[%2]" : "收回权限完成-用户：[%1] 权限：[%2]",
+               {user.name, JoinedNames(asked)});
+    });
+}
+
+Outcome UserAdmin::ReplaceRights(const std::string& name, const std::vector<std::string>& rightNames) const {
+    return Change([&] {
+        RequireAdministrator();
+        const UserAccount user = Named(name);
+        const std::vector<const rights::NamedRight*> kept = KnownRights(rightNames);
+        for (const rights::NamedRight& right : rights::Named()) {
+            if (std::find(kept.begin(), kept.end(), &right) == kept.end()) {
+                RevokeRight(Db(), user.id, right.subsystem, right.objectNumber, right.bit);
+            } else {
+                GrantRight(Db(), user.id, right.subsystem, right.objectNumber, right.bit);
+            }
+        }
+        Record("设置权限完成-用户：[%1] 权限：[%2]", {user.name, JoinedNames(kept)});
     });
 }
 

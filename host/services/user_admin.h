@@ -53,6 +53,8 @@ public:
     Outcome SetDisabled(const std::string& name, bool disabled) const;
     // Grants or revokes rights by name (rights::Named); an unknown name is refused.
     Outcome SetRights(const std::string& name, const std::vector<std::string>& rightNames, bool grant) const;
+    // Leaves the user exactly the rights named (the rights editor's save).
+    Outcome ReplaceRights(const std::string& name, const std::vector<std::string>& rightNames) const;
     // Only a user no rate or log record names, and not oneself.
     Outcome RemoveUser(const std::string& name) const;
 
@@ -60,6 +62,7 @@ private:
     Outcome Change(const std::function<void()>& change) const;
     void RequireAdministrator() const;
     UserAccount Named(const std::string& name) const;
+    std::vector<const rights::NamedRight*> KnownRights(const std::vector<std::string>& rightNames) const;
     void Record(const std::string& chineseTemplate, const tolm::VariantArray& values) const;
 };
 

@@ -7,8 +7,10 @@
 #include "i18n/catalogue.h"
 #include "model/rate_store.h"
 #include "model/user_store.h"
+#include "services/rate_feed.h"
 #include "services/unit_of_work.h"
 #include "tolm/components.h"
+#include "tolm/platform.h"
 #include "tolm/registry.h"
 #include "tolm/text.h"
 #include "windows/base_list_parts.h"
@@ -317,6 +319,8 @@ bool RateListWindow::HandleCommand(const std::string& key, bool& refresh) {
         return refresh = SetSelectedDisabled(true);
     } else if (EqualsNoCase(key, "mnuEditUse")) {
         return refresh = SetSelectedDisabled(false);
+    } else if (EqualsNoCase(key, "mnuFileImpFeed")) {
+        return refresh = ImportPublishedRates();
     } else if (EqualsNoCase(key, "mnuDataRefesh")) {
         Refresh();
     } else if (EqualsNoCase(key, "mnuFileExit")) {
@@ -354,6 +358,26 @@ bool RateListWindow::DeleteSelected() {
     });
     m_selection.clear();
     return true;
+}
+
+bool RateListWindow::ImportPublishedRates() {
+    const std::string& language = m_session->Language();
+    if (m_typeId == 0) {
+        TellPerson(Translate(language, "请先在左边选择汇率类型。"));
+        return false;
+    }
+    tolm::FileDialogOptions options;
+    options.flags = tolm::fd::FileMustExist;
+    options.title = Translate(language, "导入公布汇率");
+    options.filter = Translate(language, "汇率文件 (*.xml;*.csv;*.zip)|*.xml;*.csv;*.zip|所有文件 (*.*)|*.*");
+    const std::optional<std::string> path = tolm::Platform()->PickFile(tolm::FileDialogKind::Open, options);
+    if (!path) {
+        NoteDeclined();
+        return false;
+    }
+    const FeedReport report = RateFeed(m_session).Import(FeedRequest{*path, ReadFeedFile(*path, language), {}, m_typeId});
+    tolm::Platform()->ShowText(FeedReportText(report, language), Translate(language, "导入公布汇率"));
+    return report.outcome.kind == Outcome::Kind::Done;
 }
 
 bool RateListWindow::SetSelectedDisabled(bool disabled) {

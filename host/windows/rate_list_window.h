@@ -161,6 +161,9 @@ private:
     std::vector<RateBook::Picked> PickedRates() const;
     bool DeleteSelected();
     bool SetSelectedDisabled(bool disabled);
+    // Published rates from a file the person picks, into the selected type; the
+    // report is shown as a text. False when nothing was picked or the run was not done.
+    bool ImportPublishedRates();
 
     std::shared_ptr<Session> m_session;
     std::shared_ptr<hub::DataAccess> m_dataAccess;

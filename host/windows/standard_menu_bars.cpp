@@ -28,6 +28,7 @@ constexpr ToolText Captions[] = {
     {"mnuHelp", "帮助(&H)"},
     // file
     {"mnuFileNewItem", "新增(&N)"},
+    {"mnuFileImpFeed", "导入公布汇率(&P)..."},
     {"mnuFileSave", "保存(&S)"},
     {"mnuFilePrintNoteSetup", "套打设置"},
     {"mnuFileNotePrintSetup", "套打设置"},
@@ -89,7 +90,7 @@ const std::vector<BandLayout>& LayoutOf(StandardMenu menu) {
         {"menu", BandKind::MainMenu, {"mnuFile", "mnuEdit", "mnuView", "mnuData", "mnuFormat", "mnuCust", "mnuHelp"}},
         {"mnuFile",
          BandKind::DropDown,
-         {"mnuFileNewItem", "mnuFilePrintNoteSetup", "mnuFileNotePreview", "mnuFileNotePrint", "mnuFileEconomizePaper",
+         {"mnuFileNewItem", "mnuFileImpFeed", "mnuFilePrintNoteSetup", "mnuFileNotePreview", "mnuFileNotePrint", "mnuFileEconomizePaper",
           "mnuFilePreview", "mnuFilePageSetup", "mnuFilePrint", "mnuFileExit"}},
         {"mnuEdit",
          BandKind::DropDown,

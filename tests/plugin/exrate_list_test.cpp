@@ -4,6 +4,7 @@
 // decided (Cancel) and what the database holds.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -312,6 +313,23 @@ TEST_F(ExRateList, DeletingTakesAllSelectedRatesOrNone) {
     EXPECT_TRUE(m_list->LastOutcome().Succeeded());
     EXPECT_EQ(Scalar("SELECT COUNT(*) AS v FROM t_ExchangeRate WHERE FID = ?1", {Variant(open)}), 0);
     EXPECT_EQ(Touches(), before + 1);
+}
+
+TEST_F(ExRateList, PublishedRatesComeFromThePickedFileIntoTheSelectedTypeWithTheirReport) {
+    const std::filesystem::path file = m_dir / "published.csv";
+    std::ofstream(file) << "date,currency,rate\n2024-03-04,USD,7.1\n2024-03-06,USD,7.2\n";
+    m_list->SelectType(CompanyType);
+    const size_t before = m_list->Rows().size();
+    Screen().QueueFile(std::nullopt);
+    m_list->Click("mnuFileImpFeed");
+    EXPECT_EQ(m_list->LastOutcome().kind, hub::Outcome::Kind::Unchanged) << "the person cancelled the file dialog";
+
+    Screen().QueueFile(file.string());
+    m_list->Click("mnuFileImpFeed");
+    EXPECT_EQ(m_list->LastOutcome().kind, hub::Outcome::Kind::Done);
+    EXPECT_EQ(m_list->Rows().size(), before + 2) << "the list shows the new rates at once";
+    ASSERT_FALSE(Screen().Texts().empty());
+    EXPECT_NE(Screen().Texts().back().text.find("新增汇率（未审核）：2；"), std::string::npos) << Screen().Texts().back().text;
 }
 
 TEST_F(ExRateList, TheSameUserTickFollowsWhatIsStored) {

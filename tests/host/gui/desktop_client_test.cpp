@@ -6,6 +6,8 @@
 #include <type_traits>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontInfo>
@@ -35,11 +37,13 @@
 #include "gui/menu_bar_view.h"
 #include "gui/rate_list_view.h"
 #include "gui/type_list_view.h"
+#include "gui/user_list_view.h"
 #include "i18n/catalogue.h"
 #include "model/company_setup.h"
 #include "model/profile_store.h"
 #include "model/rate_store.h"
 #include "model/log_store.h"
+#include "model/user_store.h"
 #include "platform/qt_form_dialog.h"
 #include "platform/qt_platform.h"
 #include "support/temp_dir.h"
@@ -445,6 +449,37 @@ TEST(QtPlatform, ASaveDialogAsksBeforeOverwritingAndACancelIsAnErrorWhenAskedFor
     tolm::InstallPlatform(nullptr);
     EXPECT_TRUE(asksBeforeOverwriting);
     EXPECT_EQ(filters, QStringList({QStringLiteral("Excel Files (*.xls)"), QStringLiteral("All Files (*)")}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DesktopClient, TheUsersWindowSavesTheTickedRightsAndIsForAdministratorsOnly) {
+    std::unique_ptr<hub::gui::UserListView> view(hub::gui::UserListView::Open(m_session));
+    view->setAttribute(Qt::WA_DeleteOnClose, false);
+    view->show();
+    // The password typed into the add dialog twice, through its fields.
+    WhenModal<QDialog>([](QDialog& dialog) {
+        const QList<QLineEdit*> fields = dialog.findChildren<QLineEdit*>();
+        QTest::keyClicks(fields[0], "pat");
+        QTest::keyClicks(fields[2], "pat-passphrase");
+        QTest::keyClicks(fields[3], "pat-passphrase");
+        dialog.accept();
+    });
+    view->AddUser();
+    ASSERT_EQ(view->SelectedUser(), "pat");
+    view->RightBox("audit")->click();
+    view->SaveRights();
+    const int32_t pat = hub::FindUserByName(*m_db, "pat")->id;
+    EXPECT_TRUE(hub::UserHasRight(*m_db, pat, hub::rights::BaseDataSubsystem, 0, hub::rights::Audit));
+    EXPECT_FALSE(hub::UserHasRight(*m_db, pat, hub::rights::BaseDataSubsystem, 0, hub::rights::View));
+    EXPECT_EQ(view->statusBar()->currentMessage().toStdString(), "已为用户 pat 设置权限。");
+
+    hub::Credentials credentials;
+    credentials.password = [] { return std::optional<std::string>("pat-passphrase"); };
+    const auto session = m_runtime->LogIn(m_db, "pat", "chs", credentials);
+    EXPECT_THROW(hub::gui::UserListView::Open(session), tolm::HostError);
 }
 
 }  // namespace

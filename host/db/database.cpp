@@ -135,4 +135,8 @@ std::shared_ptr<Database> OpenDatabase(const std::string& location, OpenMode mod
     return OpenSqliteFile(*file, mode == OpenMode::ReadOnly || empty);
 }
 
+std::string Database::RolePasswordVerifier(const std::string&, const std::string&) {
+    throw tolm::HostError(tolm::err::Database, "This database has no login roles", "TolmHost.Database");
+}
+
 }  // namespace hub

@@ -123,6 +123,10 @@ public:
     // After rows were stored with explicit ids (a company copied in), makes the ids
     // the database generates itself continue above the highest stored one.
     virtual void AdvanceIdGenerators() = 0;
+    // What a server stores for the login role's password (computed here, so the
+    // password itself never travels in a statement). Raises HostError(Database) on a
+    // backend without login roles.
+    virtual std::string RolePasswordVerifier(const std::string& role, const std::string& password);
 
     // Transactions nest: only the outermost one commits, and only then is anything
     // stored. An inner level is a savepoint: its Rollback undoes only the work done

@@ -248,6 +248,19 @@ public:
     const Dialect& SqlDialect() const override { return PostgresDialect(); }
     bool ReadOnly() const override { return m_readOnly; }
 
+    std::string RolePasswordVerifier(const std::string& role, const std::string& password) override {
+        char* verifier = PQencryptPasswordConn(m_conn.get(), password.c_str(), role.c_str(), "scram-sha-256");
+        if (verifier == nullptr) {
+            throw tolm::HostError(tolm::err::Database,
+                                  std::string("The password cannot be prepared for the server: ") +
+                                      PQerrorMessage(m_conn.get()),
+                                  "TolmHost.Database");
+        }
+        std::string text = verifier;
+        PQfreemem(verifier);
+        return text;
+    }
+
     // The server keeps no checksum of its own that a client may ask for, so every row
     // of every table is read whole (a damaged page or value fails as it is read), and
     // the indexes are checked against their rules where the index-checking extension

@@ -6,6 +6,7 @@
 #include "db/migrations.h"
 #include "i18n/catalogue.h"
 #include "model/log_store.h"
+#include "model/server_roles.h"
 #include "model/user_store.h"
 #include "services/person_text.h"
 #include "services/session.h"
@@ -29,7 +30,8 @@ constexpr int IdentityVersion = 4;
 // when none is given), as the program that made it did.
 std::optional<std::string> Unauthorised(Database& db, const std::string& userName, const Credentials& credentials,
                                         const std::string& language,
-                                        const std::function<std::string(const std::string&)>& notAdministrator) {
+                                        const std::function<std::string(const std::string&)>& notAdministrator,
+                                        std::string* actingName = nullptr) {
     if (SchemaVersion(db) < IdentityVersion) {
         const std::string name = userName.empty() ? std::string("administrator") : userName;
         const std::optional<UserRecord> user = FindUserByName(db, name);
@@ -41,6 +43,7 @@ std::optional<std::string> Unauthorised(Database& db, const std::string& userNam
     try {
         const UserAccount user = Authenticate(db, userName, language, credentials);
         if (!user.administrator) return notAdministrator(user.name);
+        if (actingName != nullptr) *actingName = user.name;
         return std::nullopt;
     } catch (const tolm::HostError& error) {
         if (error.Number() != tolm::err::AccessDenied) throw;
@@ -72,9 +75,13 @@ CompanyCopyResult CopyCompanyAsAdministrator(const CompanyCopyRequest& request) 
             return refused(TranslateFormat(language, "%1 中公司的结构版本为%2，本程序需要版本%3；请先用相应版本的程序升级。",
                                            {sourceName, version, CurrentSchemaVersion()}));
         }
-        if (auto refusal = Unauthorised(*source, request.userName, request.credentials, language, [&](const std::string& name) {
-                return TranslateFormat(language, "用户 %1 不是 %2 中公司的系统管理员，不能复制该公司。", {name, sourceName});
-            })) {
+        std::string acting = request.userName;
+        if (auto refusal = Unauthorised(
+                *source, request.userName, request.credentials, language,
+                [&](const std::string& name) {
+                    return TranslateFormat(language, "用户 %1 不是 %2 中公司的系统管理员，不能复制该公司。", {name, sourceName});
+                },
+                &acting)) {
             return refused(std::move(*refusal));
         }
         std::shared_ptr<Database> destination = OpenDatabase(request.destination, OpenMode::CreateIfMissing);
@@ -100,7 +107,8 @@ CompanyCopyResult CopyCompanyAsAdministrator(const CompanyCopyRequest& request) 
         }
         std::vector<CopiedTable> tables =
             CopyCompany(*source, *destination, request.replace, [&](Database& copied) {
-                const std::optional<UserRecord> user = FindUserByName(copied, request.userName);
+                SetUpServerRoles(copied);
+                const std::optional<UserRecord> user = FindUserByName(copied, acting);
                 WriteLogRecord(copied, LogRecord{LocalNow(), user ? user->id : 0, CopyLogKey, 5,
                                                  TranslateFormat(language, "复制公司完成-从：[%1] 到：[%2]",
                                                                  {sourceName, destinationName}),
@@ -138,7 +146,10 @@ CompanySetupResult SetUpCompanyAsAdministrator(Database& db, const std::string& 
             return refused(TranslateFormat(language, "公司数据库 %1 中已有数据；演示数据只能添加到新建的或空的公司中。",
                                            {displayName}));
         }
+        Transaction transaction(db);
         InitCompany(db, demo, credentials.osAccount);
+        SetUpServerRoles(db);
+        transaction.Commit();
         result.after = CountCompany(db);
     } catch (...) {
         result.outcome = Outcome{Outcome::Kind::Failed, PersonText(tolm::CurrentError(), language), false};

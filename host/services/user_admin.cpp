@@ -7,6 +7,7 @@
 #include "base/text_util.h"
 #include "i18n/catalogue.h"
 #include "model/log_store.h"
+#include "model/server_roles.h"
 #include "services/password_hash.h"
 #include "tolm/host_error.h"
 #include "tolm/text.h"
@@ -76,6 +77,17 @@ UserAccount UserAdmin::Named(const std::string& name) const {
     return std::move(*user);
 }
 
+void UserAdmin::FollowOnServer(const std::string& name, const std::optional<std::string>& password) const {
+    if (!HasServerRoles(Db())) return;
+    std::optional<UserAccount> user = FindUserAccount(Db(), name);
+    if (!user) {
+        RevokeServerRights(Db(), name);
+        return;
+    }
+    if (password || !user->administrator) EnsureServerRole(Db(), user->name, password);
+    GrantServerRights(Db(), *user);
+}
+
 void UserAdmin::Record(const std::string& chineseTemplate, const tolm::VariantArray& values) const {
     const Session& session = CurrentLogin();
     WriteLogRecord(Db(), LogRecord{LocalNow(), session.UserId(), UsersLogKey, 5, Text(chineseTemplate, values),
@@ -95,6 +107,7 @@ Outcome UserAdmin::AddUser(const NewUser& user) const {
         const int64_t id = EnsureUser(Db(), user.name, user.description, user.administrator, 0);
         if (user.password) StorePasswordHash(Db(), id, HashPassword(*user.password));
         if (!user.osAccount.empty()) LinkOsAccount(Db(), id, user.osAccount);
+        FollowOnServer(user.name, user.password);
         Record(user.administrator ? "新增系统管理员完成-用户：[%1]" : "新增用户完成-用户：[%1]", {user.name});
     });
 }
@@ -107,6 +120,7 @@ Outcome UserAdmin::ChangePassword(const std::string& name, const std::string& pa
             Refuse("密码至少需要%1个字符。", {static_cast<int32_t>(MinimumPasswordLength)});
         }
         StorePasswordHash(Db(), user.id, HashPassword(password));
+        FollowOnServer(user.name, password);
         Record("修改密码完成-用户：[%1]", {user.name});
     });
 }
@@ -126,6 +140,7 @@ Outcome UserAdmin::SetDisabled(const std::string& name, bool disabled) const {
             }
         }
         StoreForbidden(Db(), user.id, disabled);
+        FollowOnServer(user.name, std::nullopt);
         Record(disabled ? "禁用用户完成-用户：[%1]" : "启用用户完成-用户：[%1]", {user.name});
     });
 }
@@ -163,6 +178,7 @@ Outcome UserAdmin::SetRights(const std::string& name, const std::vector<std::str
                 RevokeRight(Db(), user.id, right->subsystem, right->objectNumber, right->bit);
             }
         }
+        FollowOnServer(user.name, std::nullopt);
         Record(grant ? "授予权限完成-用户：[%1] 权限：[%2]" : "收回权限完成-用户：[%1] 权限：[%2]",
                {user.name, JoinedNames(asked)});
     });
@@ -180,6 +196,7 @@ Outcome UserAdmin::ReplaceRights(const std::string& name, const std::vector<std:
                 GrantRight(Db(), user.id, right.subsystem, right.objectNumber, right.bit);
             }
         }
+        FollowOnServer(user.name, std::nullopt);
         Record("设置权限完成-用户：[%1] 权限：[%2]", {user.name, JoinedNames(kept)});
     });
 }
@@ -193,6 +210,7 @@ Outcome UserAdmin::RemoveUser(const std::string& name) const {
             Refuse("用户 %1 出现在汇率或上机日志中，不能删除；请改为禁用该用户。", {user.name});
         }
         hub::RemoveUser(Db(), user.id);
+        FollowOnServer(user.name, std::nullopt);
         Record("删除用户完成-用户：[%1]", {user.name});
     });
 }

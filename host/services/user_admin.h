@@ -63,6 +63,9 @@ private:
     void RequireAdministrator() const;
     UserAccount Named(const std::string& name) const;
     std::vector<const rights::NamedRight*> KnownRights(const std::vector<std::string>& rightNames) const;
+    // On a server, the user's login role and its privileges follow the change
+    // (server_roles.h); `password` is the one just set, if any.
+    void FollowOnServer(const std::string& name, const std::optional<std::string>& password) const;
     void Record(const std::string& chineseTemplate, const tolm::VariantArray& values) const;
 };
 

@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 
 #include "db/database.h"
+#include "support/run_process.h"
+#include "support/scratch_database.h"
+#include "tolm/host_error.h"
 #include "tolm_company_fixture.h"
 
 namespace {
@@ -109,6 +112,61 @@ TEST_F(TolmUsers, APasswordIsNeededKeptOnlyAsAHashAndLocksAfterFiveWrongOnes) {
     const std::string bytes{std::istreambuf_iterator<char>(file), {}};
     EXPECT_EQ(bytes.find("s3cret-passphrase"), std::string::npos);
     EXPECT_NE(bytes.find("$argon2id$"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// On a server each user's login role can do no more, with any client, than the
+// user's rights allow.
+TEST_F(TolmUsers, OnAServerEachRoleCanDoNoMoreThanItsUsersRights) {
+    hub::test::ScratchDatabase server(hub::test::Backend::Postgres);
+    auto tolm = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), {"--registry", m_registry.string(), "--db", server.Location()});
+        return hub::test::RunProcess(TOLM_CLI_PATH, arguments, m_dir.Path()).exitCode;
+    };
+    ASSERT_EQ(tolm({"init", "--demo"}), 0);
+    ASSERT_EQ(tolm({"user", "add", "srv_pat", "--password-file", PasswordFile("pat", "srv-pat-passphrase")}), 0);
+    // The role of a user added with a password has it, kept as the server's verifier.
+    EXPECT_EQ(server.Open()
+                  ->Query("SELECT COUNT(*) AS n FROM pg_authid WHERE rolname = 'srv_pat' AND rolpassword LIKE 'SCRAM-SHA-256$%'")
+                  ->Field("n")
+                  .ToLong(),
+              1);
+
+    auto as = [&](const std::string& role) {
+        std::string location = server.Location();
+        location.replace(location.find("user=tolm"), 9, "user=" + role);
+        return hub::OpenDatabase(location, hub::OpenMode::Existing);
+    };
+    const struct {
+        const char* role;
+        const char* sql;
+        bool allowed;
+    } cases[] = {
+        {"clerk", "SELECT COUNT(*) AS n FROM t_ExchangeRateEntry", true},
+        {"clerk", "UPDATE t_ExchangeRateEntry SET FChkUserID = 0, FCheckDate = NULL", false},
+        {"clerk", "DELETE FROM t_ExchangeRateEntry", false},
+        {"clerk", "DELETE FROM t_Log", false},
+        {"clerk", "SELECT FPasswordHash FROM t_User", false},
+        {"auditor", "UPDATE t_ExchangeRateEntry SET FCheckDate = FCheckDate", true},
+        {"auditor", "UPDATE t_ExchangeRateEntry SET FExchangeRate = 1", false},
+        {"accountant", "DELETE FROM t_Log", false},
+    };
+    for (const auto& c : cases) {
+        auto db = as(c.role);
+        if (c.allowed) {
+            EXPECT_NO_THROW(db->Execute(c.sql)) << c.role << ": " << c.sql;
+        } else {
+            EXPECT_THROW(db->Execute(c.sql), tolm::HostError) << c.role << ": " << c.sql;
+        }
+    }
+    // A right granted in the program is granted on the server, and taken back with it.
+    ASSERT_EQ(tolm({"user", "grant", "clerk", "log-delete"}), 0);
+    EXPECT_NO_THROW(as("clerk")->Execute("DELETE FROM t_Log WHERE FID = -1"));
+    ASSERT_EQ(tolm({"user", "disable", "clerk"}), 0);
+    EXPECT_THROW(as("clerk")->Execute("SELECT COUNT(*) AS n FROM t_Log"), tolm::HostError);
 }
 
 }  // namespace

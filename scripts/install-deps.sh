@@ -14,6 +14,9 @@ packages=(
   qt6-base-dev qt6-translations-l10n fonts-wqy-microhei
   libxlsxwriter-dev libhpdf-dev
   clang libclang-rt-14-dev
+  # the manual pages of the build, and the Debian package: its dependencies,
+  # its check and the manual's index
+  help2man dpkg-dev file lintian man-db
 )
 
 missing=()

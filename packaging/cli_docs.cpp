@@ -3,14 +3,13 @@
 //
 //   tolm_cli_docs man FILE          the manual page (roff)
 //   tolm_cli_docs completion FILE   the bash completion script
+#include <CLI/CLI.hpp>
 #include <fstream>
 #include <iostream>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <CLI/CLI.hpp>
 
 #include "cli/command_line.h"
 #include "cli/command_set.h"
@@ -45,9 +44,8 @@ std::vector<const CLI::Option*> Named(const CLI::App& app) {
 
 // A command's options but the help flag every command has (the manual tells of it once).
 std::vector<const CLI::Option*> OwnNamed(const CLI::App& app) {
-    return app.get_options([&app](const CLI::Option* option) {
-        return option->nonpositional() && option != app.get_help_ptr();
-    });
+    return app.get_options(
+        [&app](const CLI::Option* option) { return option->nonpositional() && option != app.get_help_ptr(); });
 }
 
 std::vector<const CLI::Option*> Positionals(const CLI::App& app) {
@@ -139,8 +137,8 @@ void WriteManPage(std::ostream& out, const CLI::App& app) {
         }
         out << ".SS \"" << Roff(synopsis) << "\"\n" << Roff(command.parser->get_description()) << "\n";
         for (const CLI::Option* positional : Positionals(*command.parser)) {
-            out << ".TP\n\\fI" << Roff(positional->get_name(true)) << "\\fR\n" << Roff(positional->get_description())
-                << "\n";
+            out << ".TP\n\\fI" << Roff(positional->get_name(true)) << "\\fR\n"
+                << Roff(positional->get_description()) << "\n";
         }
         for (const CLI::Option* option : OwnNamed(*command.parser)) ManOption(out, *option);
     }
@@ -226,17 +224,21 @@ void WriteCompletion(std::ostream& out, const CLI::App& app) {
         if [[ -n ${values["$key"]} ]]; then
             mapfile -t COMPREPLY < <(compgen -W "${values["$key"]}" -- "$cur")
         else
+            compopt -o filenames 2>/dev/null
             mapfile -t COMPREPLY < <(compgen -f -- "$cur")
         fi
         return 0
     fi
     if [[ $cur == -* ]]; then
-        mapfile -t COMPREPLY < <(compgen -W "${options["$path"]} ${options[tolm]}" -- "$cur")
+        local offered=${options["$path"]}
+        [[ $path == tolm ]] || offered+=" ${options[tolm]}"
+        mapfile -t COMPREPLY < <(compgen -W "$offered" -- "$cur")
     elif [[ -n ${commands["$path"]} ]]; then
         mapfile -t COMPREPLY < <(compgen -W "${commands["$path"]}" -- "$cur")
     elif [[ -n ${arguments["$path"]} ]]; then
         mapfile -t COMPREPLY < <(compgen -W "${arguments["$path"]}" -- "$cur")
     else
+        compopt -o filenames 2>/dev/null
         mapfile -t COMPREPLY < <(compgen -f -- "$cur")
     fi
     return 0

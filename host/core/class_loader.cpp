@@ -228,7 +228,8 @@ std::vector<tolm::ClassRegistration> ClassLoader::Classes() const {
     if (m_systemRegistryPath.empty()) return classes;
     const tolm::ClassRegistryFile own(m_registryPath);
     for (auto& registration : tolm::ClassRegistryFile(m_systemRegistryPath).Load()) {
-        if (!own.Find(registration.progId)) classes.push_back(FromSystemRegistry(std::move(registration), m_systemRegistryPath));
+        if (own.Find(registration.progId)) continue;
+        classes.push_back(FromSystemRegistry(std::move(registration), m_systemRegistryPath));
     }
     return classes;
 }

@@ -34,8 +34,9 @@ public:
 
     const std::filesystem::path& RegistryPath() const { return m_registryPath; }
 
-    // The registration a name resolves to (letter case ignored), the library as an
-    // absolute path; nothing when neither registry has it. Raises RegistryDamaged
+    // The registration a name resolves to (letter case ignored), a relative library
+    // of the system registry taken from its folder; nothing when neither registry
+    // has it. Raises RegistryDamaged
     // for a registry that cannot be read.
     std::optional<tolm::ClassRegistration> Find(const std::string& progId) const;
     // Every class a name can reach: the person's registrations, then the system's

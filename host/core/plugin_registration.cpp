@@ -21,8 +21,9 @@ std::string EnsurePluginClassRegistered(const ClassLoader& loader, const char* c
 
     const std::filesystem::path library = LibraryDirectory() / PluginLibraryName;
     const std::string missing =
-        found ? TranslateFormat(language, "插件类 %1 注册的组件库 %2 已不存在", {className, found->library})
-              : TranslateFormat(language, "插件类 %1 未在注册表 %2 中注册", {className, loader.RegistryPath().string()});
+        found
+            ? TranslateFormat(language, "插件类 %1 注册的组件库 %2 已不存在", {className, found->library})
+            : TranslateFormat(language, "插件类 %1 未在注册表 %2 中注册", {className, loader.RegistryPath().string()});
     if (!std::filesystem::exists(library, ec)) {
         throw tolm::HostError(
             tolm::err::CannotCreateComponent,

@@ -16,6 +16,9 @@ packages=(
   libxlsxwriter-dev libhpdf-dev
   libsodium-dev
   clang libclang-rt-14-dev
+  # the manual pages of the build, and the Debian package: its dependencies,
+  # its check and the manual's index
+  help2man dpkg-dev file lintian man-db
 )
 
 missing=()

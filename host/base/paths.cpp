@@ -19,4 +19,14 @@ std::filesystem::path DataDirectory() {
     return (ProgramDirectory() / ".." / "share" / "tolm").lexically_normal();
 }
 
+std::filesystem::path LibraryDirectory() {
+    const std::filesystem::path program = ProgramDirectory();
+    // Relative, so an installation can be moved to another prefix as a whole.
+    const std::filesystem::path installed = (program / TOLM_LIBRARY_DIR_FROM_PROGRAM).lexically_normal();
+    std::error_code ec;
+    return std::filesystem::is_directory(installed, ec) ? installed : program;
+}
+
+std::filesystem::path SystemRegistryPath() { return LibraryDirectory() / "classes.json"; }
+
 }  // namespace hub

@@ -89,7 +89,7 @@ int Unregister(CommandContext& context, const std::string& library) {
 }
 
 int ListClasses(CommandContext& context) {
-    std::vector<tolm::ClassRegistration> classes = tolm::ClassRegistryFile(context.Loader().RegistryPath()).Load();
+    std::vector<tolm::ClassRegistration> classes = context.Loader().Classes();
     if (context.Json()) {
         PrintSortedJson(context.Out(), ToJson(classes));
         return 0;

@@ -42,17 +42,9 @@ bool IsTypedText(const std::string& argument) {
 
 }  // namespace
 
-int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        if (!IsTypedText(arguments[i])) {
-            err << "tolm: "
-                << TranslateFormat(EarlyLanguage(arguments), "第%1个参数含有无效的字符（控制字符或不是 UTF-8 的字节）；请改正后重试。",
-                                   {static_cast<int32_t>(i + 1)})
-                << "\n";
-            return 2;
-        }
-    }
-    CLI::App app{"The Tolm host: exchange-rate base data on the command line", "tolm"};
+void DefineCommandLine(CLI::App& app, GlobalOptions& options, CommandSet& commands) {
+    app.name("tolm");
+    app.description("The Tolm host: exchange-rate base data on the command line");
     // Global options are accepted after the subcommand as well.
     app.fallthrough();
     // At most one: a word that names no command is then reported as such, rather
@@ -60,7 +52,6 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     app.require_subcommand(0, 1);
     app.set_version_flag("--version", "tolm 0.1.0");
 
-    GlobalOptions options;
     app.add_option("--db", options.database,
                    "The company database: an SQLite file, or a PostgreSQL URI (postgresql://...) or key=value string")->capture_default_str();
     app.add_option("--user", options.user,
@@ -76,8 +67,23 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     app.add_flag("--json", options.json, "Machine-readable output");
     app.add_option("--registry", options.registry, "The class registry file (instead of the default one)");
 
-    CommandSet commands(app);
     AddAllCommands(commands);
+}
+
+int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        if (!IsTypedText(arguments[i])) {
+            err << "tolm: "
+                << TranslateFormat(EarlyLanguage(arguments), "第%1个参数含有无效的字符（控制字符或不是 UTF-8 的字节）；请改正后重试。",
+                                   {static_cast<int32_t>(i + 1)})
+                << "\n";
+            return 2;
+        }
+    }
+    CLI::App app;
+    GlobalOptions options;
+    CommandSet commands(app);
+    DefineCommandLine(app, options, commands);
 
     try {
         app.parse(std::vector<std::string>(arguments.rbegin(), arguments.rend()));

@@ -6,7 +6,16 @@
 #include <string>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
+#include "cli/command_set.h"
+
 namespace hub::cli {
+
+// Everything tolm understands: the global options (read into `options`) and every
+// command (added to `commands`, a set on `app`). Its manual page and its shell
+// completion are generated from the same parser, so they tell what it accepts.
+void DefineCommandLine(CLI::App& app, GlobalOptions& options, CommandSet& commands);
 
 // Parses the arguments (without the program's name), runs the command they give and
 // returns the exit status. What tolm prints goes to `out` and `err`.

@@ -5,9 +5,10 @@
 
 namespace hub::cli {
 
-// A plug-in class must be registered for its window to work. A registry without it
-// (or naming a library that is gone) gets the plug-in built beside this program
-// registered, and the person is told so on the error stream. Raises
+// A plug-in class must be registered for its window to work. When neither the
+// person's registry nor the installed one has it (or it names a library that is
+// gone), the plug-in in LibraryDirectory() is registered in the person's, and the
+// person is told so on the error stream. Raises
 // CannotCreateComponent, in the session language, when that is not possible.
 void EnsureClassRegistered(CommandContext& context, const char* className);
 

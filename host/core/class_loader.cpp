@@ -13,6 +13,7 @@
 #include <optional>
 #include <system_error>
 
+#include "base/paths.h"
 #include "tolm/host_error.h"
 #include "tolm/plugin_abi.h"
 #include "tolm/registry.h"
@@ -183,8 +184,27 @@ std::shared_ptr<tolm::Object> CreateRegistered(const tolm::ClassRegistration& re
     return instance;
 }
 
-std::shared_ptr<tolm::Object> TryCreate(const std::filesystem::path& registryPath, const std::string& progId) {
-    std::optional<tolm::ClassRegistration> registration = tolm::ClassRegistryFile(registryPath).Find(progId);
+// The system registry's library paths, relative ones taken from its folder.
+tolm::ClassRegistration FromSystemRegistry(tolm::ClassRegistration registration,
+                                           const std::filesystem::path& systemRegistry) {
+    registration.library = (systemRegistry.parent_path() / registration.library).lexically_normal().string();
+    return registration;
+}
+
+std::optional<tolm::ClassRegistration> FindRegistration(const std::filesystem::path& registry,
+                                                        const std::filesystem::path& systemRegistry,
+                                                        const std::string& progId) {
+    if (auto found = tolm::ClassRegistryFile(registry).Find(progId)) return found;
+    if (systemRegistry.empty()) return std::nullopt;
+    if (auto found = tolm::ClassRegistryFile(systemRegistry).Find(progId)) {
+        return FromSystemRegistry(std::move(*found), systemRegistry);
+    }
+    return std::nullopt;
+}
+
+std::shared_ptr<tolm::Object> TryCreate(const std::filesystem::path& registryPath,
+                                        const std::filesystem::path& systemRegistryPath, const std::string& progId) {
+    std::optional<tolm::ClassRegistration> registration = FindRegistration(registryPath, systemRegistryPath, progId);
     if (!registration) return nullptr;
     return CreateRegistered(*registration);
 }
@@ -193,10 +213,29 @@ std::shared_ptr<tolm::Object> TryCreate(const std::filesystem::path& registryPat
 
 ClassLoader::ClassLoader() : ClassLoader(tolm::ClassRegistryFile::DefaultPath()) {}
 
-ClassLoader::ClassLoader(std::filesystem::path registryPath) : m_registryPath(std::move(registryPath)) {}
+ClassLoader::ClassLoader(std::filesystem::path registryPath)
+    : ClassLoader(std::move(registryPath), SystemRegistryPath()) {}
+
+ClassLoader::ClassLoader(std::filesystem::path registryPath, std::filesystem::path systemRegistryPath)
+    : m_registryPath(std::move(registryPath)), m_systemRegistryPath(std::move(systemRegistryPath)) {}
+
+std::optional<tolm::ClassRegistration> ClassLoader::Find(const std::string& progId) const {
+    return FindRegistration(m_registryPath, m_systemRegistryPath, progId);
+}
+
+std::vector<tolm::ClassRegistration> ClassLoader::Classes() const {
+    std::vector<tolm::ClassRegistration> classes = tolm::ClassRegistryFile(m_registryPath).Load();
+    if (m_systemRegistryPath.empty()) return classes;
+    const tolm::ClassRegistryFile own(m_registryPath);
+    for (auto& registration : tolm::ClassRegistryFile(m_systemRegistryPath).Load()) {
+        if (own.Find(registration.progId)) continue;
+        classes.push_back(FromSystemRegistry(std::move(registration), m_systemRegistryPath));
+    }
+    return classes;
+}
 
 std::shared_ptr<tolm::Object> ClassLoader::CreateInstance(const std::string& progId) const {
-    std::shared_ptr<tolm::Object> instance = TryCreate(m_registryPath, progId);
+    std::shared_ptr<tolm::Object> instance = TryCreate(m_registryPath, m_systemRegistryPath, progId);
     if (!instance) {
         throw tolm::HostError(tolm::err::CannotCreateComponent, "Class " + progId + " is not registered", progId);
     }
@@ -204,12 +243,14 @@ std::shared_ptr<tolm::Object> ClassLoader::CreateInstance(const std::string& pro
 }
 
 std::shared_ptr<tolm::Object> ClassLoader::TryCreateInstance(const std::string& progId) const {
-    return TryCreate(m_registryPath, progId);
+    return TryCreate(m_registryPath, m_systemRegistryPath, progId);
 }
 
 void ClassLoader::Install() const {
     tolm::ComponentRegistry::Instance().SetResolver(
-        [registryPath = m_registryPath](const std::string& className) { return TryCreate(registryPath, className); });
+        [registryPath = m_registryPath, systemRegistryPath = m_systemRegistryPath](const std::string& className) {
+            return TryCreate(registryPath, systemRegistryPath, className);
+        });
 }
 
 void ClassLoader::RequireDefaultRegistry(const char* operation) const {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,13 +20,28 @@ namespace hub {
 // A library, once loaded, stays loaded for the life of the process: objects it
 // created may be held anywhere, and their code and destructors live in it. Loaded
 // libraries are shared by every ClassLoader of the process.
+//
+// A name is looked up in the person's registry first, then in the system's (the one
+// that comes with the installed plug-in, SystemRegistryPath()), whose relative
+// library paths are taken from its own folder. Registering and unregistering touch
+// the person's registry only.
 class ClassLoader {
 public:
     // Uses the registry file at ClassRegistryFile::DefaultPath() as it is now.
     ClassLoader();
     explicit ClassLoader(std::filesystem::path registryPath);
+    ClassLoader(std::filesystem::path registryPath, std::filesystem::path systemRegistryPath);
 
     const std::filesystem::path& RegistryPath() const { return m_registryPath; }
+
+    // The registration a name resolves to (letter case ignored), a relative library
+    // of the system registry taken from its folder; nothing when neither registry
+    // has it. Raises RegistryDamaged
+    // for a registry that cannot be read.
+    std::optional<tolm::ClassRegistration> Find(const std::string& progId) const;
+    // Every class a name can reach: the person's registrations, then the system's
+    // that none of them replaces.
+    std::vector<tolm::ClassRegistration> Classes() const;
 
     // A new instance of a registered class (letter case of the name ignored).
     // Raises CannotCreateComponent "Class <name> is not registered" for an unknown
@@ -66,6 +82,7 @@ private:
     void RunServerEntry(int32_t (*entry)(), const char* name, const std::string& library) const;
 
     std::filesystem::path m_registryPath;
+    std::filesystem::path m_systemRegistryPath;
 };
 
 }  // namespace hub

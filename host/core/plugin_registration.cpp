@@ -15,15 +15,15 @@ constexpr const char* Source = "ClassLoader";
 }  // namespace
 
 std::string EnsurePluginClassRegistered(const ClassLoader& loader, const char* className, const std::string& language) {
-    const tolm::ClassRegistryFile registry(loader.RegistryPath());
-    const auto found = registry.Find(className);
+    const auto found = loader.Find(className);
     std::error_code ec;
     if (found && std::filesystem::exists(found->library, ec)) return {};
 
-    const std::filesystem::path library = ProgramDirectory() / PluginLibraryName;
+    const std::filesystem::path library = LibraryDirectory() / PluginLibraryName;
     const std::string missing =
-        found ? TranslateFormat(language, "插件类 %1 注册的组件库 %2 已不存在", {className, found->library})
-              : TranslateFormat(language, "插件类 %1 未在注册表 %2 中注册", {className, registry.Path().string()});
+        found
+            ? TranslateFormat(language, "插件类 %1 注册的组件库 %2 已不存在", {className, found->library})
+            : TranslateFormat(language, "插件类 %1 未在注册表 %2 中注册", {className, loader.RegistryPath().string()});
     if (!std::filesystem::exists(library, ec)) {
         throw tolm::HostError(
             tolm::err::CannotCreateComponent,
@@ -40,7 +40,7 @@ std::string EnsurePluginClassRegistered(const ClassLoader& loader, const char* c
                             {missing, library.string(), error.Description(), PluginLibraryName}),
             Source);
     }
-    if (!registry.Find(className)) {
+    if (!loader.Find(className)) {
         throw tolm::HostError(
             tolm::err::CannotCreateComponent,
             TranslateFormat(language, "%1，%2 中也没有该类；请用 tolm register <%3 的路径> 注册插件。",

@@ -41,8 +41,9 @@ void ActAndShowOutcome(QMainWindow& view, const std::string& language, const std
 // language instead of leaving the event loop.
 void Act(const std::string& language, const std::function<void()>& action);
 
-// The plug-in's classes must be registered for the windows to attach them: a
-// registry without them gets the plug-in built beside this program registered.
+// The plug-in's classes must be registered for the windows to attach them: when
+// neither the person's registry nor the installed one has them, the plug-in in
+// LibraryDirectory() is registered in the person's.
 // Raises CannotCreateComponent, in the language, when that is not possible.
 void EnsurePluginRegistered(const Runtime& runtime, const std::string& language);
 

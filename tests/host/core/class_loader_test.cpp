@@ -148,11 +148,48 @@ TEST_F(ClassLoaderTest, ALoaderOnAnotherRegistryRefusesToRegisterWhereThePlugInW
     EXPECT_FALSE(std::filesystem::exists(m_dir / "other.json"));
 }
 
+TEST_F(ClassLoaderTest, TheSystemRegistryServesTheInstalledPlugInFromItsOwnFolder) {
+    const std::filesystem::path installed = m_dir / "lib" / "tolm";
+    std::filesystem::create_directories(installed);
+    // The plug-in's own registration, moved to the system registry with its library
+    // named from there.
+    std::vector<ClassRegistration> classes = m_loader.RegisterLibrary(PluginPath);
+    std::filesystem::remove(m_registryPath);
+    for (auto& registration : classes) {
+        registration.library = std::filesystem::relative(PluginPath, installed).string();
+    }
+    ClassRegistryFile(installed / "classes.json").Register(classes);
+    const ClassLoader loader(m_registryPath, installed / "classes.json");
+
+    const auto found = loader.Find("tolmbaseqelplugin.cexratetype");
+    ASSERT_TRUE(found.has_value());
+    EXPECT_TRUE(std::filesystem::equivalent(found->library, PluginPath)) << found->library;
+    EXPECT_NE(std::dynamic_pointer_cast<tolm::IExRateTypeClass>(loader.CreateInstance("TolmBaseQelPlugin.CExRateType")),
+              nullptr);
+    EXPECT_FALSE(std::filesystem::exists(m_registryPath)) << "nothing is registered for the person";
+}
+
 #else
 TEST(ClassLoaderPlugIn, NotBuilt) {
     GTEST_SKIP() << "the plug-in target is not part of this build";
 }
 #endif
+
+TEST_F(ClassLoaderTest, ThePersonsRegistrationOfAClassComesBeforeTheSystems) {
+    const std::filesystem::path system = m_dir / "system" / "classes.json";
+    std::filesystem::create_directories(system.parent_path());
+    ClassRegistryFile(system).Register({ClassRegistration{"Shared.CClass", "{system}", "", "libShared.so"},
+                                        ClassRegistration{"System.COnly", "{only}", "", "/opt/libOnly.so"}});
+    RegisterByHand("shared.cclass", "{own}", "/home/me/libShared.so");
+    const ClassLoader loader(m_registryPath, system);
+
+    EXPECT_EQ(loader.Find("Shared.CClass")->classId, "{own}");
+    EXPECT_EQ(loader.Find("System.COnly")->library, "/opt/libOnly.so") << "an absolute path stays as it is";
+    EXPECT_FALSE(loader.Find("Other.CNone").has_value());
+    std::vector<std::string> listed;
+    for (const auto& registration : loader.Classes()) listed.push_back(registration.classId);
+    EXPECT_EQ(listed, (std::vector<std::string>{"{own}", "{only}"}));
+}
 
 TEST_F(ClassLoaderTest, AnUnknownClassIsNotRegistered) {
     RegisterByHand("Other.CKnown", "{known}", TOLM_TEST_REFUSING_LIBRARY);

@@ -160,6 +160,21 @@ std::shared_ptr<tolm::MemoryRecordset> RateRow(Database& db, int32_t rateId) {
     return db.Query(std::string(RateQuery) + " WHERE e.FID = ?1", {Variant(rateId)});
 }
 
+std::shared_ptr<tolm::MemoryRecordset> RateRowsWithIds(Database& db, const std::vector<int32_t>& rateIds) {
+    if (rateIds.empty() || rateIds.size() > MaxIdsPerRead) {
+        throw tolm::HostError(tolm::err::InvalidProcedureCall,
+                              "Between 1 and " + std::to_string(MaxIdsPerRead) + " rate ids are read at a time",
+                              "TolmHost.Rates");
+    }
+    std::string sql = std::string(RateQuery) + " WHERE e.FID IN (";
+    Params params;
+    for (int32_t id : rateIds) {
+        params.emplace_back(id);
+        sql += (params.size() == 1 ? "?" : ", ?") + std::to_string(params.size());
+    }
+    return db.Query(sql + ")", params);
+}
+
 std::shared_ptr<tolm::MemoryRecordset> RateRows(Database& db, std::optional<int32_t> typeId) {
     const char* order = " ORDER BY t.FNumber, c.FNumber, e.FBegDate, e.FID";
     if (!typeId) return db.Query(std::string(RateQuery) + order);

@@ -61,20 +61,15 @@ void RateList::ShowRate(int32_t rateId) {
 void RateList::ShowRates(const std::vector<int32_t>& rateIds) {
     std::unordered_map<int32_t, RateListRow> found;
     for (size_t from = 0; from < rateIds.size(); from += MaxIdsPerRead) {
-        const auto to = rateIds.begin() + static_cast<std::ptrdiff_t>(std::min(rateIds.size(), from + MaxIdsPerRead));
-        for (RateListRow& row : Read(RateRowsWithIds(*m_session->Db(), {rateIds.begin() + static_cast<std::ptrdiff_t>(from), to}))) {
-            found.emplace(row.id, std::move(row));
-        }
+        const auto first = rateIds.begin() + static_cast<std::ptrdiff_t>(from);
+        const auto last = rateIds.begin() + static_cast<std::ptrdiff_t>(std::min(rateIds.size(), from + MaxIdsPerRead));
+        for (RateListRow& row : Read(RateRowsWithIds(*m_session->Db(), {first, last}))) found.emplace(row.id, std::move(row));
     }
     std::vector<RateListRow> rows;
     for (int32_t id : rateIds) {
         auto row = found.find(id);
-        if (row == found.end()) {
-            if (std::none_of(rows.begin(), rows.end(), [&](const RateListRow& shown) { return shown.id == id; })) NoRate(id);
-            continue;
-        }
-        rows.push_back(std::move(row->second));
-        found.erase(row);
+        if (row == found.end()) NoRate(id);
+        rows.push_back(row->second);
     }
     Show(std::move(rows));
 }

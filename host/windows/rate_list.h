@@ -42,7 +42,7 @@ public:
     // Shows the one rate with that id. Raises ObjectNotFound, in the session
     // language, when there is none.
     void ShowRate(int32_t rateId);
-    // Shows the rates with those ids, read together, in the order given (each once).
+    // Shows the rates with those ids, read together, in the order given.
     // Raises ObjectNotFound, in the session language, for the first id without a rate.
     void ShowRates(const std::vector<int32_t>& rateIds);
 

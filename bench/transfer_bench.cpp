@@ -346,7 +346,7 @@ BENCHMARK(BM_Baseline_ParseAndBulkInsert)->Apply(Transfers)->Iterations(2)->Unit
 BENCHMARK(BM_Import)->Apply(Transfers)->Iterations(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PeakMemory)
     ->ArgNames({"work", "rates"})
-    ->ArgsProduct({{OpenOnly, ExportXls, ExportXlsx, ImportXls, ImportXlsx}, {10'000, 100'000}})
+    ->ArgsProduct({{OpenOnly, ExportXls, ExportXlsx, ImportXls, ImportXlsx}, {10'000, 100'000, 1'000'000}})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 

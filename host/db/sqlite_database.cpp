@@ -257,6 +257,25 @@ public:
         return std::make_shared<tolm::MemoryRecordset>(std::move(columns), std::move(rows));
     }
 
+    // The rows straight from the statement, one reused row at a time: an export of the
+    // whole rate system makes no copy of it.
+    void QueryEach(const std::string& sql, const Params& params, const RowVisitor& onRow) override {
+        RequireLiveTransaction();
+        Statement stmt;
+        Prepare(sql, params, stmt);
+        std::vector<bool> dateColumns;
+        for (int i = 0; i < sqlite3_column_count(stmt.Get()); ++i) {
+            dateColumns.push_back(IsDateType(sqlite3_column_decltype(stmt.Get(), i)));
+        }
+        std::vector<tolm::Variant> row(dateColumns.size());
+        int rc;
+        while ((rc = sqlite3_step(stmt.Get())) == SQLITE_ROW) {
+            for (size_t i = 0; i < row.size(); ++i) row[i] = ColumnValue(stmt.Get(), static_cast<int>(i), dateColumns[i]);
+            onRow(row);
+        }
+        if (rc != SQLITE_DONE) FailWith(sql);
+    }
+
     void ExecuteScript(const std::string& sql) override {
         StartPending();
         RequireLiveTransaction();

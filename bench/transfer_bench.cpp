@@ -8,12 +8,12 @@
 //    only opens the company (each measured in a child process of its own).
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
-#include <sys/resource.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
@@ -278,18 +278,29 @@ void BM_Baseline_ParseAndBulkInsert(benchmark::State& state) {
 
 enum Work { OpenOnly = 0, ExportXls, ExportXlsx, ImportXls, ImportXlsx };
 
-// Does the work in this process and exits: the child that BM_PeakMemory starts.
+const char* PeakFile = "peak.kib";
+
+// Does the work in this process and exits: the child that BM_PeakMemory starts. It
+// tells its own high-water mark of resident memory: what the parent hears from
+// wait4 is at least the parent's own peak, as the child began as its copy.
 int PeakChild(Work work, const std::string& target, const std::string& input, int64_t rates) {
-    Host host(target);
     bool ok = true;
-    if (work == ExportXls) ok = host.Export(Folder() / "peak.xls");
-    if (work == ExportXlsx) ok = host.Export(Folder() / "peak.xlsx");
-    if (work >= ImportXls) ok = host.Import(input) == rates + 12;
+    {
+        Host host(target);
+        if (work == ExportXls) ok = host.Export(Folder() / "peak.xls");
+        if (work == ExportXlsx) ok = host.Export(Folder() / "peak.xlsx");
+        if (work >= ImportXls) ok = host.Import(input) == rates + 12;
+    }
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.starts_with("VmHWM:")) std::ofstream(Folder() / PeakFile) << std::stol(line.substr(6));
+    }
     return ok ? 0 : 1;
 }
 
 // The peak resident size of a new process (this program started again) that does
-// the work, in MiB: a forked child would count the pages it shares with this one.
+// the work, in MiB.
 void BM_PeakMemory(benchmark::State& state) {
     const auto work = static_cast<Work>(state.range(0));
     const int64_t rates = state.range(1);
@@ -311,13 +322,14 @@ void BM_PeakMemory(benchmark::State& state) {
             break;
         }
         int status = 0;
-        rusage usage{};
-        ::wait4(child, &status, 0, &usage);
+        ::waitpid(child, &status, 0);
         if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
             state.SkipWithError("the work failed");
             break;
         }
-        state.counters["peak_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+        double kib = 0;
+        std::ifstream(Folder() / PeakFile) >> kib;
+        state.counters["peak_MiB"] = kib / 1024.0;
     }
 }
 
@@ -334,7 +346,7 @@ BENCHMARK(BM_Baseline_ParseAndBulkInsert)->Apply(Transfers)->Iterations(2)->Unit
 BENCHMARK(BM_Import)->Apply(Transfers)->Iterations(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PeakMemory)
     ->ArgNames({"work", "rates"})
-    ->ArgsProduct({{OpenOnly, ExportXls, ExportXlsx, ImportXls, ImportXlsx}, {10'000, 100'000}})
+    ->ArgsProduct({{OpenOnly, ExportXls, ExportXlsx, ImportXls, ImportXlsx}, {10'000, 100'000, 1'000'000}})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  libsqlite3-dev
+  libsqlite3-dev sqlite3
   libpq-dev postgresql
   libcli11-dev nlohmann-json3-dev libutfcpp-dev libutf8proc-dev
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -113,28 +113,24 @@ int ListRates(CommandContext& context, std::optional<int32_t> typeId, bool all) 
     return 0;
 }
 
-// Shows the rates in the list as a person finds them: their type selected in the
-// tree, every period shown when one of them has ended, then selected (the first is
-// the current record). Rates of several types are refused: the list shows one type.
+// Shows the rates in the list as a person finds them: the find command first, so
+// that every period is shown and the list is read once, when their type is selected
+// in the tree; then they are selected (the first is the current record). Rates of
+// several types are refused: the list shows one type.
 void SelectRates(CommandContext& context, RateListWindow& list, const std::vector<int32_t>& ids) {
-    const auto& session = context.OpenSession();
-    std::optional<int32_t> typeId;
-    for (int32_t id : ids) {
-        RateList rate(session);
-        rate.ShowRate(id);
-        const int32_t type = rate.Rows().front().typeId;
-        if (typeId && *typeId != type) {
+    RateList rates(context.OpenSession());
+    rates.ShowRates(ids);
+    const int32_t typeId = rates.Rows().front().typeId;
+    for (const RateListRow& rate : rates.Rows()) {
+        if (rate.typeId != typeId) {
             throw tolm::HostError(tolm::err::Refused,
                                   Translate(context.Language(), "所给的汇率属于不同的汇率类型；请每次只给同一类型的汇率。"),
                                   Source);
         }
-        typeId = type;
     }
-    list.SelectType(*typeId);
-    const auto shown = [&](int32_t id) {
-        return std::any_of(list.Rows().begin(), list.Rows().end(), [&](const RateListWindowRow& row) { return row.id == id; });
-    };
-    if (!std::all_of(ids.begin(), ids.end(), shown)) list.Click("mnuDataFind");
+    // Before a type is selected the list is empty, so the find reads nothing.
+    list.Click("mnuDataFind");
+    list.SelectType(typeId);
     list.SelectRates(ids);
 }
 

@@ -84,6 +84,10 @@ void Transaction::Commit() {
     m_db.Commit();
 }
 
+void Database::QueryEach(const std::string& sql, const Params& params, const RowVisitor& onRow) {
+    for (const std::vector<tolm::Variant>& row : Query(sql, params)->Rows()) onRow(row);
+}
+
 void RunTransaction(Database& db, const std::function<void()>& work) {
     const bool outermost = !db.InTransaction();
     for (int attempt = 1;; ++attempt) {

@@ -116,6 +116,12 @@ public:
     // Runs one query and returns its rows. Columns declared DATE or DATETIME come back
     // as Date values, NULL as Null, integers as Long (Double beyond 32 bits).
     virtual std::shared_ptr<tolm::MemoryRecordset> Query(const std::string& sql, const Params& params = {}) = 0;
+    // Runs one query and hands its rows to `onRow` one at a time, the values in the
+    // order of the result's columns and typed as Query types them, where the backend
+    // can without holding the whole result. The row is valid only during the call, and
+    // `onRow` must not use this database. Raises as Query does.
+    using RowVisitor = std::function<void(const std::vector<tolm::Variant>&)>;
+    virtual void QueryEach(const std::string& sql, const Params& params, const RowVisitor& onRow);
     // Runs a script of statements separated by semicolons (schema changes only).
     virtual void ExecuteScript(const std::string& sql) = 0;
     // The id the last insert generated.

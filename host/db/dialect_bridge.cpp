@@ -261,9 +261,7 @@ void NegateComparison(const std::vector<SqlToken>& tokens, const Nesting& nestin
 // Runs over the statement as the other translations left it: they may join what
 // read as two names into one ("a"[b] becomes "a""b"), and a second translation must
 // find nothing left to rewrite.
-std::string NegateComparisons(const std::string& statement) {
-    const std::vector<SqlToken> tokens = LexSql(statement);
-    const Nesting nesting = Nest(tokens);
+std::string NegateComparisons(std::string_view statement, const std::vector<SqlToken>& tokens, const Nesting& nesting) {
     std::vector<Edit> edits;
     for (size_t i = 0; i < tokens.size(); ++i) {
         if (IsWord(tokens[i], "not")) NegateComparison(tokens, nesting, i, edits);
@@ -302,9 +300,11 @@ std::vector<std::string> SplitBatch(std::string_view batch) {
     return statements;
 }
 
-std::string TranslateStatement(std::string_view statement, const Dialect& dialect) {
-    std::vector<SqlToken> tokens = LexSql(statement);
-    Nesting nesting = Nest(tokens);
+namespace {
+
+// TranslateStatement on the statement's tokens, lexed once by the caller.
+std::string Translate(std::string_view statement, const std::vector<SqlToken>& tokens, const Dialect& dialect) {
+    const Nesting nesting = Nest(tokens);
     std::vector<Edit> edits;
     bool negations = false;
     for (size_t i = 0; i < tokens.size(); ++i) {
@@ -324,8 +324,18 @@ std::string TranslateStatement(std::string_view statement, const Dialect& dialec
             }
         }
     }
-    std::string translated = ApplyEdits(statement, std::move(edits));
-    return negations ? NegateComparisons(translated) : translated;
+    if (!negations) return ApplyEdits(statement, std::move(edits));
+    // Most statements need no other change: their tokens still stand as lexed.
+    if (edits.empty()) return NegateComparisons(statement, tokens, nesting);
+    const std::string translated = ApplyEdits(statement, std::move(edits));
+    const std::vector<SqlToken> translatedTokens = LexSql(translated);
+    return NegateComparisons(translated, translatedTokens, Nest(translatedTokens));
+}
+
+}  // namespace
+
+std::string TranslateStatement(std::string_view statement, const Dialect& dialect) {
+    return Translate(statement, LexSql(statement), dialect);
 }
 
 BridgeStatement ParseStatement(std::string_view statement, const Dialect& dialect) {
@@ -334,7 +344,7 @@ BridgeStatement ParseStatement(std::string_view statement, const Dialect& dialec
     size_t first = NextSignificant(tokens, 0);
     BridgeStatement parsed;
     if (first >= n || !IsOneOf(tokens[first], {"exec", "execute"})) {
-        parsed.sql = TranslateStatement(statement, dialect);
+        parsed.sql = Translate(statement, tokens, dialect);
         return parsed;
     }
 

@@ -9,6 +9,8 @@
 #include <array>
 #include <cstring>
 #include <fstream>
+#include <list>
+#include <optional>
 #include <system_error>
 #include <unordered_map>
 
@@ -87,10 +89,56 @@ bool IsDateType(const char* declared) {
     return type == "date" || type == "datetime";
 }
 
+// A query whose text carries its values, as the plug-in writes them: the string
+// literals compared in its condition become bound parameters, so that the same query
+// with other dates or codes finds its compiled statement kept instead of being
+// compiled again (which costs more than running it). Only what follows WHERE is
+// lifted, so the names of the result's columns stay as written; a text that already
+// has parameters of its own stays as it is.
+struct LiftedQuery {
+    std::string sql;
+    Params params;
+};
+
+bool IsParameterMarker(const SqlToken& token) {
+    return (token.kind == SqlTokenKind::Symbol && std::string_view("?:$").find(token.text[0]) != std::string_view::npos) ||
+           (token.kind == SqlTokenKind::Word && token.text.front() == '@');
+}
+
+std::optional<LiftedQuery> LiftLiterals(const std::string& sql) {
+    if (sql.find('\'') == std::string::npos) return std::nullopt;
+    const std::vector<SqlToken> tokens = LexSql(sql);
+    auto first = std::find_if(tokens.begin(), tokens.end(), IsSignificant);
+    if (first == tokens.end() || !IsWord(*first, "select")) return std::nullopt;
+    LiftedQuery lifted;
+    size_t copied = 0;
+    bool inCondition = false;
+    const SqlToken* previous = nullptr;
+    for (const SqlToken& token : tokens) {
+        if (IsParameterMarker(token)) return std::nullopt;
+        if (!IsSignificant(token)) continue;
+        if (IsWord(token, "where")) inCondition = true;
+        const bool compared = previous != nullptr && previous->kind == SqlTokenKind::Symbol &&
+                              std::string_view("=<>").find(previous->text[0]) != std::string_view::npos;
+        if (inCondition && compared && token.kind == SqlTokenKind::String && !token.unterminated) {
+            lifted.sql.append(sql, copied, token.offset - copied);
+            lifted.params.emplace_back(UnquoteString(token.text));
+            lifted.sql += "?" + std::to_string(lifted.params.size());
+            copied = token.offset + token.text.size();
+        }
+        previous = &token;
+    }
+    if (lifted.params.empty()) return std::nullopt;
+    lifted.sql.append(sql, copied);
+    return lifted;
+}
+
 // A prepared statement kept by the connection for the next run of the same text.
 struct CachedStatement {
     sqlite3_stmt* stmt = nullptr;
     bool inUse = false;
+    // Its place in the order of last use.
+    std::list<const std::string*>::iterator lastUse;
 };
 
 // One run of a statement: a kept one is reset for its next run (which also ends the
@@ -187,7 +235,8 @@ public:
     std::shared_ptr<tolm::MemoryRecordset> Query(const std::string& sql, const Params& params) override {
         RequireLiveTransaction();
         Statement stmt;
-        Prepare(sql, params, stmt);
+        const std::optional<LiftedQuery> lifted = params.empty() ? LiftLiterals(sql) : std::nullopt;
+        Prepare(lifted ? lifted->sql : sql, lifted ? lifted->params : params, stmt);
         int columnCount = sqlite3_column_count(stmt.Get());
         std::vector<std::string> columns;
         std::vector<bool> dateColumns;
@@ -206,6 +255,25 @@ public:
         }
         if (rc != SQLITE_DONE) FailWith(sql);
         return std::make_shared<tolm::MemoryRecordset>(std::move(columns), std::move(rows));
+    }
+
+    // The rows straight from the statement, one reused row at a time: an export of the
+    // whole rate system makes no copy of it.
+    void QueryEach(const std::string& sql, const Params& params, const RowVisitor& onRow) override {
+        RequireLiveTransaction();
+        Statement stmt;
+        Prepare(sql, params, stmt);
+        std::vector<bool> dateColumns;
+        for (int i = 0; i < sqlite3_column_count(stmt.Get()); ++i) {
+            dateColumns.push_back(IsDateType(sqlite3_column_decltype(stmt.Get(), i)));
+        }
+        std::vector<tolm::Variant> row(dateColumns.size());
+        int rc;
+        while ((rc = sqlite3_step(stmt.Get())) == SQLITE_ROW) {
+            for (size_t i = 0; i < row.size(); ++i) row[i] = ColumnValue(stmt.Get(), static_cast<int>(i), dateColumns[i]);
+            onRow(row);
+        }
+        if (rc != SQLITE_DONE) FailWith(sql);
     }
 
     void ExecuteScript(const std::string& sql) override {
@@ -258,7 +326,7 @@ public:
             return;
         }
         m_depth = 0;
-        if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        if (!Step("COMMIT")) {
             // A refused commit (a deferred foreign key, a full disk) leaves the
             // transaction open; end it so the connection is usable and the caller's
             // all-or-nothing promise holds.
@@ -340,11 +408,14 @@ private:
     // Transaction control (begin, savepoints, rollback), kept compiled like every
     // other statement.
     void Run(const std::string& sql) {
+        if (!Step(sql)) throw DatabaseError(LastFault(m_db), sqlite3_errmsg(m_db));
+    }
+
+    // Whether the statement ran; the connection's error says why not.
+    bool Step(const std::string& sql) {
         Statement stmt;
         Prepare(sql, {}, stmt);
-        if (sqlite3_step(stmt.Get()) != SQLITE_DONE) {
-            throw DatabaseError(LastFault(m_db), sqlite3_errmsg(m_db));
-        }
+        return sqlite3_step(stmt.Get()) == SQLITE_DONE;
     }
 
     [[noreturn]] void FailWith(const std::string& sql) {
@@ -359,10 +430,11 @@ private:
     // in through text pasted into SQL is refused before anything runs.
     void Prepare(const std::string& sql, const Params& params, Statement& stmt) {
         // The host's statements are few and run often (their values are bound), so
-        // each is compiled once; the plug-in's carry their values in the text, so the
-        // kept ones are dropped when there are many.
+        // each is compiled once; the plug-in's carry their values in the text, so
+        // the ones used longest ago make room when there are many.
         auto kept = m_statements.find(sql);
         if (kept != m_statements.end() && !kept->second.inUse) {
+            m_lastUse.splice(m_lastUse.begin(), m_lastUse, kept->second.lastUse);
             *stmt.Out() = kept->second.stmt;
             stmt.Keep(kept->second);
             BindAll(sql, params, stmt);
@@ -379,18 +451,26 @@ private:
                 Fail("Only one statement is allowed: " + Excerpt(rest.substr(token.offset)));
         }
         if (kept == m_statements.end()) {
-            if (m_statements.size() >= MaxKeptStatements) DropIdleStatements();
-            stmt.Keep(m_statements[sql]);
+            if (m_statements.size() >= MaxKeptStatements) DropLeastRecentIdle();
+            kept = m_statements.try_emplace(sql).first;
+            kept->second.lastUse = m_lastUse.insert(m_lastUse.begin(), &kept->first);
+            stmt.Keep(kept->second);
         }
         BindAll(sql, params, stmt);
     }
 
-    void DropIdleStatements() {
-        std::erase_if(m_statements, [](auto& entry) {
-            if (entry.second.inUse) return false;
-            sqlite3_finalize(entry.second.stmt);
-            return true;
-        });
+    // The one used longest ago goes, so that the host's few statements stay compiled
+    // however many one-off texts of the plug-in pass through.
+    void DropLeastRecentIdle() {
+        for (auto use = m_lastUse.end(); use != m_lastUse.begin();) {
+            --use;
+            auto kept = m_statements.find(**use);
+            if (kept->second.inUse) continue;
+            sqlite3_finalize(kept->second.stmt);
+            m_lastUse.erase(use);
+            m_statements.erase(kept);
+            return;
+        }
     }
 
     void BindAll(const std::string& sql, const Params& params, Statement& stmt) {
@@ -461,6 +541,8 @@ private:
     bool m_pending = false;
     static constexpr size_t MaxKeptStatements = 200;
     std::unordered_map<std::string, CachedStatement> m_statements;
+    // The keys of m_statements, the one used last first.
+    std::list<const std::string*> m_lastUse;
     bool m_lost = false;
 };
 

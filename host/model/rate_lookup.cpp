@@ -44,9 +44,12 @@ RateOnDayRows FindRateOnDay(Database& db, int32_t typeId, int32_t currencyId, to
     // The last period to begin on or before the day holds it or is the nearest before
     // it: a posting's question is this one step down the index.
     RateOnDayRows answer;
-    auto latest = db.Query(std::string(PeriodColumns) + EnabledPeriods +
-                               " AND e.FBegDate <= ?3 ORDER BY e.FBegDate DESC LIMIT 1",
-                           params);
+    // Composed once: a lookup costs little more than the text's hashing.
+    static const std::string latestQuery =
+        std::string(PeriodColumns) + EnabledPeriods + " AND e.FBegDate <= ?3 ORDER BY e.FBegDate DESC LIMIT 1";
+    static const std::string followingQuery =
+        std::string(PeriodColumns) + EnabledPeriods + " AND e.FBegDate > ?3 ORDER BY e.FBegDate LIMIT 1";
+    auto latest = db.Query(latestQuery, params);
     if (!latest->IsEOF()) {
         tolm::ExRatePeriod period = ReadPeriod(*latest);
         if (period.end >= wanted) {
@@ -56,8 +59,7 @@ RateOnDayRows FindRateOnDay(Database& db, int32_t typeId, int32_t currencyId, to
         answer.before = std::move(period);
     }
     // Only a day without a rate needs the nearest period after it: one more step.
-    auto following =
-        db.Query(std::string(PeriodColumns) + EnabledPeriods + " AND e.FBegDate > ?3 ORDER BY e.FBegDate LIMIT 1", params);
+    auto following = db.Query(followingQuery, params);
     if (!following->IsEOF()) answer.after = ReadPeriod(*following);
     return answer;
 }

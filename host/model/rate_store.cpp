@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "db/dialect_bridge.h"
 #include "tolm/base_data.h"
@@ -75,27 +76,31 @@ const std::string& NewHeaderInsert() {
     return statement;
 }
 
+tolm::HostError NoIdLeft() { return tolm::HostError(tolm::err::Overflow, "No exchange-rate id is left", "TolmHost.Rates"); }
+
 // The header and the entry of a new rate, inside the caller's transaction, taking the
 // next id as they are written: where the backend allows, both in one statement.
 int32_t InsertRateRows(Database& db, const RateValues& values) {
-    const bool oneStatement = db.SqlDialect().InsertsInWithClause();
-    std::shared_ptr<tolm::MemoryRecordset> inserted;
-    if (oneStatement) {
-        inserted = db.Query(
-            "WITH header AS (" + NewHeaderInsert() +
-                ") INSERT INTO t_ExchangeRateEntry (FID, FCyTo, FExchangeRateType, FExchangeRate, FReverseExRate,"
-                " FBegDate, FEndDate, FNumber, FName, FChkUserID, FCheckDate)"
-                " SELECT header.FID, ?4, ?3, ?5, ?6, ?7, ?8, ?1, ?2, ?9, ?10 FROM header RETURNING FID",
-            {Variant(values.number), Variant(values.name), Variant(values.typeId), Variant(values.currencyId),
-             Variant(values.rate), Optional(values.reverseRate), Variant(values.begin), Variant(values.end),
-             Variant(values.auditorId), Optional(values.checkDate)});
-    } else {
-        inserted = db.Query(NewHeaderInsert(), {Variant(values.number), Variant(values.name), Variant(values.typeId)});
+    if (!db.SqlDialect().InsertsInWithClause()) {
+        // The embedded database holds its write lock for the whole transaction, so the
+        // id read here is still free when the header is written. Reading it first
+        // spares the header's insert a scratch table for reading the table it writes
+        // and another for RETURNING, which cost more than the rest of a save.
+        const int64_t next = NewExchangeRateId(db, false);
+        if (next > std::numeric_limits<int32_t>::max()) throw NoIdLeft();
+        InsertRateWithId(db, static_cast<int32_t>(next), values);
+        return static_cast<int32_t>(next);
     }
-    if (inserted->IsEOF()) throw tolm::HostError(tolm::err::Overflow, "No exchange-rate id is left", "TolmHost.Rates");
-    const auto id = static_cast<int32_t>(inserted->Field("FID").ToLong());
-    if (!oneStatement) InsertEntry(db, id, values);
-    return id;
+    const auto inserted = db.Query(
+        "WITH header AS (" + NewHeaderInsert() +
+            ") INSERT INTO t_ExchangeRateEntry (FID, FCyTo, FExchangeRateType, FExchangeRate, FReverseExRate,"
+            " FBegDate, FEndDate, FNumber, FName, FChkUserID, FCheckDate)"
+            " SELECT header.FID, ?4, ?3, ?5, ?6, ?7, ?8, ?1, ?2, ?9, ?10 FROM header RETURNING FID",
+        {Variant(values.number), Variant(values.name), Variant(values.typeId), Variant(values.currencyId),
+         Variant(values.rate), Optional(values.reverseRate), Variant(values.begin), Variant(values.end),
+         Variant(values.auditorId), Optional(values.checkDate)});
+    if (inserted->IsEOF()) throw NoIdLeft();
+    return static_cast<int32_t>(inserted->Field("FID").ToLong());
 }
 
 }  // namespace
@@ -153,6 +158,21 @@ bool RateIsComplete(Database& db, int32_t rateId) {
 
 std::shared_ptr<tolm::MemoryRecordset> RateRow(Database& db, int32_t rateId) {
     return db.Query(std::string(RateQuery) + " WHERE e.FID = ?1", {Variant(rateId)});
+}
+
+std::shared_ptr<tolm::MemoryRecordset> RateRowsWithIds(Database& db, const std::vector<int32_t>& rateIds) {
+    if (rateIds.empty() || rateIds.size() > MaxIdsPerRead) {
+        throw tolm::HostError(tolm::err::InvalidProcedureCall,
+                              "Between 1 and " + std::to_string(MaxIdsPerRead) + " rate ids are read at a time",
+                              "TolmHost.Rates");
+    }
+    std::string sql = std::string(RateQuery) + " WHERE e.FID IN (";
+    Params params;
+    for (int32_t id : rateIds) {
+        params.emplace_back(id);
+        sql += (params.size() == 1 ? "?" : ", ?") + std::to_string(params.size());
+    }
+    return db.Query(sql + ")", params);
 }
 
 std::shared_ptr<tolm::MemoryRecordset> RateRows(Database& db, std::optional<int32_t> typeId) {

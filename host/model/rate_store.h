@@ -71,6 +71,10 @@ bool RateIsComplete(Database& db, int32_t rateId);
 
 // The rate with that id, as one row of RateRows (EOF when there is none).
 std::shared_ptr<tolm::MemoryRecordset> RateRow(Database& db, int32_t rateId);
+// The rates with those ids (at most MaxIdsPerRead), as rows of RateRows in no
+// particular order; an id without a rate gives no row.
+inline constexpr size_t MaxIdsPerRead = 500;
+std::shared_ptr<tolm::MemoryRecordset> RateRowsWithIds(Database& db, const std::vector<int32_t>& rateIds);
 
 // The rates of every type, or of one, as the rate list shows them: the rows of the
 // types' records (not the home currency's native rates), ordered by type code,

@@ -41,16 +41,16 @@ void ForEachTransferRate(Database& db, int32_t pageSize, const std::function<voi
                                 " e.FBegDate, e.FEndDate") +
                             RateFrom + " WHERE e.FID > ?1 ORDER BY e.FID LIMIT ?2";
     int32_t after = 0;
-    for (;;) {
-        auto rows = db.Query(sql, {Variant(after), Variant(pageSize)});
-        if (rows->IsEOF()) return;
-        for (; !rows->IsEOF(); rows->MoveNext()) {
-            TransferRate rate{rows->Field("FID").ToLong(),         rows->Field("FTypeNumber").ToText(),
-                              rows->Field("FCurrencyNumber").ToText(), rows->Field("FExchangeRate").ToDouble(),
-                              rows->Field("FBegDate").ToDate(),    rows->Field("FEndDate").ToDate()};
+    for (bool more = true; more;) {
+        more = false;
+        // Straight from the statement into the caller: the columns in the order selected.
+        db.QueryEach(sql, {Variant(after), Variant(pageSize)}, [&](const std::vector<Variant>& row) {
+            const TransferRate rate{row[0].ToLong(),   row[1].ToText(), row[2].ToText(),
+                                    row[3].ToDouble(), row[4].ToDate(), row[5].ToDate()};
             after = rate.id;
+            more = true;
             onRate(rate);
-        }
+        });
     }
 }
 

@@ -1,5 +1,8 @@
 #include "windows/rate_list.h"
 
+#include <algorithm>
+#include <unordered_map>
+
 #include "i18n/catalogue.h"
 #include "model/rate_store.h"
 #include "model/type_store.h"
@@ -44,16 +47,41 @@ void RateList::ShowType(std::optional<int32_t> typeId) {
     Fill(RateRows(db, typeId));
 }
 
+void RateList::NoRate(int32_t rateId) const {
+    throw tolm::HostError(tolm::err::ObjectNotFound,
+                          TranslateFormat(m_session->Language(), "没有内码为%1的汇率。", {rateId}), Source);
+}
+
 void RateList::ShowRate(int32_t rateId) {
     auto records = RateRow(*m_session->Db(), rateId);
-    if (records->IsEOF()) {
-        throw tolm::HostError(tolm::err::ObjectNotFound,
-                              TranslateFormat(m_session->Language(), "没有内码为%1的汇率。", {rateId}), Source);
-    }
+    if (records->IsEOF()) NoRate(rateId);
     Fill(records);
 }
 
-void RateList::Fill(const std::shared_ptr<tolm::MemoryRecordset>& records) {
+void RateList::ShowRates(const std::vector<int32_t>& rateIds) {
+    std::unordered_map<int32_t, RateListRow> found;
+    for (size_t from = 0; from < rateIds.size(); from += MaxIdsPerRead) {
+        const auto first = rateIds.begin() + static_cast<std::ptrdiff_t>(from);
+        const auto last = rateIds.begin() + static_cast<std::ptrdiff_t>(std::min(rateIds.size(), from + MaxIdsPerRead));
+        for (RateListRow& row : Read(RateRowsWithIds(*m_session->Db(), {first, last}))) found.emplace(row.id, std::move(row));
+    }
+    std::vector<RateListRow> rows;
+    for (int32_t id : rateIds) {
+        auto row = found.find(id);
+        if (row == found.end()) NoRate(id);
+        rows.push_back(row->second);
+    }
+    Show(std::move(rows));
+}
+
+void RateList::Fill(const std::shared_ptr<tolm::MemoryRecordset>& records) { Show(Read(records)); }
+
+void RateList::Show(std::vector<RateListRow> rows) {
+    m_rows = std::move(rows);
+    m_changes.Notify({WindowChangeKind::Rows, {}});
+}
+
+std::vector<RateListRow> RateList::Read(const std::shared_ptr<tolm::MemoryRecordset>& records) const {
     const std::string& language = m_session->Language();
     std::vector<RateListRow> rows;
     for (; !records->IsEOF(); records->MoveNext()) {
@@ -85,8 +113,7 @@ void RateList::Fill(const std::shared_ptr<tolm::MemoryRecordset>& records) {
         }
         rows.push_back(std::move(row));
     }
-    m_rows = std::move(rows);
-    m_changes.Notify({WindowChangeKind::Rows, {}});
+    return rows;
 }
 
 }  // namespace hub

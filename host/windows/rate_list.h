@@ -42,6 +42,9 @@ public:
     // Shows the one rate with that id. Raises ObjectNotFound, in the session
     // language, when there is none.
     void ShowRate(int32_t rateId);
+    // Shows the rates with those ids, read together, in the order given.
+    // Raises ObjectNotFound, in the session language, for the first id without a rate.
+    void ShowRates(const std::vector<int32_t>& rateIds);
 
     const std::vector<RateListRow>& Rows() const { return m_rows; }
     // Told (Rows) whenever the rows shown are read anew.
@@ -49,6 +52,9 @@ public:
 
 private:
     void Fill(const std::shared_ptr<tolm::MemoryRecordset>& records);
+    std::vector<RateListRow> Read(const std::shared_ptr<tolm::MemoryRecordset>& records) const;
+    void Show(std::vector<RateListRow> rows);
+    [[noreturn]] void NoRate(int32_t rateId) const;
 
     std::shared_ptr<Session> m_session;
     std::vector<RateListRow> m_rows;

@@ -22,32 +22,48 @@ const std::string& Dictionary::Key(int32_t index) const {
     return m_entries[static_cast<size_t>(index - 1)].first;
 }
 
+size_t Dictionary::Find(const std::string& key) const {
+    if (m_indexed) {
+        auto found = m_index.find(key);
+        return found == m_index.end() ? NotFound : found->second;
+    }
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        if (m_entries[i].first == key) return i;
+    }
+    return NotFound;
+}
+
 Variant Dictionary::Item(const std::string& key) const {
-    auto found = m_index.find(key);
-    return found == m_index.end() ? Variant() : m_entries[found->second].second;
+    const size_t found = Find(key);
+    return found == NotFound ? Variant() : m_entries[found].second;
 }
 
 void Dictionary::SetItem(const std::string& key, Variant value) {
-    auto found = m_index.find(key);
-    if (found != m_index.end()) {
-        m_entries[found->second].second = std::move(value);
+    const size_t found = Find(key);
+    if (found != NotFound) {
+        m_entries[found].second = std::move(value);
         return;
     }
-    m_index.emplace(key, m_entries.size());
     m_entries.emplace_back(key, std::move(value));
+    if (m_indexed) {
+        m_index.emplace(key, m_entries.size() - 1);
+    } else if (m_entries.size() > UnindexedSize) {
+        for (size_t i = 0; i < m_entries.size(); ++i) m_index.emplace(m_entries[i].first, i);
+        m_indexed = true;
+    }
 }
 
 Variant Dictionary::GetValue(const std::string& key, const Variant& defaultValue) const {
-    auto found = m_index.find(key);
-    return found == m_index.end() ? defaultValue : m_entries[found->second].second;
+    const size_t found = Find(key);
+    return found == NotFound ? defaultValue : m_entries[found].second;
 }
 
 void Dictionary::Remove(const std::string& key) {
-    auto found = m_index.find(key);
-    if (found == m_index.end()) throw HostError(err::ObjectNotFound, "Element not found: " + key);
-    const size_t position = found->second;
-    m_index.erase(found);
+    const size_t position = Find(key);
+    if (position == NotFound) throw HostError(err::ObjectNotFound, "Element not found: " + key);
     m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(position));
+    if (!m_indexed) return;
+    m_index.erase(key);
     // Later entries moved up by one; their positions in the index follow.
     for (size_t i = position; i < m_entries.size(); ++i) m_index[m_entries[i].first] = i;
 }
@@ -55,6 +71,7 @@ void Dictionary::Remove(const std::string& key) {
 void Dictionary::RemoveAll() {
     m_entries.clear();
     m_index.clear();
+    m_indexed = false;
 }
 
 // ---- Collection ------------------------------------------------------------------------

@@ -71,6 +71,34 @@ TEST(Dictionary, RemoveReindexesTheLaterKeys) {
     EXPECT_FALSE(dictionary.Exists("a"));
 }
 
+// A dictionary that grows past a handful of keys, and shrinks again, finds, replaces
+// and removes the same way throughout.
+TEST(Dictionary, KeepsItsKeysAsItGrowsAndShrinks) {
+    Dictionary dictionary;
+    std::vector<std::string> expected;
+    for (int i = 0; i < 40; ++i) {
+        dictionary.SetItem("k" + std::to_string(i), i);
+        expected.push_back("k" + std::to_string(i));
+    }
+    dictionary.SetItem("k3", -3);
+    for (int i = 39; i >= 10; i -= 2) {
+        dictionary.Remove("k" + std::to_string(i));
+        std::erase(expected, "k" + std::to_string(i));
+    }
+    dictionary.SetItem("k39", 39);  // removed, so added again at the end
+    expected.push_back("k39");
+    EXPECT_EQ(Keys(dictionary), expected);
+    for (int32_t i = 1; i <= dictionary.Count(); ++i) {
+        const std::string& key = dictionary.Key(i);
+        EXPECT_TRUE(dictionary.Exists(key));
+        EXPECT_EQ(dictionary.Item(key), key == "k3" ? Variant(-3) : Variant(std::stoi(key.substr(1))));
+    }
+    EXPECT_FALSE(dictionary.Exists("k37"));
+    dictionary.RemoveAll();
+    dictionary.SetItem("k1", 1);
+    EXPECT_EQ(Keys(dictionary), (std::vector<std::string>{"k1"}));
+}
+
 TEST(Collection, IsOneBasedAndBoundsChecked) {
     Collection ids;
     ids.Add("12");

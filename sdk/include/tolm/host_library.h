@@ -24,7 +24,7 @@ public:
     int32_t Count() const { return static_cast<int32_t>(m_entries.size()); }
     // The key at a 1-based position; raises SubscriptOutOfRange outside 1..Count.
     const std::string& Key(int32_t index) const;
-    bool Exists(const std::string& key) const { return m_index.contains(key); }
+    bool Exists(const std::string& key) const { return Find(key) != NotFound; }
     // The value under key; Empty when the key is absent (nothing is added).
     Variant Item(const std::string& key) const;
     // Adds the key at the end, or replaces the value of an existing key in place.
@@ -39,8 +39,16 @@ public:
     auto end() const { return m_entries.end(); }
 
 private:
+    static constexpr size_t NotFound = static_cast<size_t>(-1);
+    // Most dictionaries (a record's pages, a row's fields) hold a handful of keys and
+    // are built by the thousand: those are searched in order, and only a larger one
+    // keeps an index.
+    static constexpr size_t UnindexedSize = 16;
+    size_t Find(const std::string& key) const;
+
     std::vector<Entry> m_entries;
-    std::unordered_map<std::string, size_t> m_index;
+    std::unordered_map<std::string, size_t> m_index;  // empty while unindexed
+    bool m_indexed = false;
 };
 
 // A 1-based ordered list of values.

@@ -39,6 +39,41 @@ TEST(SqliteDatabase, RefusesASecondStatementAndRunsNeitherPart) {
     EXPECT_THROW(db->Execute("   -- nothing but a comment"), tolm::HostError);
 }
 
+// A query with its values in its text (as the plug-in writes them) answers as
+// written, whatever else has been compiled since, and keeps its columns' names.
+TEST(SqliteDatabase, AQueryWithValuesInItsTextAnswersAsWritten) {
+    auto db = OpenDatabase(":memory:");
+    db->Execute("CREATE TABLE r (FCode TEXT, FDay DATE, FRate REAL)");
+    db->Execute("INSERT INTO r VALUES ('A''1', '2024-01-05', 1.5), ('B', '2024-02-05', 2.5), ('?1', '2024-03-05', 3.5)");
+    const struct {
+        const char* sql;
+        std::vector<std::string> codes;
+    } cases[] = {
+        {"SELECT FCode FROM r WHERE FDay >= '2024-02-01' ORDER BY FCode", {"?1", "B"}},
+        {"SELECT FCode FROM r WHERE FDay >= '2024-03-01' ORDER BY FCode", {"?1"}},
+        {"SELECT FCode FROM r WHERE FCode = 'A''1'", {"A'1"}},
+        {"SELECT FCode FROM r WHERE FCode = '?1'", {"?1"}},
+        {"SELECT FCode FROM r WHERE NOT (FDay > '2024-01-31' OR FDay < '2024-01-01')", {"A'1"}},
+        {"SELECT FCode FROM r WHERE FCode <> 'B' AND FRate > 2", {"?1"}},
+    };
+    for (int round = 0; round < 2; ++round) {
+        for (const auto& c : cases) {
+            std::vector<std::string> codes;
+            for (auto rows = db->Query(c.sql); !rows->IsEOF(); rows->MoveNext()) codes.push_back(rows->Field("FCode").ToText());
+            EXPECT_EQ(codes, c.codes) << c.sql;
+        }
+        // Many other texts in between: the kept statements make room.
+        for (int i = 0; i < 300; ++i) db->Query("SELECT " + std::to_string(i) + " AS n FROM r WHERE FCode = 'x'");
+    }
+    auto named = db->Query("SELECT FCode = 'B' FROM r WHERE FCode = 'B'");
+    EXPECT_EQ(named->Field("FCode = 'B'").ToLong(), 1);
+    // A text with parameters of its own is run as given.
+    EXPECT_EQ(db->Query("SELECT FRate FROM r WHERE FCode = ?1 AND FDay > '2024-01-01'", {Variant("B")})
+                  ->Field("FRate")
+                  .ToDouble(),
+              2.5);
+}
+
 TEST(SqliteDatabase, ValuesGoInAsStoredFormsAndComeBackTyped) {
     auto db = OpenDatabase(":memory:");
     db->Execute("CREATE TABLE v (FDay DATE, FMoment DATETIME, FText TEXT, FInt INTEGER, FReal REAL, FFlag)");

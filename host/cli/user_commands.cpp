@@ -28,21 +28,12 @@ struct UserOptions {
     std::vector<std::string> rights;
 };
 
-// The names of the rights the user holds: all of them for an administrator.
-std::vector<std::string> RightNames(Database& db, const UserAccount& user) {
-    std::vector<std::string> names;
-    for (const rights::NamedRight& right : rights::Named()) {
-        const uint64_t held = StoredRights(db, user.id, right.subsystem, right.objectNumber);
-        if (user.administrator || (held & static_cast<uint32_t>(right.bit)) != 0) names.emplace_back(right.name);
-    }
-    return names;
-}
-
 bool IsLocked(const UserAccount& user) { return user.lockedUntil > static_cast<int64_t>(std::time(nullptr)); }
 
 int ListUsers(CommandContext& context) {
     const std::shared_ptr<Session>& session = context.Host().OpenSession();
-    const std::vector<UserAccount> users = UserAdmin(session).Users();
+    const UserAdmin admin(session);
+    const std::vector<UserAccount> users = admin.Users();
     const std::string& language = context.Language();
     if (context.Json()) {
         nlohmann::ordered_json list = nlohmann::ordered_json::array();
@@ -54,7 +45,7 @@ int ListUsers(CommandContext& context) {
                             {"locked", IsLocked(user)},
                             {"password", !user.passwordHash.empty()},
                             {"osAccount", user.osAccount},
-                            {"rights", RightNames(*session->Db(), user)}});
+                            {"rights", admin.HeldRights(user)}});
         }
         PrintJson(context.Out(), list);
         return 0;
@@ -71,7 +62,7 @@ int ListUsers(CommandContext& context) {
         if (!user.osAccount.empty()) marks.push_back(TranslateFormat(language, "关联账户 %1", {user.osAccount}));
         for (const std::string& mark : marks) out << "  [" << mark << "]";
         out << "\n  ";
-        const std::vector<std::string> names = RightNames(*session->Db(), user);
+        const std::vector<std::string> names = admin.HeldRights(user);
         if (names.empty()) out << Translate(language, "（没有权限）");
         for (size_t i = 0; i < names.size(); ++i) out << (i == 0 ? "" : " ") << names[i];
         out << "\n";

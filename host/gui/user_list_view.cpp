@@ -15,6 +15,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <ctime>
 
 #include "gui/client.h"
@@ -138,13 +139,9 @@ void UserListView::ShowUsers() {
 void UserListView::ShowRights() {
     const int row = m_table->currentRow();
     const UserAccount* user = row >= 0 && row < static_cast<int>(m_users.size()) ? &m_users[static_cast<size_t>(row)] : nullptr;
+    const std::vector<std::string> held = user != nullptr ? m_admin.HeldRights(*user) : std::vector<std::string>();
     for (const auto& [right, box] : m_rightBoxes) {
-        // An administrator holds every right whatever is stored.
-        const bool held = user != nullptr && (user->administrator ||
-                                              (StoredRights(*m_session->Db(), user->id, right->subsystem,
-                                                            right->objectNumber) &
-                                               static_cast<uint32_t>(right->bit)) != 0);
-        box->setChecked(held);
+        box->setChecked(std::find(held.begin(), held.end(), right->name) != held.end());
         box->setEnabled(user != nullptr && !user->administrator);
     }
 }

@@ -50,6 +50,16 @@ std::vector<UserAccount> UserAdmin::Users() const {
     return ListUserAccounts(Db());
 }
 
+std::vector<std::string> UserAdmin::HeldRights(const UserAccount& user) const {
+    RequireAdministrator();
+    std::vector<std::string> names;
+    for (const rights::NamedRight& right : rights::Named()) {
+        const uint64_t held = StoredRights(Db(), user.id, right.subsystem, right.objectNumber);
+        if (user.administrator || (held & static_cast<uint32_t>(right.bit)) != 0) names.emplace_back(right.name);
+    }
+    return names;
+}
+
 std::string RightMeaning(const rights::NamedRight& right, const std::string& language) {
     for (const Meaning& meaning : Meanings) {
         if (meaning.right == right.name) return Translate(language, meaning.chinese);

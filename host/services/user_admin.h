@@ -37,6 +37,9 @@ public:
     // Every user of the company, by name. Raises HostError(AccessDenied), in the
     // session language, for anyone but an enabled administrator.
     std::vector<UserAccount> Users() const;
+    // The names of the rights the user holds (every right for an administrator), in
+    // the order rights::Named lists them; the same refusal as Users.
+    std::vector<std::string> HeldRights(const UserAccount& user) const;
 
     // Each of these is one unit of work (see RunUnitOfWork) and answers its outcome,
     // the reason in the session language when it is refused: the session's user is

@@ -3,7 +3,6 @@
 // What may change is decided by the user administration service; these commands
 // gather what the person gives (a new password never as an argument), show the
 // outcome and exit with it.
-#include <ctime>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -28,8 +27,6 @@ struct UserOptions {
     std::vector<std::string> rights;
 };
 
-bool IsLocked(const UserAccount& user) { return user.lockedUntil > static_cast<int64_t>(std::time(nullptr)); }
-
 int ListUsers(CommandContext& context) {
     const std::shared_ptr<Session>& session = context.Host().OpenSession();
     const UserAdmin admin(session);
@@ -42,7 +39,7 @@ int ListUsers(CommandContext& context) {
                             {"description", user.description},
                             {"administrator", user.administrator},
                             {"disabled", user.forbidden},
-                            {"locked", IsLocked(user)},
+                            {"locked", IsLockedNow(user)},
                             {"password", !user.passwordHash.empty()},
                             {"osAccount", user.osAccount},
                             {"rights", admin.HeldRights(user)}});
@@ -54,11 +51,7 @@ int ListUsers(CommandContext& context) {
     for (const UserAccount& user : users) {
         out << user.name;
         if (!user.description.empty()) out << " (" << user.description << ")";
-        std::vector<std::string> marks;
-        if (user.administrator) marks.push_back(Translate(language, "系统管理员"));
-        if (user.forbidden) marks.push_back(Translate(language, "已禁用"));
-        if (IsLocked(user)) marks.push_back(Translate(language, "已锁定"));
-        marks.push_back(Translate(language, user.passwordHash.empty() ? "无密码" : "有密码"));
+        std::vector<std::string> marks = UserStateWords(user, language);
         if (!user.osAccount.empty()) marks.push_back(TranslateFormat(language, "关联账户 %1", {user.osAccount}));
         for (const std::string& mark : marks) out << "  [" << mark << "]";
         out << "\n  ";

@@ -16,7 +16,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <ctime>
 
 #include "gui/client.h"
 #include "i18n/catalogue.h"
@@ -117,14 +116,10 @@ void UserListView::ShowUsers() {
     const std::string& language = m_session->Language();
     m_users = m_admin.Users();
     m_table->setRowCount(static_cast<int>(m_users.size()));
-    const auto now = static_cast<int64_t>(std::time(nullptr));
     for (size_t i = 0; i < m_users.size(); ++i) {
         const UserAccount& user = m_users[i];
         QStringList state;
-        if (user.administrator) state << Text(language, "系统管理员");
-        if (user.forbidden) state << Text(language, "已禁用");
-        if (user.lockedUntil > now) state << Text(language, "已锁定");
-        state << Text(language, user.passwordHash.empty() ? "无密码" : "有密码");
+        for (const std::string& word : UserStateWords(user, language)) state << QString::fromStdString(word);
         const QString cells[] = {QString::fromStdString(user.name), QString::fromStdString(user.description),
                                  state.join(QStringLiteral(", ")), QString::fromStdString(user.osAccount)};
         for (int column = 0; column < 4; ++column) {

@@ -1,6 +1,7 @@
 #include "model/user_store.h"
 
 #include <charconv>
+#include <ctime>
 
 namespace hub {
 
@@ -90,10 +91,10 @@ void GrantRight(Database& db, int64_t userId, int32_t subsystem, int32_t objectN
 }
 
 void RevokeRight(Database& db, int64_t userId, int32_t subsystem, int32_t objectNumber, int32_t mask) {
-    const uint64_t kept = StoredRights(db, userId, subsystem, objectNumber) & ~uint64_t{static_cast<uint32_t>(mask)};
-    db.Execute("UPDATE t_UserRight SET FRights = ?4 WHERE FUserID = ?1 AND FSubSystem = ?2 AND FObjectNumber = ?3",
-               {tolm::Variant(userId), tolm::Variant(subsystem), tolm::Variant(objectNumber),
-                tolm::Variant(static_cast<int64_t>(kept & 0xffffffffu))});
+    // The 32 bits kept, whether the row holds them signed or not.
+    const auto kept = static_cast<int64_t>(~static_cast<uint32_t>(mask));
+    db.Execute("UPDATE t_UserRight SET FRights = FRights & ?4 WHERE FUserID = ?1 AND FSubSystem = ?2 AND FObjectNumber = ?3",
+               {tolm::Variant(userId), tolm::Variant(subsystem), tolm::Variant(objectNumber), tolm::Variant(kept)});
 }
 
 uint64_t StoredRights(Database& db, int64_t userId, int32_t subsystem, int32_t objectNumber) {
@@ -103,6 +104,8 @@ uint64_t StoredRights(Database& db, int64_t userId, int32_t subsystem, int32_t o
         {tolm::Variant(userId), tolm::Variant(subsystem), tolm::Variant(objectNumber)});
     return rows->IsEOF() ? 0 : StoredMask(rows->Field("FRights"));
 }
+
+bool IsLockedNow(const UserAccount& user) { return user.lockedUntil > static_cast<int64_t>(std::time(nullptr)); }
 
 std::optional<UserAccount> FindUserAccount(Database& db, const std::string& name) {
     auto rows = db.Query(std::string(AccountColumns) + " WHERE FName = ?1", {tolm::Variant(name)});

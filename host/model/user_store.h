@@ -94,6 +94,9 @@ struct UserAccount {
     int64_t lockedUntil = 0;   // seconds since 1970 (UTC); 0 when never locked
 };
 
+// Whether wrong passwords lock the user now.
+bool IsLockedNow(const UserAccount& user);
+
 // The user of that name (compared as FindUserByName compares); nothing when none.
 std::optional<UserAccount> FindUserAccount(Database& db, const std::string& name);
 // Every user, by name.

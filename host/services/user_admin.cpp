@@ -1,6 +1,8 @@
 #include "services/user_admin.h"
 
 #include <algorithm>
+#include <map>
+#include <utility>
 #include <string_view>
 
 #include "base/clock.h"
@@ -53,11 +55,26 @@ std::vector<UserAccount> UserAdmin::Users() const {
 std::vector<std::string> UserAdmin::HeldRights(const UserAccount& user) const {
     RequireAdministrator();
     std::vector<std::string> names;
+    // One read per subsystem's object, not one per right.
+    std::map<std::pair<int32_t, int32_t>, uint64_t> stored;
     for (const rights::NamedRight& right : rights::Named()) {
-        const uint64_t held = StoredRights(Db(), user.id, right.subsystem, right.objectNumber);
-        if (user.administrator || (held & static_cast<uint32_t>(right.bit)) != 0) names.emplace_back(right.name);
+        const auto key = std::pair(right.subsystem, right.objectNumber);
+        auto found = stored.find(key);
+        if (found == stored.end()) {
+            found = stored.emplace(key, StoredRights(Db(), user.id, right.subsystem, right.objectNumber)).first;
+        }
+        if (user.administrator || (found->second & static_cast<uint32_t>(right.bit)) != 0) names.emplace_back(right.name);
     }
     return names;
+}
+
+std::vector<std::string> UserStateWords(const UserAccount& user, const std::string& language) {
+    std::vector<std::string> words;
+    if (user.administrator) words.push_back(Translate(language, "系统管理员"));
+    if (user.forbidden) words.push_back(Translate(language, "已禁用"));
+    if (IsLockedNow(user)) words.push_back(Translate(language, "已锁定"));
+    words.push_back(Translate(language, user.passwordHash.empty() ? "无密码" : "有密码"));
+    return words;
 }
 
 std::string RightMeaning(const rights::NamedRight& right, const std::string& language) {

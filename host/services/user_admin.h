@@ -27,6 +27,10 @@ struct NewUser {
     std::string osAccount;                // "": no account linked
 };
 
+// The user's state as words in `language`: administrator, disabled, locked, with or
+// without a password.
+std::vector<std::string> UserStateWords(const UserAccount& user, const std::string& language);
+
 // What a right allows, in `language`.
 std::string RightMeaning(const rights::NamedRight& right, const std::string& language);
 

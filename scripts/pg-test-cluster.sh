@@ -71,7 +71,9 @@ case $command in
       stop
       exit 1
     fi
-    printf 'host=%s user=tolm\n' "$folder" >>"$state"
+    # The tests log in as the cluster's superuser by default (PGUSER=tolm, as a
+    # person's own account would), so a location names no role unless a test does.
+    printf 'host=%s\n' "$folder" >>"$state"
     echo "PostgreSQL test cluster listening in $folder"
     ;;
   *)

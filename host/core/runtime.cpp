@@ -12,6 +12,8 @@
 #include "base/text_util.h"
 #include "db/migrations.h"
 #include "i18n/catalogue.h"
+#include "model/server_roles.h"
+#include "model/user_store.h"
 #include "services/company_admin.h"
 #include "services/services.h"
 #include "services/session.h"
@@ -138,13 +140,44 @@ std::string Runtime::DatabaseName() const {
     return DatabaseDisplayName(m_options.database);
 }
 
+std::shared_ptr<Database> Runtime::OpenCompany(OpenMode mode, const Credentials& credentials,
+                                               ServerLogin& login) const {
+    const std::string& location = m_options.database;
+    const std::string user = UserName();
+    // A person who names the user logs in to a server as that user's role; the
+    // location's own login (or the server's default for this process) comes first,
+    // since only the company knows which role a user works as.
+    if (user.empty() || LocationNamesRole(location)) {
+        login = ServerLogin{"", credentials.password};
+        return OpenDatabase(location, mode, login);
+    }
+    std::shared_ptr<Database> database;
+    try {
+        database = OpenDatabase(location, mode);
+    } catch (const DatabaseError& error) {
+        if (error.Fault() != DatabaseFault::Login) throw;
+        login = ServerLogin{user, credentials.password};
+        return OpenDatabase(location, mode, login);
+    }
+    if (!HasServerRoles(*database) || SchemaVersion(*database) < CurrentSchemaVersion()) return database;
+    const std::optional<UserAccount> account = FindUserAccount(*database, Trimmed(user));
+    if (!account) return database;
+    const std::string role = ServerRoleOf(*database, account->id);
+    if (role == SessionRole(*database)) return database;
+    database.reset();
+    login = ServerLogin{role, credentials.password};
+    return OpenDatabase(location, mode, login);
+}
+
 const std::shared_ptr<Session>& Runtime::OpenSession() {
     if (m_session) return m_session;
     const std::string& language = m_options.language;
     const std::string name = DatabaseName();
+    Credentials credentials = PersonCredentials();
+    ServerLogin login;
     std::shared_ptr<Database> database;
     try {
-        database = OpenDatabase(m_options.database, m_options.readOnly ? OpenMode::ReadOnly : OpenMode::Existing);
+        database = OpenCompany(m_options.readOnly ? OpenMode::ReadOnly : OpenMode::Existing, credentials, login);
     } catch (const tolm::HostError& error) {
         // Opening would create an empty file: a mistyped location must not pass for
         // a company without data.
@@ -172,16 +205,15 @@ const std::shared_ptr<Session>& Runtime::OpenSession() {
         const std::string refusal = NewerCompanyRefusal(DatabaseName(), version, m_options.language);
         if (!database->ReadOnly()) {
             database.reset();
-            database = OpenDatabase(m_options.database, OpenMode::ReadOnly);
+            database = OpenDatabase(m_options.database, OpenMode::ReadOnly, login);
             writeRefusal = refusal;
         }
         database = std::make_shared<NewerCompany>(std::move(database), refusal);
     }
-    Credentials credentials = PersonCredentials();
     if (database->ReadOnly() && !writeRefusal && version == CurrentSchemaVersion()) {
         // A reader's wrong password still counts towards the lock.
-        credentials.openForRecording = [location = m_options.database] {
-            return OpenDatabase(location, OpenMode::Existing);
+        credentials.openForRecording = [location = m_options.database, login] {
+            return OpenDatabase(location, OpenMode::Existing, login);
         };
     }
     LogIn(std::move(database), UserName(), language, credentials);
@@ -199,7 +231,14 @@ std::string Runtime::UserName() const {
 
 Credentials Runtime::PersonCredentials() const {
     Credentials credentials;
-    credentials.password = m_options.password;
+    if (m_options.password) {
+        // Asked once: the server's login and the company's check take the same one.
+        credentials.password = [ask = m_options.password,
+                                given = std::make_shared<std::optional<std::optional<std::string>>>()] {
+            if (!*given) *given = ask();
+            return **given;
+        };
+    }
     return credentials;
 }
 

@@ -108,10 +108,15 @@ public:
     // linked to the process's operating-system account). Raises AccessDenied, in the
     // options' language, for a blank name.
     std::string UserName() const;
-    // The person's proof of who they are, as the options give it.
+    // The person's proof of who they are, as the options give it; the password is
+    // asked at most once.
     Credentials PersonCredentials() const;
 
 private:
+    // The company opened for the options' user; on a server, logged in as the role
+    // that user works as, and `login` says how, for opening it again.
+    std::shared_ptr<Database> OpenCompany(OpenMode mode, const Credentials& credentials, ServerLogin& login) const;
+
     RuntimeOptions m_options;
     std::optional<std::string> m_previousRegistryVariable;
     bool m_registryVariableSet = false;

@@ -33,8 +33,8 @@ namespace {
 
 constexpr std::string_view FaultNames[] = {"Other",     "Overlap",        "Duplicate", "Reference", "Rule",
                                            "Retryable", "Busy",           "ConnectionLost", "ReadOnly", "Full",
-                                           "Damaged",   "NotADatabase"};
-static_assert(std::size(FaultNames) == static_cast<size_t>(DatabaseFault::NotADatabase) + 1,
+                                           "Damaged",   "NotADatabase",   "Login",     "Permission"};
+static_assert(std::size(FaultNames) == static_cast<size_t>(DatabaseFault::Permission) + 1,
               "every kind of refusal has its name");
 constexpr std::string_view RefusalSource = "TolmHost.Database.Refused.";
 
@@ -121,8 +121,16 @@ std::string DatabaseDisplayName(const std::string& location) {
     return file ? file->string() : location;
 }
 
+bool LocationNamesRole(const std::string& location) {
+    return IsServerLocation(location) && !PostgresRoleOf(location).empty();
+}
+
 std::shared_ptr<Database> OpenDatabase(const std::string& location, OpenMode mode) {
-    if (IsServerLocation(location)) return OpenPostgres(location, mode);
+    return OpenDatabase(location, mode, ServerLogin{});
+}
+
+std::shared_ptr<Database> OpenDatabase(const std::string& location, OpenMode mode, const ServerLogin& login) {
+    if (IsServerLocation(location)) return OpenPostgres(location, mode, login);
     if (Trim(location).empty()) {
         throw tolm::HostError(tolm::err::Database, "No database was given", ErrorSource);
     }

@@ -68,6 +68,11 @@ enum class DatabaseFault {
     Damaged,
     // The file is no database at all (not even a damaged one can be recognised in it).
     NotADatabase,
+    // The server refused the login: an unknown role, a missing or wrong password, or
+    // a role that may not connect to the database.
+    Login,
+    // The server's privileges do not let the session's role make the change.
+    Permission,
 };
 
 // A statement or transaction the database refused: HostError(err::Database) with the
@@ -221,6 +226,19 @@ enum class OpenMode {
 // is not touched here: call Migrate (migrations.h) or InitCompany (model/) next.
 // One connection, for one thread at a time.
 std::shared_ptr<Database> OpenDatabase(const std::string& location, OpenMode mode = OpenMode::CreateIfMissing);
+
+// Who logs in to a server: the role (empty: the one the location names, else the
+// server's default for this process), and the role's password, asked only when the
+// server wants one. A refused login raises DatabaseError(DatabaseFault::Login).
+struct ServerLogin {
+    std::string role;
+    std::function<std::optional<std::string>()> password;
+};
+// OpenDatabase with a login of its own; an embedded database has none and ignores it.
+std::shared_ptr<Database> OpenDatabase(const std::string& location, OpenMode mode, const ServerLogin& login);
+
+// Whether the location is a server's and names the role to log in as.
+bool LocationNamesRole(const std::string& location);
 
 // The location as a person may see it: the absolute file of an embedded database,
 // or a server's database as "dbname on host" without any password it carries.

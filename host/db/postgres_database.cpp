@@ -21,6 +21,7 @@
 #include <unordered_map>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "database.h"
 #include "embedded_migrations.h"
@@ -98,6 +99,7 @@ DatabaseError ErrorOf(const PGresult* result, PGconn* conn) {
                                  message);
     }
     if (state == "25006") return DatabaseError(DatabaseFault::ReadOnly, message);
+    if (state == "42501") return DatabaseError(DatabaseFault::Permission, message);
     if (state == "53100") return DatabaseError(DatabaseFault::Full, message);
     // data_corrupted, index_corrupted, and an I/O error of the server's storage.
     if (state == "XX001" || state == "XX002" || state == "58030") return DatabaseError(DatabaseFault::Damaged, message);
@@ -625,12 +627,26 @@ public:
 
 void IgnoreNotice(void*, const char*) {}
 
-Connection Connect(const std::string& location, const char* databaseOverride) {
+// What replaces the location's own login: the role, and the password once asked.
+struct LoginOverride {
+    std::string role;
+    std::optional<std::string> password;
+};
+
+Connection Connect(const std::string& location, const char* databaseOverride, const LoginOverride& login = {}) {
     std::vector<const char*> keys = {"connect_timeout", "application_name", "dbname"};
     std::vector<const char*> values = {ConnectTimeoutSeconds, "tolm", location.c_str()};
     if (databaseOverride != nullptr) {
         keys.push_back("dbname");
         values.push_back(databaseOverride);
+    }
+    if (!login.role.empty()) {
+        keys.push_back("user");
+        values.push_back(login.role.c_str());
+    }
+    if (login.password) {
+        keys.push_back("password");
+        values.push_back(login.password->c_str());
     }
     keys.push_back("client_encoding");
     values.push_back("UTF8");
@@ -672,11 +688,11 @@ std::string DatabaseNameOf(const std::string& location) {
 }
 
 // Creates the database the location names on its server, when the server is there
-// and the database is not; returns whether it did.
-bool CreateMissingDatabase(const std::string& location) {
+// and the database is not, logged in as `login` says; returns whether it did.
+bool CreateMissingDatabase(const std::string& location, const LoginOverride& login) {
     const std::string name = DatabaseNameOf(location);
     if (name.empty()) return false;
-    Connection maintenance = Connect(location, "postgres");
+    Connection maintenance = Connect(location, "postgres", login);
     if (PQstatus(maintenance.get()) != CONNECTION_OK) return false;
     const char* values[] = {name.c_str()};
     Result exists(PQexecParams(maintenance.get(), "SELECT 1 FROM pg_database WHERE datname = $1", 1, nullptr, values,
@@ -722,14 +738,29 @@ const Dialect& PostgresDialect() {
     return dialect;
 }
 
-std::shared_ptr<Database> OpenPostgres(const std::string& location, OpenMode mode) {
-    Connection conn = Connect(location, nullptr);
-    if (PQstatus(conn.get()) != CONNECTION_OK && mode == OpenMode::CreateIfMissing && CreateMissingDatabase(location)) {
-        conn = Connect(location, nullptr);
+std::string PostgresRoleOf(const std::string& location) { return ConnectionValue(location, "user"); }
+
+std::shared_ptr<Database> OpenPostgres(const std::string& location, OpenMode mode, const ServerLogin& login) {
+    LoginOverride override{login.role, std::nullopt};
+    Connection conn = Connect(location, nullptr, override);
+    if (PQstatus(conn.get()) != CONNECTION_OK && PQconnectionNeedsPassword(conn.get()) && login.password) {
+        override.password = login.password();
+        if (override.password) conn = Connect(location, nullptr, override);
+    }
+    if (PQstatus(conn.get()) != CONNECTION_OK && mode == OpenMode::CreateIfMissing &&
+        CreateMissingDatabase(location, override)) {
+        conn = Connect(location, nullptr, override);
     }
     if (PQstatus(conn.get()) != CONNECTION_OK) {
-        Fail(DatabaseFault::ConnectionLost,
-             "Cannot connect to the database server: " + FirstLine(PQerrorMessage(conn.get())));
+        const std::string reason = FirstLine(PQerrorMessage(conn.get()));
+        // The server answered and refused whom it was given: told apart from a server
+        // that cannot be reached, which the person mends elsewhere.
+        if (PQconnectionNeedsPassword(conn.get()) || PQconnectionUsedPassword(conn.get()) ||
+            reason.find("role \"") != std::string::npos || reason.find("authentication") != std::string::npos ||
+            reason.find("permission denied") != std::string::npos) {
+            Fail(DatabaseFault::Login, "The database server refused the login: " + reason);
+        }
+        Fail(DatabaseFault::ConnectionLost, "Cannot connect to the database server: " + reason);
     }
     PQsetNoticeProcessor(conn.get(), IgnoreNotice, nullptr);
     Result settings(PQexec(conn.get(), (std::string("SET DateStyle = 'ISO, YMD'; SET lock_timeout = '") + LockTimeout +

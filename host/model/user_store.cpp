@@ -19,9 +19,19 @@ uint64_t StoredMask(const tolm::Variant& text) {
     return static_cast<uint64_t>(mask);
 }
 
-constexpr const char* AccountColumns =
-    "SELECT FUserID, FName, FDescription, FIsAdmin, FForbidden, COALESCE(FPasswordHash, '') AS FPasswordHash,"
-    " COALESCE(FOsAccount, '') AS FOsAccount, FFailedLogins, COALESCE(FLockedUntil, 0) AS FLockedUntil FROM t_User";
+// The accounts' query. On a server, a role that may not read the password hashes
+// reads its own user's only, through the server's function for it.
+std::string AccountColumns(Database& db) {
+    std::string hash = "FPasswordHash";
+    if (db.SqlDialect().Name() == "postgresql" &&
+        db.Query("SELECT CASE WHEN has_column_privilege('t_user', 'fpasswordhash', 'SELECT') THEN 1 ELSE 0 END AS FMay")
+                ->Field("FMay")
+                .ToLong() == 0) {
+        hash = "tolm_own_password_hash(FUserID)";
+    }
+    return "SELECT FUserID, FName, FDescription, FIsAdmin, FForbidden, COALESCE(" + hash + ", '') AS FPasswordHash,"
+           " COALESCE(FOsAccount, '') AS FOsAccount, FFailedLogins, COALESCE(FLockedUntil, 0) AS FLockedUntil FROM t_User";
+}
 
 std::vector<UserAccount> ReadAccounts(tolm::MemoryRecordset& rows) {
     std::vector<UserAccount> accounts;
@@ -108,19 +118,26 @@ uint64_t StoredRights(Database& db, int64_t userId, int32_t subsystem, int32_t o
 bool IsLockedNow(const UserAccount& user) { return user.lockedUntil > static_cast<int64_t>(std::time(nullptr)); }
 
 std::optional<UserAccount> FindUserAccount(Database& db, const std::string& name) {
-    auto rows = db.Query(std::string(AccountColumns) + " WHERE FName = ?1", {tolm::Variant(name)});
+    auto rows = db.Query(AccountColumns(db) + " WHERE FName = ?1", {tolm::Variant(name)});
     std::vector<UserAccount> found = ReadAccounts(*rows);
     if (found.empty()) return std::nullopt;
     return std::move(found.front());
 }
 
+std::optional<UserAccount> FindUserAccount(Database& db, int32_t userId) {
+    std::vector<UserAccount> found =
+        ReadAccounts(*db.Query(AccountColumns(db) + " WHERE FUserID = ?1", {tolm::Variant(userId)}));
+    if (found.empty()) return std::nullopt;
+    return std::move(found.front());
+}
+
 std::vector<UserAccount> ListUserAccounts(Database& db) {
-    return ReadAccounts(*db.Query(std::string(AccountColumns) + " ORDER BY FName"));
+    return ReadAccounts(*db.Query(AccountColumns(db) + " ORDER BY FName"));
 }
 
 std::vector<UserAccount> UsersLinkedTo(Database& db, const std::string& osAccount) {
     if (osAccount.empty()) return {};
-    return ReadAccounts(*db.Query(std::string(AccountColumns) + " WHERE FOsAccount = ?1 ORDER BY FIsAdmin DESC, FUserID",
+    return ReadAccounts(*db.Query(AccountColumns(db) + " WHERE FOsAccount = ?1 ORDER BY FIsAdmin DESC, FUserID",
                                   {tolm::Variant(osAccount)}));
 }
 

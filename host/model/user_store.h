@@ -99,6 +99,8 @@ bool IsLockedNow(const UserAccount& user);
 
 // The user of that name (compared as FindUserByName compares); nothing when none.
 std::optional<UserAccount> FindUserAccount(Database& db, const std::string& name);
+// The user of that id; nothing when none.
+std::optional<UserAccount> FindUserAccount(Database& db, int32_t userId);
 // Every user, by name.
 std::vector<UserAccount> ListUserAccounts(Database& db);
 // The users linked to the operating-system account, administrators first, then by id.

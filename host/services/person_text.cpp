@@ -53,6 +53,10 @@ const char* RuleBroken(DatabaseFault fault, const std::string& description) {
             return "公司数据库已损坏，操作未完成；请运行 tolm db check 了解详情。";
         case DatabaseFault::NotADatabase:
             return "所给的文件不是公司数据库，也可能已损坏到无法辨认；请运行 tolm db check 了解详情。";
+        case DatabaseFault::Login:
+            return "数据库服务器拒绝了登录：用户不存在、密码不正确，或该用户不能连接这个数据库；请检查用户名和密码，或请系统管理员为你设置。";
+        case DatabaseFault::Permission:
+            return "数据库服务器不允许你的用户做这项操作，未保存任何修改；请系统管理员授予相应的权限。";
         case DatabaseFault::Other:
             break;
     }

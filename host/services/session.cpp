@@ -10,7 +10,9 @@
 
 #include "base/clock.h"
 #include "base/text_util.h"
+#include "db/migrations.h"
 #include "model/log_store.h"
+#include "model/server_roles.h"
 #include "services/password_hash.h"
 #include "i18n/catalogue.h"
 #include "model/user_store.h"
@@ -65,6 +67,9 @@ std::string Session::PropsString() const {
 
 namespace {
 
+// The first company schema that links users to the server's roles.
+constexpr int ServerRolesSchema = 5;
+
 // The operation-log key of a refused login.
 constexpr const char* LoginLogKey = "TolmHost_login";
 
@@ -103,8 +108,27 @@ bool RecordWrongPassword(Database& sessionDb, const UserAccount& user, const Cre
     return locked;
 }
 
+// On a server, the user the role that logged in works as; `userName`, when given,
+// must name that user.
+UserAccount ServerUser(Database& db, const std::string& userName, const std::string& language) {
+    const std::string role = SessionRole(db);
+    const std::optional<int32_t> id = UserOfServerRole(db, role);
+    std::optional<UserAccount> user = id ? FindUserAccount(db, *id) : std::nullopt;
+    if (!user) {
+        Refuse(TranslateFormat(language, "数据库服务器上的用户 %1 不是这个公司的用户；请以公司用户的身份连接服务器，或请系统管理员添加你。",
+                               {role}));
+    }
+    if (!IsBlank(userName) && !EqualsNoCase(Trimmed(userName), user->name)) {
+        Refuse(TranslateFormat(language, "连接数据库服务器所用的用户 %1 是公司用户 %2，不能以用户 %3 工作；请以 %3 的身份连接服务器（连接位置中不要指定其他用户）。",
+                               {role, user->name, Trimmed(userName)}));
+    }
+    return std::move(*user);
+}
+
 UserAccount FindActingUser(Database& db, const std::string& userName, const std::string& language,
                            const Credentials& credentials) {
+    // The server has checked who logged in: that is who acts.
+    if (HasServerRoles(db) && SchemaVersion(db) >= ServerRolesSchema) return ServerUser(db, userName, language);
     if (!IsBlank(userName)) {
         std::optional<UserAccount> user = FindUserAccount(db, Trimmed(userName));
         if (!user) Refuse(TranslateFormat(language, "用户 %1 不存在。", {tolm::Variant(userName)}));

@@ -108,12 +108,15 @@ inline constexpr int32_t LockMinutes = 15;
 
 // Who the credentials prove the person to be in the company `db`: the user of that
 // name (without regard to letter case), or with an empty name the user linked to
-// the credentials' operating-system account (the administrator among several). A
+// the credentials' operating-system account (the administrator among several). On a
+// database server, the user the connection's role works as (server_roles.h), which
+// a name, when given, must name. A
 // user with a password needs it; a user without one may be acted as only from the
 // linked account. Raises HostError(AccessDenied) with the reason in `language`: an
 // unknown, forbidden or locked user, a missing or wrong password (counted, logged,
 // and the fifth in a row locks the user for LockMinutes), a user without a password
-// from another account, no user linked to the account.
+// from another account, no user linked to the account, a server role that is no
+// user of the company or works as another user than the one named.
 UserAccount Authenticate(Database& db, const std::string& userName, const std::string& language,
                          const Credentials& credentials);
 

@@ -111,7 +111,7 @@ void UserAdmin::FollowOnServer(const std::string& name, const std::optional<std:
         RevokeServerRights(Db(), name);
         return;
     }
-    if (password || !user->administrator) EnsureServerRole(Db(), user->name, password);
+    EnsureServerRole(Db(), ServerRoleOf(Db(), user->id), password);
     GrantServerRights(Db(), *user);
 }
 

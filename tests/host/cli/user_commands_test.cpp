@@ -136,13 +136,24 @@ TEST_F(TolmUsers, OnAServerEachRoleCanDoNoMoreThanItsUsersRights) {
               1);
 
     auto as = [&](const std::string& role) {
-        std::string location = server.Location();
-        location.replace(location.find("user=tolm"), 9, "user=" + role);
-        return hub::OpenDatabase(location, hub::OpenMode::Existing);
+        return hub::OpenDatabase(server.Location() + " user=" + role, hub::OpenMode::Existing);
     };
+    // The company's "only the auditor reverses" option on, and a rate audited by the
+    // administrator (the role that made the company).
+    auto owner = server.Open();
+    owner->Execute("INSERT INTO t_SystemProfile (FCategory, FKey, FValue) VALUES ('BaseData', 'CheckUser', '1')"
+                   " ON CONFLICT (FCategory, FKey) DO UPDATE SET FValue = '1'");
+    const std::string audited =
+        std::to_string(owner->Query("SELECT MIN(FID) AS n FROM t_ExchangeRateEntry WHERE FChkUserID = 0")->Field("n").ToLong());
+    ASSERT_EQ(tolm({"--yes", "rate", "audit", audited}), 0);
+    const std::string auditor =
+        std::to_string(owner->Query("SELECT FUserID AS n FROM t_User WHERE FName = 'auditor'")->Field("n").ToLong());
+    const std::string reverse = "UPDATE t_ExchangeRateEntry SET FChkUserID = 0, FCheckDate = NULL WHERE FID = " + audited;
+    const std::string otherRate =
+        std::to_string(owner->Query("SELECT MAX(FID) AS n FROM t_ExchangeRateEntry WHERE FChkUserID = 0")->Field("n").ToLong());
     const struct {
         const char* role;
-        const char* sql;
+        std::string sql;
         bool allowed;
     } cases[] = {
         {"clerk", "SELECT COUNT(*) AS n FROM t_ExchangeRateEntry", true},
@@ -153,6 +164,15 @@ TEST_F(TolmUsers, OnAServerEachRoleCanDoNoMoreThanItsUsersRights) {
         {"auditor", "UPDATE t_ExchangeRateEntry SET FCheckDate = FCheckDate", true},
         {"auditor", "UPDATE t_ExchangeRateEntry SET FExchangeRate = 1", false},
         {"accountant", "DELETE FROM t_Log", false},
+        {"accountant", "UPDATE ICClassType SET FID = FID", true},
+        {"clerk", "UPDATE ICClassType SET FID = FID", false},
+        {"accountant", "UPDATE ICClassType SET FID = FID + 1", false},
+        // Only the user who audited reverses the audit or hands it on.
+        {"auditor", reverse, false},
+        {"auditor", "UPDATE t_ExchangeRateEntry SET FChkUserID = " + auditor + " WHERE FID = " + audited, false},
+        {"auditor", "UPDATE t_ExchangeRateEntry SET FChkUserID = " + auditor + " WHERE FID = " + otherRate, true},
+        {"auditor", "UPDATE t_ExchangeRateEntry SET FChkUserID = 0 WHERE FID = " + otherRate, true},
+        {"tolm", reverse, true},
     };
     for (const auto& c : cases) {
         auto db = as(c.role);
@@ -162,8 +182,27 @@ TEST_F(TolmUsers, OnAServerEachRoleCanDoNoMoreThanItsUsersRights) {
             EXPECT_THROW(db->Execute(c.sql), tolm::HostError) << c.role << ": " << c.sql;
         }
     }
-    // A right granted in the program is granted on the server, and taken back with it.
-    ASSERT_EQ(tolm({"user", "grant", "clerk", "log-delete"}), 0);
+    // The server says who is acting: a location naming a role works as that role's
+    // user, and naming another user is refused.
+    const struct {
+        std::vector<std::string> arguments;
+        int exitCode;
+    } identities[] = {
+        {{"--db", server.Location() + " user=auditor", "users"}, 1},
+        {{"--db", server.Location() + " user=auditor", "--user", "clerk", "rates"}, 1},
+        {{"--db", server.Location() + " user=auditor", "--user", "AUDITOR", "rates"}, 0},
+        {{"--db", server.Location() + " user=tolm", "users"}, 0},
+    };
+    for (const auto& identity : identities) {
+        std::vector<std::string> arguments{"--registry", m_registry.string()};
+        arguments.insert(arguments.end(), identity.arguments.begin(), identity.arguments.end());
+        const ProcessResult result = hub::test::RunProcess(TOLM_CLI_PATH, arguments, m_dir.Path());
+        EXPECT_EQ(result.exitCode, identity.exitCode) << ::testing::PrintToString(arguments) << result.err;
+    }
+    // A right granted in the program is granted on the server, and taken back with it;
+    // the program's own writes go through the same grants.
+    ASSERT_EQ(tolm({"user", "grant", "clerk", "log-delete", "delete"}), 0);
+    EXPECT_EQ(tolm({"--user", "clerk", "--yes", "rate", "delete", otherRate}), 0);
     EXPECT_NO_THROW(as("clerk")->Execute("DELETE FROM t_Log WHERE FID = -1"));
     ASSERT_EQ(tolm({"user", "disable", "clerk"}), 0);
     EXPECT_THROW(as("clerk")->Execute("SELECT COUNT(*) AS n FROM t_Log"), tolm::HostError);

@@ -61,6 +61,8 @@ case $command in
       stop
       exit 1
     fi
+    # One role of the tests proves itself with a password, as on a real server.
+    sed -i '1i local all srv_pat scram-sha-256' "$folder/data/pg_hba.conf"
     # Durability is of no use to a cluster that is thrown away.
     options="-c listen_addresses='' -c unix_socket_directories='$folder' -c fsync=off"
     options+=" -c synchronous_commit=off -c full_page_writes=off -c max_connections=200"

@@ -135,6 +135,27 @@ TEST_F(TolmUsers, OnAServerEachRoleCanDoNoMoreThanItsUsersRights) {
                   .ToLong(),
               1);
 
+    // The server asks this role's password (the test cluster's only such role): the
+    // program gives the person's, and a wrong one is refused in words.
+    const struct {
+        const char* password;
+        int exitCode;
+        const char* said;
+    } logins[] = {
+        {"srv-pat-passphrase", 0, "汇率类型"},
+        {"not-the-passphrase", 1, "数据库服务器拒绝了登录"},
+    };
+    ASSERT_EQ(tolm({"user", "grant", "srv_pat", "view"}), 0);
+    for (const auto& login : logins) {
+        const ProcessResult result = hub::test::RunProcess(
+            TOLM_CLI_PATH,
+            {"--registry", m_registry.string(), "--db", server.Location(), "--user", "srv_pat", "--password-file",
+             PasswordFile("login", login.password), "rates"},
+            m_dir.Path());
+        EXPECT_EQ(result.exitCode, login.exitCode) << login.password << result.err;
+        EXPECT_NE((result.out + result.err).find(login.said), std::string::npos) << result.out << result.err;
+    }
+
     auto as = [&](const std::string& role) {
         return hub::OpenDatabase(server.Location() + " user=" + role, hub::OpenMode::Existing);
     };

@@ -97,6 +97,8 @@ RateHistoryView::RateHistoryView(std::shared_ptr<Session> session, QWidget* pare
     auto* chart = new QChart;
     chart->setAnimationOptions(QChart::NoAnimation);
     chart->legend()->setAlignment(Qt::AlignBottom);
+    // Room for the last day's label, which is centred on the right edge.
+    chart->setMargins(QMargins(10, 10, 30, 10));
     m_chartView = new QChartView(chart, this);
     m_chartView->setRenderHint(QPainter::Antialiasing);
     m_point = new QLabel(this);
@@ -107,6 +109,7 @@ RateHistoryView::RateHistoryView(std::shared_ptr<Session> session, QWidget* pare
     rightLayout->addWidget(m_chartView, 1);
     rightLayout->addWidget(m_point);
 
+    side->setMaximumWidth(340);
     auto* splitter = new QSplitter(this);
     splitter->addWidget(side);
     splitter->addWidget(right);
@@ -157,9 +160,8 @@ void RateHistoryView::Draw() {
     auto* xAxis = new QDateTimeAxis;
     xAxis->setFormat(QStringLiteral("yyyy-MM"));
     xAxis->setRange(m_from->date().startOfDay(), m_to->date().addDays(1).startOfDay());
-    xAxis->setTickCount(std::clamp(static_cast<int>(m_from->date().daysTo(m_to->date()) / 30) + 2, 2, 13));
-    // A month a tick: upright they would not fit beside each other.
-    xAxis->setLabelsAngle(-45);
+    // At most seven ticks, so that each day's label has room beside the next.
+    xAxis->setTickCount(std::clamp(static_cast<int>(m_from->date().daysTo(m_to->date()) / 30) + 2, 2, 7));
     auto* yAxis = new QValueAxis;
     yAxis->setLabelFormat(QStringLiteral("%.4g"));
     chart->addAxis(xAxis, Qt::AlignBottom);

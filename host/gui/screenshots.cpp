@@ -13,6 +13,7 @@
 
 #include "gui/client.h"
 #include "gui/coverage_view.h"
+#include "gui/rate_history_view.h"
 #include "gui/login_dialog.h"
 #include "gui/main_window.h"
 #include "gui/rate_list_view.h"
@@ -78,6 +79,15 @@ int TakeScreenshots(Runtime& runtime, const QString& directory) {
             if (!currencies.empty()) {
                 coverage->AskRateOnDay(QString::fromStdString(currencies.front().number), thisMonth.addMonths(1), false);
             }
+        }
+        if (auto* history = dynamic_cast<RateHistoryView*>(view)) {
+            // A year up to this month and the next, which has no rates yet: a gap.
+            const std::vector<TypeRow> types = RateHistory(main.CurrentSession()).Types();
+            std::vector<int32_t> picked;
+            for (const CurrencyChoice& currency : RatedCurrencies()) {
+                if (picked.size() < 2) picked.push_back(currency.id);
+            }
+            if (!types.empty()) history->Show(types.front().id, picked, thisMonth.addMonths(-11), thisMonth.addMonths(2).addDays(-1));
         }
         saved += Save(main, directory, entry.name);
         if (rates) {

@@ -4,15 +4,12 @@
 // for what the person would see, and the company file is read after each.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <QAbstractButton>
@@ -56,30 +53,21 @@ using namespace hub::gui;
 constexpr const char* Password = "Werktag-2026!";
 constexpr int32_t CompanyType = 1;
 
-// An X server of the test's own on a free display, gone with the test.
+// An X server of the test's own on a display it picks itself (and names on its
+// standard output), gone with the test.
 class XServer {
 public:
     bool Start(const QString& program) {
-        for (int display = 91; display < 120; ++display) {
-            if (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(display)) ||
-                std::filesystem::exists("/tmp/.X" + std::to_string(display) + "-lock")) {
-                continue;
-            }
-            m_process.start(program, {QStringLiteral(":%1").arg(display), QStringLiteral("-screen"), QStringLiteral("0"),
-                                      QStringLiteral("1280x900x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(display);
-            m_process.waitForStarted();
-            for (int wait = 0; wait < 100 && m_process.state() == QProcess::Running; ++wait) {
-                if (std::filesystem::exists(socket)) {
-                    m_display = QStringLiteral(":%1").arg(display);
-                    return true;
-                }
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            }
-            m_process.kill();
-            m_process.waitForFinished();
+        m_process.start(program, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                                  QStringLiteral("0"), QStringLiteral("1280x900x24"), QStringLiteral("-nolisten"),
+                                  QStringLiteral("tcp")});
+        QDeadlineTimer deadline(10000);
+        while (!m_process.canReadLine() && m_process.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
         }
-        return false;
+        const QString number = QString::fromLatin1(m_process.readLine()).trimmed();
+        if (number.isEmpty()) return false;
+        m_display = QStringLiteral(":") + number;
+        return true;
     }
     ~XServer() {
         m_process.terminate();

@@ -9,7 +9,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QToolButton>
 #include <QScopedValueRollback>
 #include <QShortcut>
@@ -54,12 +53,6 @@ bool IsDay(const std::string& key) { return key == "FBegDate" || key == "FEndDat
 constexpr const char* DayFormat = "yyyy-MM-dd";
 // What the currency list shows of a currency: its code, then its name.
 constexpr const char* CurrencySeparator = "  ";
-
-QLocale LocaleOf(const std::string& language) {
-    if (language == LanguageEn) return QLocale(QLocale::English, QLocale::UnitedStates);
-    if (language == LanguageCht) return QLocale(QLocale::Chinese, QLocale::TraditionalChineseScript, QLocale::Taiwan);
-    return QLocale(QLocale::Chinese, QLocale::SimplifiedChineseScript, QLocale::China);
-}
 
 // The code of the currency a person wrote or picked: an entry of the list ("USD
 // 美元"), a code in any letter case or a name. Anything else is handed on as typed:
@@ -179,7 +172,6 @@ void BillView::OpenCalendar(const std::string& key) {
     calendar->setObjectName(QStringLiteral("calendar"));
     calendar->setWindowFlags(Qt::Popup);
     calendar->setAttribute(Qt::WA_DeleteOnClose);
-    calendar->setLocale(LocaleOf(m_language));
     calendar->setFirstDayOfWeek(Qt::Monday);
     calendar->setGridVisible(true);
     const QDate shown = QDate::fromString(edit->text().trimmed(), QString::fromLatin1(DayFormat));

@@ -7,6 +7,7 @@
 #include <QInputDialog>
 #include <QLibraryInfo>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPointer>
 #include <QStatusBar>
 #include <QTextBrowser>
@@ -60,6 +61,10 @@ void SetApplicationIdentity() {
 void ApplyLanguage(QApplication& application, const std::string& language) {
     QPointer<QTranslator>& installed = QtTranslator();
     delete installed;
+    // Month and day names of calendars and date fields in the session language.
+    QLocale::setDefault(language == LanguageChs   ? QLocale(QLocale::Chinese, QLocale::SimplifiedChineseScript, QLocale::China)
+                        : language == LanguageCht ? QLocale(QLocale::Chinese, QLocale::TraditionalChineseScript, QLocale::Taiwan)
+                                                  : QLocale(QLocale::English, QLocale::UnitedStates));
     const QString locale = language == LanguageChs   ? QStringLiteral("zh_CN")
                            : language == LanguageCht ? QStringLiteral("zh_TW")
                                                      : QString();

@@ -1,13 +1,10 @@
 #include "gui/main_window.h"
 
 #include <QApplication>
-#include <QDockWidget>
-#include <QFrame>
-#include <QStyle>
-#include <QToolButton>
-#include <QVBoxLayout>
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QEventLoop>
+#include <QFrame>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -16,20 +13,23 @@
 #include <QPointer>
 #include <QSettings>
 #include <QStatusBar>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
 
 #include "gui/bill_view.h"
 #include "gui/client.h"
 #include "gui/coverage_view.h"
-#include "gui/rate_history_view.h"
 #include "gui/log_list_view.h"
+#include "gui/rate_history_view.h"
 #include "gui/rate_list_view.h"
 #include "gui/type_list_view.h"
 #include "gui/user_list_view.h"
 #include "i18n/catalogue.h"
 #include "model/user_store.h"
-#include "tolm/host_error.h"
 #include "tolm/base_data.h"
 #include "tolm/components.h"
+#include "tolm/host_error.h"
 #include "tolm/registry.h"
 
 namespace hub::gui {
@@ -45,28 +45,28 @@ const std::vector<WindowEntry>& MainWindow::Windows() {
     static const std::vector<WindowEntry> windows{
         {"types", "汇率类型(&T)",
          [](MainWindow& main) -> QWidget* { return TypeListView::Open(main.CurrentSession()); }, BaseDataSubsystem,
-         View, true},
+         View, true, QStyle::SP_DirIcon},
         {"rates", "汇率(&R)",
          [](MainWindow& main) -> QWidget* { return RateListView::Open(main.CurrentSession()); }, BaseDataSubsystem,
-         View, true},
+         View, true, QStyle::SP_FileDialogDetailedView},
         {"editor", "新增汇率(&N)",
          [](MainWindow& main) -> QWidget* {
              return BillView::Open(BillWindow::ForNewRate(main.CurrentSession(), RateListFilter(CompanyRateType)),
                                    main.Language());
          },
-         BaseDataSubsystem, New},
+         BaseDataSubsystem, New, false, QStyle::SP_FileIcon},
         {"history", "汇率走势(&H)",
          [](MainWindow& main) -> QWidget* { return RateHistoryView::Open(main.CurrentSession()); }, BaseDataSubsystem,
-         View, true},
+         View, true, QStyle::SP_FileDialogContentsView},
         {"coverage", "汇率覆盖(&V)",
          [](MainWindow& main) -> QWidget* { return CoverageView::Open(main.CurrentSession()); }, BaseDataSubsystem,
-         View, true},
+         View, true, QStyle::SP_DialogApplyButton},
         {"log", "上机日志(&L)",
          [](MainWindow& main) -> QWidget* { return LogListView::Open(main.CurrentSession()); }, LogSubsystem, LogView,
-         true},
+         true, QStyle::SP_FileDialogInfoView},
         {"users", "用户(&U)",
          [](MainWindow& main) -> QWidget* { return UserListView::Open(main.CurrentSession()); }, 0,
-         AdministratorsOnly, true},
+         AdministratorsOnly, true, QStyle::SP_DirHomeIcon},
         {"class", "基础资料窗口(&C)",
          [](MainWindow&) -> QWidget* {
              // The class window is the host's component, asked for by class as the
@@ -76,7 +76,7 @@ const std::vector<WindowEntry>& MainWindow::Windows() {
              lookup->Show();
              return nullptr;
          },
-         BaseDataSubsystem, View},
+         BaseDataSubsystem, View, false, QStyle::SP_DesktopIcon},
     };
     return windows;
 }
@@ -146,18 +146,12 @@ QWidget* MainWindow::BuildStartPage() {
     auto* line = new QFrame(page);
     line->setFrameShape(QFrame::HLine);
     layout->addWidget(line);
-    const QStyle::StandardPixmap icons[] = {QStyle::SP_DirIcon,          QStyle::SP_FileDialogDetailedView,
-                                            QStyle::SP_FileIcon,         QStyle::SP_FileDialogContentsView,
-                                            QStyle::SP_DialogApplyButton, QStyle::SP_FileDialogInfoView,
-                                            QStyle::SP_DirHomeIcon,      QStyle::SP_DesktopIcon};
-    size_t index = 0;
     for (const WindowEntry& entry : Windows()) {
-        const QStyle::StandardPixmap icon = icons[index++ % std::size(icons)];
         if (!Allows(entry)) continue;
         auto* button = new QToolButton(page);
         button->setObjectName(QStringLiteral("open-") + QString::fromLatin1(entry.name));
         button->setText(Text(language, entry.caption));
-        button->setIcon(style()->standardIcon(icon));
+        button->setIcon(style()->standardIcon(entry.icon));
         button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         button->setAutoRaise(true);
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

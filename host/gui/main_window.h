@@ -12,6 +12,7 @@
 #include <vector>
 
 #include <QMainWindow>
+#include <QStyle>
 
 #include "core/runtime.h"
 
@@ -34,6 +35,8 @@ struct WindowEntry {
     int32_t rightBit = 0;
     // Opened again at the next start when it was open at exit.
     bool restored = false;
+    // The picture beside its entry on the start page.
+    QStyle::StandardPixmap icon = QStyle::SP_FileIcon;
 };
 
 inline constexpr int32_t AdministratorsOnly = -1;

@@ -108,7 +108,7 @@ std::vector<int32_t> CoveredIds() {
 void BM_Coverage_Baseline_PeriodsOfTheYear(benchmark::State& state) {
     auto db = Company();
     std::string sql =
-        "SELECT FCyTo, FBegDate, FEndDate, FChkUserID FROM t_ExchangeRateEntry"
+        "SELECT FCyTo, FBegDate, FEndDate, FChkUserID, FID, FNumber, FExchangeRate FROM t_ExchangeRateEntry"
         " WHERE FExchangeRateType = ?1 AND FBegDate >= ?2 AND FBegDate <= ?3 AND FCyTo IN (";
     hub::Params params{tolm::Variant(tolm::FirstUserTypeId + 5), tolm::Variant(tolm::MakeDate(1980, 1, 1)),
                        tolm::Variant(tolm::MakeDate(1980, 12, 31))};
@@ -121,7 +121,9 @@ void BM_Coverage_Baseline_PeriodsOfTheYear(benchmark::State& state) {
         std::vector<hub::CoveredPeriod> periods;
         for (auto rows = db->Query(sql, params); !rows->IsEOF(); rows->MoveNext()) {
             periods.push_back({rows->Field("FCyTo").ToLong(), rows->Field("FBegDate").ToDate(),
-                               rows->Field("FEndDate").ToDate(), rows->Field("FChkUserID").ToLong() != 0});
+                               rows->Field("FEndDate").ToDate(), rows->Field("FChkUserID").ToLong() != 0,
+                               rows->Field("FID").ToLong(), rows->Field("FNumber").ToText(),
+                               rows->Field("FExchangeRate").ToDouble()});
         }
         benchmark::DoNotOptimize(periods);
     }

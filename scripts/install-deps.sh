@@ -12,7 +12,11 @@ packages=(
   libxlsxwriter-dev libzip-dev libexpat1-dev python3-xlrd
   libcurl4-openssl-dev ca-certificates
   python3
-  qt6-base-dev qt6-translations-l10n fonts-wqy-microhei
+  qt6-base-dev qt6-charts-dev qt6-translations-l10n fonts-wqy-microhei
+  # Qt Charts' CMake package needs Qt OpenGL's, which qt6-charts-dev does not bring
+  libqt6opengl6-dev
+  # the desktop client driven with real keyboard and mouse events in the tests
+  xvfb xdotool
   libxlsxwriter-dev libhpdf-dev
   libsodium-dev
   clang libclang-rt-14-dev

@@ -7,6 +7,7 @@
 #include <QInputDialog>
 #include <QLibraryInfo>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPointer>
 #include <QStatusBar>
 #include <QTextBrowser>
@@ -60,12 +61,20 @@ void SetApplicationIdentity() {
 void ApplyLanguage(QApplication& application, const std::string& language) {
     QPointer<QTranslator>& installed = QtTranslator();
     delete installed;
+    // Month and day names of calendars and date fields in the session language.
+    QLocale::setDefault(language == LanguageChs   ? QLocale(QLocale::Chinese, QLocale::SimplifiedChineseScript, QLocale::China)
+                        : language == LanguageCht ? QLocale(QLocale::Chinese, QLocale::TraditionalChineseScript, QLocale::Taiwan)
+                                                  : QLocale(QLocale::English, QLocale::UnitedStates));
     const QString locale = language == LanguageChs   ? QStringLiteral("zh_CN")
                            : language == LanguageCht ? QStringLiteral("zh_TW")
                                                      : QString();
     if (!locale.isEmpty()) {
+        // Qt's own dialogs (file, print, colour, the buttons of a message box), from
+        // the translations Debian ships, when they are installed.
         auto* translator = new QTranslator(&application);
-        if (translator->load(QStringLiteral("qtbase_") + locale, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+        if (translator->load(QStringLiteral("qt_") + locale, folder) ||
+            translator->load(QStringLiteral("qtbase_") + locale, folder)) {
             QApplication::installTranslator(translator);
             installed = translator;
         } else {
@@ -87,6 +96,17 @@ void ApplyLanguage(QApplication& application, const std::string& language) {
 
 QString Text(const std::string& language, const char* chineseText) {
     return QString::fromStdString(Translate(language, chineseText));
+}
+
+const char* LanguageName(const std::string& language) {
+    if (language == LanguageEn) return "英文";
+    if (language == LanguageCht) return "繁体中文";
+    return "简体中文";
+}
+
+QString StatusLineText(const std::string& language, const std::string& status) {
+    if (status == "Ready") return Text(language, "就绪");
+    return QString::fromStdString(status);
 }
 
 namespace {

@@ -33,6 +33,13 @@ void ApplyLanguage(QApplication& application, const std::string& language);
 // A Chinese text of the client in the language.
 QString Text(const std::string& language, const char* chineseText);
 
+// The Chinese name of a session language ("简体中文", "英文", "繁体中文").
+const char* LanguageName(const std::string& language);
+
+// A window's status text as the status line shows it: the editor's fixed "Ready"
+// in the session language, every other text as written.
+QString StatusLineText(const std::string& language, const std::string& status);
+
 // Clicks a window's command as Act runs it, and puts what became of it in the view's
 // status bar (the reason of a refusal was shown already).
 void ActAndShowOutcome(QMainWindow& view, const std::string& language, const std::function<const Outcome&()>& click);

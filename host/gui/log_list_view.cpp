@@ -93,6 +93,10 @@ LogListView::LogListView(std::shared_ptr<LogListWindow> window, std::string lang
     auto* help = new QShortcut(QKeySequence::HelpContents, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
     connect(help, &QShortcut::activated, this,
             [this] { Act(m_language, [&] { ShowHelpTopic(m_language, m_window->RequestHelp().topic); }); });
+    // The tool bar's commands also under the mouse's right button.
+    m_table->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_table, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { m_menu->ShowContextMenu(m_table->viewport()->mapToGlobal(at)); });
     auto* refresh = new QShortcut(QKeySequence::Refresh, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
     connect(refresh, &QShortcut::activated, this, [this] { Act(m_language, [&] { m_window->Refresh(0, true); }); });
 

@@ -23,6 +23,7 @@ LoginDialog::LoginDialog(std::shared_ptr<tolm::IPlatform> platform, QWidget* par
     m_database = new QLineEdit(settings.value(QStringLiteral("login/company"), QStringLiteral("tolm.db")).toString(), this);
     // Empty: the user linked to the account logged in on this machine.
     m_user = new QLineEdit(settings.value(QStringLiteral("login/user")).toString(), this);
+    m_user->setObjectName(QStringLiteral("user"));
     m_password = new QLineEdit(this);
     m_password->setObjectName(QStringLiteral("password"));
     m_password->setEchoMode(QLineEdit::Password);
@@ -82,8 +83,9 @@ void LoginDialog::ShowTexts() {
     m_password->setPlaceholderText(Text(language, "用户没有密码时留空"));
     m_languageLabel->setText(Text(language, "语言："));
     m_browse->setToolTip(Text(language, "选择数据库文件"));
-    const char* names[] = {"简体中文", "英文", "繁体中文"};
-    for (int i = 0; i < m_language->count(); ++i) m_language->setItemText(i, Text(language, names[i]));
+    for (int i = 0; i < m_language->count(); ++i) {
+        m_language->setItemText(i, Text(language, LanguageName(m_language->itemData(i).toString().toStdString())));
+    }
 }
 
 void LoginDialog::accept() {

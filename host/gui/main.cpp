@@ -78,5 +78,6 @@ int main(int argc, char* argv[]) {
     }
     hub::gui::MainWindow window(*runtime);
     window.show();
+    window.RestoreWindows();
     return application.exec();
 }

@@ -1,14 +1,18 @@
-// The client's main window: one menu entry per window of the host, each opening its
-// view in the work area. A window's view is one class over its window model; a new
-// window is one more entry in Windows().
+// The client's main window: a start page beside the work area names what the user
+// may do here (each window of the host the user's rights allow) and who is at work
+// in which company and language; the Windows menu has the same entries. A window's
+// view is one class over its window model; a new window is one more entry in
+// Windows(). The lists open at the last exit come back at the next start.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include <QMainWindow>
+#include <QStyle>
 
 #include "core/runtime.h"
 
@@ -25,7 +29,17 @@ struct WindowEntry {
     const char* caption;
     // Opens the view (raises when the window cannot open; the person is told).
     std::function<QWidget*(MainWindow&)> open;
+    // The right that shows the entry: a bit of the subsystem's object; 0 for anyone,
+    // AdministratorsOnly for administrators.
+    int32_t subsystem = 0;
+    int32_t rightBit = 0;
+    // Opened again at the next start when it was open at exit.
+    bool restored = false;
+    // The picture beside its entry on the start page.
+    QStyle::StandardPixmap icon = QStyle::SP_FileIcon;
 };
+
+inline constexpr int32_t AdministratorsOnly = -1;
 
 class MainWindow : public QMainWindow {
 public:
@@ -42,14 +56,24 @@ public:
     QWidget* ShowView(QWidget* view);
 
     static const std::vector<WindowEntry>& Windows();
+    // Whether the session's user may open the window of the entry.
+    bool Allows(const WindowEntry& entry) const;
+    // Opens the windows that were open at the last exit.
+    void RestoreWindows();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    QWidget* BuildStartPage();
+
     Runtime& m_runtime;
     QMdiArea* m_area;
 };
+
+// Shows a view in the main window's work area (on its own when there is no main
+// window).
+void ShowBeside(QWidget* view);
 
 // Shows a view in the main window's work area (on its own when there is no main
 // window) and returns once the person has closed it: for the windows the host's

@@ -66,6 +66,17 @@ QAction* MenuBarView::Action(const std::string& key) const {
     return nullptr;
 }
 
+void MenuBarView::ShowContextMenu(const QPoint& globalPosition) const {
+    QMenu menu(&m_window);
+    for (QToolBar* toolBar : m_toolBars) {
+        if (!menu.isEmpty()) menu.addSeparator();
+        for (QAction* action : toolBar->actions()) {
+            if (action->isVisible()) menu.addAction(action);
+        }
+    }
+    if (!menu.isEmpty()) menu.exec(globalPosition);
+}
+
 // A tool may change while its own click runs: the actions are redrawn once the
 // click has returned.
 void MenuBarView::ScheduleRebuild() {

@@ -35,6 +35,8 @@ public:
 
     // The first action drawing the tool of a key (menus first), or nullptr.
     QAction* Action(const std::string& key) const;
+    // A menu of the tool bars' commands as they stand, at a point of the screen.
+    void ShowContextMenu(const QPoint& globalPosition) const;
 
 private:
     void Rebuild();

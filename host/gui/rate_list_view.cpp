@@ -92,6 +92,12 @@ RateListView::RateListView(std::shared_ptr<RateListWindow> window, std::string l
         m_table->sortItems(column, m_sortOrder);
     });
     connect(m_table, &QTableWidget::cellDoubleClicked, this, [this] { Click("mnuEditModify"); });
+    // The tool bar's commands also under the mouse's right button (and the menu key).
+    m_table->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_table, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        m_window->SetFocus(RateListWindow::Focus::List);
+        m_menu->ShowContextMenu(m_table->viewport()->mapToGlobal(at));
+    });
 
     m_menu = new MenuBarView(m_window->Menu(), *this, [this](const std::string& key) { Click(key); });
     auto* help = new QShortcut(QKeySequence::HelpContents, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
@@ -107,7 +113,12 @@ RateListView::RateListView(std::shared_ptr<RateListWindow> window, std::string l
         // Exit closes the model; the view follows once the click has returned.
         if (change.kind == WindowChangeKind::Open && !m_window->IsOpen()) QTimer::singleShot(0, this, [this] { close(); });
     });
+    // A list opened without a type shows the first one's rates rather than nothing.
+    if (m_window->IsOpen() && m_window->SelectedClassId() == 0 && !m_window->Types().empty()) {
+        Act(m_language, [&] { m_window->SelectType(m_window->Types().front().id); });
+    }
     ShowRows();
+    m_table->setFocus();
 }
 
 RateListView::~RateListView() {
@@ -164,6 +175,7 @@ void RateListView::ShowRows() {
         }
     }
     m_table->resizeColumnsToContents();
+    if (m_table->currentItem()) m_table->scrollToItem(m_table->currentItem());
     m_showing = false;
 }
 

@@ -1,15 +1,19 @@
 #include "gui/screenshots.h"
 
 #include <QApplication>
+#include <QDate>
 #include <QDir>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QTimer>
 
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
 #include "gui/client.h"
+#include "gui/coverage_view.h"
+#include "gui/rate_history_view.h"
 #include "gui/login_dialog.h"
 #include "gui/main_window.h"
 #include "gui/rate_list_view.h"
@@ -17,7 +21,10 @@
 #include "tolm/components.h"
 #include "tolm/platform.h"
 #include "tolm/registry.h"
+#include "tolm/base_data.h"
+#include "windows/class_lookup.h"
 #include "windows/log_list_window.h"
+#include "windows/rate_history.h"
 
 namespace hub::gui {
 namespace {
@@ -51,15 +58,37 @@ int TakeScreenshots(Runtime& runtime, const QString& directory) {
     });
     answerer.start(20);
     MainWindow main(runtime);
-    main.resize(1000, 640);
+    main.resize(1100, 700);
     main.show();
+    saved += Save(main, directory, "start");
+    const QDate today = QDate::currentDate();
+    const QDate thisMonth(today.year(), today.month(), 1);
     for (const WindowEntry& entry : MainWindow::Windows()) {
+        // The class window is modal: drawn below, from inside its own show.
+        if (std::string_view(entry.name) == "class" || !main.Allows(entry)) continue;
         QWidget* view = main.OpenWindow(entry);
         if (!view) continue;
         view->window()->activateWindow();
         if (auto* frame = view->parentWidget()) frame->showMaximized();
         auto* rates = dynamic_cast<RateListView*>(view);
-        if (rates && !rates->Model()->Types().empty()) rates->Model()->SelectType(rates->Model()->Types().front().id);
+        if (auto* coverage = dynamic_cast<CoverageView*>(view)) {
+            // This month and the next, which has no rates yet; the day asked is in it.
+            const std::vector<TypeRow> types = RateHistory(main.CurrentSession()).Types();
+            if (!types.empty()) coverage->Show(types.front().id, thisMonth, thisMonth.addMonths(2).addDays(-1));
+            const std::vector<CurrencyChoice> currencies = RatedCurrencies();
+            if (!currencies.empty()) {
+                coverage->AskRateOnDay(QString::fromStdString(currencies.front().number), thisMonth.addMonths(1), false);
+            }
+        }
+        if (auto* history = dynamic_cast<RateHistoryView*>(view)) {
+            // A year up to this month and the next, which has no rates yet: a gap.
+            const std::vector<TypeRow> types = RateHistory(main.CurrentSession()).Types();
+            std::vector<int32_t> picked;
+            for (const CurrencyChoice& currency : RatedCurrencies()) {
+                if (picked.size() < 2) picked.push_back(currency.id);
+            }
+            if (!types.empty()) history->Show(types.front().id, picked, thisMonth.addMonths(-11), thisMonth.addMonths(2).addDays(-1));
+        }
         saved += Save(main, directory, entry.name);
         if (rates) {
             QTimer::singleShot(0, [&] {
@@ -82,6 +111,19 @@ int TakeScreenshots(Runtime& runtime, const QString& directory) {
         }
         view->parentWidget()->close();
     }
+    // The class window, as the type list's command opens it.
+    Act(main.Language(), [&] {
+        ClassLookup lookup(main.CurrentSession(), WindowPresenter{[&](RateListWindow& window) {
+                               auto* view = new RateListView(window.shared_from_this(), main.Language());
+                               main.ShowView(view);
+                               view->parentWidget()->showMaximized();
+                               saved += Save(main, directory, "class");
+                               view->parentWidget()->close();
+                               QApplication::processEvents();
+                           }});
+        lookup.SetClassTypeID(tolm::ExchangeRateClassTypeId);
+        lookup.Show();
+    });
     // The text window, as a report reaches it: the log's rows, one a line.
     Act(main.Language(), [&] {
         auto log = LogListWindow::Create(main.CurrentSession());

@@ -8,9 +8,9 @@
 
 namespace hub::gui {
 
-// Opens the login dialog, the main window, each window of MainWindow::Windows()
-// that shows a view, and the type dialog (new type), and saves each as
-// DIR/<name>.png. The runtime must hold an open session. Returns the number of
+// Opens the login dialog, the main window on its start page, each window of
+// MainWindow::Windows() the user may open, the class window, the type dialog (new
+// type), the transfer dialog and the text window, and saves each as DIR/<name>.png. The runtime must hold an open session. Returns the number of
 // pictures saved.
 int TakeScreenshots(Runtime& runtime, const QString& directory);
 

@@ -61,6 +61,12 @@ TypeListView::TypeListView(std::shared_ptr<TypeListWindow> window, std::string l
     });
     auto* help = new QShortcut(QKeySequence::HelpContents, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
     connect(help, &QShortcut::activated, this, [this] { Act(m_language, [&] { ShowHelpTopic(m_language, m_window->RequestHelp()); }); });
+    // The tool bar's commands also under the mouse's right button.
+    for (QAbstractItemView* list : {static_cast<QAbstractItemView*>(m_tree), static_cast<QAbstractItemView*>(m_table)}) {
+        list->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(list, &QWidget::customContextMenuRequested, this,
+                [this, list](const QPoint& at) { m_menu->ShowContextMenu(list->viewport()->mapToGlobal(at)); });
+    }
 
     m_changes = m_window->Changes().Subscribe([this](const WindowChange& change) {
         if (change.kind == WindowChangeKind::Rows) ShowRows();

@@ -76,7 +76,8 @@ std::vector<CoveredPeriod> PeriodsMeeting(Database& db, int32_t typeId, const st
     // For each currency, from the first day of the period holding `from` (found by a
     // step down the index) to `to`: a range of the index, never the history before.
     const std::string sql =
-        "SELECT e.FCyTo AS FCyTo, e.FBegDate AS FBegDate, e.FEndDate AS FEndDate, e.FChkUserID AS FChkUserID"
+        "SELECT e.FCyTo AS FCyTo, e.FBegDate AS FBegDate, e.FEndDate AS FEndDate, e.FChkUserID AS FChkUserID,"
+        " e.FID AS FID, e.FNumber AS FNumber, e.FExchangeRate AS FExchangeRate"
         " FROM t_Currency c JOIN t_ExchangeRateEntry e"
         " ON e.FExchangeRateType = ?1 AND e.FCyTo = c.FCurrencyID AND e.FBegDate <= ?3"
         " AND e.FBegDate >= COALESCE((SELECT p.FBegDate FROM t_ExchangeRateEntry p"
@@ -91,7 +92,8 @@ std::vector<CoveredPeriod> PeriodsMeeting(Database& db, int32_t typeId, const st
     for (; !rows->IsEOF(); rows->MoveNext()) {
         periods.push_back(CoveredPeriod{rows->Field("FCyTo").ToLong(), DayOf(rows->Field("FBegDate").ToDate()),
                                         DayOf(rows->Field("FEndDate").ToDate()),
-                                        rows->Field("FChkUserID").ToLong() != 0});
+                                        rows->Field("FChkUserID").ToLong() != 0, rows->Field("FID").ToLong(),
+                                        rows->Field("FNumber").ToText(), rows->Field("FExchangeRate").ToDouble()});
     }
     return periods;
 }

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "db/database.h"
@@ -36,6 +37,10 @@ struct CoveredPeriod {
     tolm::DateTime begin{};
     tolm::DateTime end{};
     bool audited = false;
+    // What a chart of the history shows of it.
+    int32_t rateId = 0;
+    std::string number;
+    double rate = 0;
 };
 
 // The enabled periods of the type that meet [from, to], for each of the currencies

@@ -17,11 +17,18 @@ struct ServerGrant {
     int32_t bit;
     const char* privileges;  // "<privilege> ON <table>"
 };
+// A new rate is inserted, then the editor completes its code, name, reverse rate and
+// places.
+constexpr const char* NewRate =
+    "INSERT, UPDATE (FNumber, FName, FReverseExRate, FExchangeRateType) ON t_ExchangeRateEntry";
+constexpr const char* NewRateHeader = "INSERT, UPDATE (FLevels, FDigits) ON t_ExchangeRate";
 constexpr ServerGrant Grants[] = {
-    {rights::BaseDataSubsystem, rights::New, "INSERT ON t_ExchangeRate, t_ExchangeRateEntry"},
-    {rights::BaseDataSubsystem, rights::Import, "INSERT ON t_ExchangeRate, t_ExchangeRateEntry"},
+    {rights::BaseDataSubsystem, rights::New, NewRate},
+    {rights::BaseDataSubsystem, rights::New, NewRateHeader},
+    {rights::BaseDataSubsystem, rights::Import, NewRate},
+    {rights::BaseDataSubsystem, rights::Import, NewRateHeader},
     {rights::BaseDataSubsystem, rights::Modify,
-     "UPDATE (FNumber, FName, FDigits, FRemark, FParentID, FIsNativeRate) ON t_ExchangeRate"},
+     "UPDATE (FNumber, FName, FDigits, FLevels, FRemark, FParentID, FIsNativeRate) ON t_ExchangeRate"},
     {rights::BaseDataSubsystem, rights::Modify,
      "UPDATE (FCyTo, FExchangeRateType, FExchangeRate, FReverseExRate, FBegDate, FEndDate, FNumber, FName) "
      "ON t_ExchangeRateEntry"},

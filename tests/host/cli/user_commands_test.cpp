@@ -224,6 +224,9 @@ TEST_F(TolmUsers, OnAServerEachRoleCanDoNoMoreThanItsUsersRights) {
     // the program's own writes go through the same grants.
     ASSERT_EQ(tolm({"user", "grant", "clerk", "log-delete", "delete"}), 0);
     EXPECT_EQ(tolm({"--user", "clerk", "--yes", "rate", "delete", otherRate}), 0);
+    EXPECT_EQ(tolm({"--user", "accountant", "rate", "new", "--type", "1", "--currency", "USD", "--rate", "7.1", "--from",
+                    "2030-01-01", "--to", "2030-01-31"}),
+              0);
     EXPECT_NO_THROW(as("clerk")->Execute("DELETE FROM t_Log WHERE FID = -1"));
     ASSERT_EQ(tolm({"user", "disable", "clerk"}), 0);
     EXPECT_THROW(as("clerk")->Execute("SELECT COUNT(*) AS n FROM t_Log"), tolm::HostError);

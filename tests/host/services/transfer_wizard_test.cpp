@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "formats/workbook.h"
 #include "model/rate_store.h"
 #include "model/type_store.h"
 #include "model/user_store.h"
-#include "services/workbook/workbook.h"
 #include "services_fixture.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string_view>
 
-#include "services/workbook/workbook.h"
+#include "formats/workbook.h"
 #include "tolm/host_error.h"
 #include "tolm/text.h"
 

@@ -163,11 +163,25 @@ std::vector<RateListWindowRow> RateListWindow::ReadRows(const std::string& only,
     auto rowData = std::make_shared<tolm::Dictionary>();
     std::vector<std::string> names;
     for (const RateListColumn& column : ColumnTable) names.emplace_back(column.name);
-    rows.reserve(static_cast<size_t>(std::max(records->RecordCount(), 0)));
+    // The columns looked up by name once, not for every cell.
+    const std::vector<std::string> columns = records->Columns();
+    const auto columnOf = [&](const std::string& name) {
+        const auto found = std::find_if(columns.begin(), columns.end(), [&](const std::string& candidate) {
+            return tolm::text::EqualsNoCase(candidate, name);
+        });
+        if (found == columns.end()) {
+            throw tolm::HostError(tolm::err::FieldNotFound, "Item cannot be found in the collection: " + name, Source);
+        }
+        return static_cast<size_t>(found - columns.begin());
+    };
+    std::vector<size_t> at;
+    for (const std::string& name : names) at.push_back(columnOf(name));
+    const size_t idAt = columnOf("FID"), currencyAt = columnOf("FCurrencyNumber"), auditorAt = columnOf("FAuditorName");
+    rows.reserve(records->Rows().size());
     int32_t rowNumber = firstRowNumber - 1;
-    for (; !records->IsEOF(); records->MoveNext()) {
+    for (const std::vector<tolm::Variant>& record : records->Rows()) {
         RateListWindowRow row;
-        row.id = records->Field("FID").ToLong();
+        row.id = record[idAt].ToLong();
         row.stored.reserve(ColumnTable.size());
         row.cells.reserve(ColumnTable.size());
         // A row read again keeps its place, and the number the class hears is that place.
@@ -177,8 +191,9 @@ std::vector<RateListWindowRow> RateListWindow::ReadRows(const std::string& only,
         } else {
             ++rowNumber;
         }
-        for (const std::string& name : names) {
-            tolm::Variant value = records->Field(name);
+        for (size_t column = 0; column < names.size(); ++column) {
+            const std::string& name = names[column];
+            tolm::Variant value = record[at[column]];
             std::string text;
             if (value.IsNull() || value.IsEmpty()) {
             } else if (name == "FExchangeRate") {
@@ -188,10 +203,10 @@ std::vector<RateListWindowRow> RateListWindow::ReadRows(const std::string& only,
             } else if (name == "FBegDate" || name == "FEndDate") {
                 text = DateText(value);
             } else if (name == "FCyTo") {
-                text = records->Field("FCurrencyNumber").ToText();
+                text = record[currencyAt].ToText();
             } else if (name == "FChkUserID") {
                 if (value.ToLong() != 0) {
-                    text = records->Field("FAuditorName").ToText();
+                    text = record[auditorAt].ToText();
                     if (text.empty()) text = TranslateFormat(language, "用户%1", {value});
                 }
             } else if (name == "FDeleted") {

@@ -21,11 +21,11 @@
 
 #include "core/runtime.h"
 #include "db/database.h"
+#include "formats/workbook.h"
 #include "model/company_setup.h"
 #include "model/rate_transfer_store.h"
 #include "platform/headless_platform.h"
 #include "services/transfer_wizard.h"
-#include "services/workbook/workbook.h"
 #include "tolm/host_library.h"
 
 namespace {

@@ -4,9 +4,8 @@
 #include <fstream>
 #include <map>
 
-#include <zip.h>
-
 #include "base/clock.h"
+#include "formats/zip_single.h"
 #include "i18n/catalogue.h"
 #include "model/currency_store.h"
 #include "model/log_store.h"
@@ -40,35 +39,20 @@ using Series = std::map<tolm::DateTime, std::string>;
 // The one file of a zip archive; the content itself when it is no archive.
 std::string Unpacked(const std::string& content, const std::string& source, const std::string& language,
                      size_t maxSize) {
-    if (!content.starts_with("PK\x03\x04")) return content;
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* buffer = zip_source_buffer_create(content.data(), content.size(), 0, &error);
-    zip_t* archive = buffer == nullptr ? nullptr : zip_open_from_source(buffer, ZIP_RDONLY, &error);
-    zip_error_fini(&error);
-    if (archive == nullptr) {
-        if (buffer != nullptr) zip_source_free(buffer);
+    if (!formats::IsZip(content)) return content;
+    try {
+        return formats::UnpackSingle(content, maxSize);
+    } catch (const formats::ZipError& error) {
+        switch (error.Kind()) {
+            case formats::ZipError::Fault::NotSingle:
+                Unreadable(language, "压缩文件[%1]中应当只有一个汇率文件。", {source});
+            case formats::ZipError::Fault::TooLarge:
+                Unreadable(language, "[%1]解压后大于%2 MB，没有导入。", {source, static_cast<int32_t>(maxSize >> 20)});
+            case formats::ZipError::Fault::Damaged:
+                break;
+        }
         Unreadable(language, "[%1]是损坏的zip压缩文件。", {source});
     }
-    std::string unpacked;
-    zip_stat_t stat;
-    const bool single = zip_get_num_entries(archive, 0) == 1 && zip_stat_index(archive, 0, 0, &stat) == 0 &&
-                        (stat.valid & ZIP_STAT_SIZE) != 0;
-    const bool fits = single && stat.size <= maxSize;
-    if (fits) {
-        unpacked.resize(stat.size);
-        zip_file_t* file = zip_fopen_index(archive, 0, 0);
-        const zip_int64_t read = file == nullptr ? -1 : zip_fread(file, unpacked.data(), unpacked.size());
-        if (file != nullptr) zip_fclose(file);
-        if (read != static_cast<zip_int64_t>(unpacked.size())) unpacked.clear();
-    }
-    zip_discard(archive);
-    if (!single) Unreadable(language, "压缩文件[%1]中应当只有一个汇率文件。", {source});
-    if (!fits) {
-        Unreadable(language, "[%1]解压后大于%2 MB，没有导入。", {source, static_cast<int32_t>(maxSize >> 20)});
-    }
-    if (unpacked.empty()) Unreadable(language, "[%1]是损坏的zip压缩文件。", {source});
-    return unpacked;
 }
 
 // One currency's published days turned into periods.

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "services/feed/feed_reader.h"
+#include "formats/feed_reader.h"
 #include "services/service_component.h"
 #include "services/unit_of_work.h"
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/text_util.h"
+#include "formats/workbook.h"
 #include "i18n/catalogue.h"
 #include "model/currency_store.h"
 #include "model/rate_naming.h"
@@ -18,7 +19,6 @@
 #include "model/type_store.h"
 #include "model/user_store.h"
 #include "services/ex_rate_update.h"
-#include "services/workbook/workbook.h"
 #include "tolm/base_data.h"
 #include "tolm/host_error.h"
 #include "tolm/platform.h"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <unordered_set>
 
 #include "i18n/catalogue.h"
@@ -94,15 +95,27 @@ std::string RateListWindow::FilterText() const { return RateListFilter(m_typeId)
 
 std::shared_ptr<tolm::Dictionary> RateListWindow::SelectedRecords() const {
     auto records = std::make_shared<tolm::Dictionary>();
+    // A record's fields share one allocation: a selection of thousands of rates
+    // would otherwise cost an allocation and a free per cell.
+    struct Fields {
+        std::vector<RecordField> items;
+    };
     for (int32_t id : m_selection) {
         const RateListWindowRow* row = FindRow(id);
         if (row == nullptr) continue;
+        auto fields = std::make_shared<Fields>();
+        fields->items.reserve(ColumnTable.size() + 1);
+        fields->items.emplace_back(tolm::Variant(id));
+        for (size_t i = 0; i < ColumnTable.size(); ++i) fields->items.emplace_back(row->stored[i]);
+        const auto field = [&](size_t index) {
+            return tolm::Variant(std::shared_ptr<tolm::Object>(fields, &fields->items[index]));
+        };
         auto page1 = std::make_shared<tolm::Dictionary>();
         auto page2 = std::make_shared<tolm::Dictionary>();
-        page1->SetItem("FID", tolm::Variant(std::make_shared<RecordField>(tolm::Variant(id))));
+        page1->SetItem("FID", field(0));
         for (size_t i = 0; i < ColumnTable.size(); ++i) {
             auto& page = std::string_view(ColumnTable[i].page) == "Page1" ? page1 : page2;
-            page->SetItem(ColumnTable[i].fieldKey, tolm::Variant(std::make_shared<RecordField>(row->stored[i])));
+            page->SetItem(ColumnTable[i].fieldKey, field(i + 1));
         }
         auto record = std::make_shared<tolm::Dictionary>();
         record->SetItem("Page1", tolm::Variant(page1));
@@ -133,68 +146,93 @@ void RateListWindow::LoadTypes() {
     }
 }
 
-void RateListWindow::LoadRows() {
+std::vector<RateListWindowRow> RateListWindow::ReadRows(const std::string& only, int32_t firstRowNumber) {
     std::vector<RateListWindowRow> rows;
-    if (m_typeId != 0) {
-        const tolm::Variant condition = tolm::Deref(tolm::Deref(m_view).ExternalCondition()).GetValue("FFilter", {});
-        auto records = ListRateRows(*m_session->Db(), m_typeId, condition.ToText(), m_sortText);
-        const std::string& language = m_session->Language();
-        const std::string disabledText = Translate(language, "禁用");
-        // One head per column for every row: the class reads only its "FColName".
-        std::vector<std::shared_ptr<tolm::Dictionary>> heads;
-        for (const RateListColumn& column : ColumnTable) {
-            heads.push_back(std::make_shared<tolm::Dictionary>());
-            heads.back()->SetItem("FColName", tolm::Variant(column.name));
-        }
-        auto rowData = std::make_shared<tolm::Dictionary>();
-        std::vector<std::string> names;
-        for (const RateListColumn& column : ColumnTable) names.emplace_back(column.name);
-        rows.reserve(static_cast<size_t>(std::max(records->RecordCount(), 0)));
-        int32_t rowNumber = 0;
-        for (; !records->IsEOF(); records->MoveNext()) {
-            RateListWindowRow row;
-            row.id = records->Field("FID").ToLong();
-            row.stored.reserve(ColumnTable.size());
-            row.cells.reserve(ColumnTable.size());
-            ++rowNumber;
-            for (const std::string& name : names) {
-                tolm::Variant value = records->Field(name);
-                std::string text;
-                if (value.IsNull() || value.IsEmpty()) {
-                } else if (name == "FExchangeRate") {
-                    text = FullNumberText(value.ToDouble());
-                } else if (name == "FReverseExRate") {
-                    text = RateDisplayText(value.ToDouble(), ReverseRateDecimals);
-                } else if (name == "FBegDate" || name == "FEndDate") {
-                    text = DateText(value);
-                } else if (name == "FCyTo") {
-                    text = records->Field("FCurrencyNumber").ToText();
-                } else if (name == "FChkUserID") {
-                    if (value.ToLong() != 0) {
-                        text = records->Field("FAuditorName").ToText();
-                        if (text.empty()) text = TranslateFormat(language, "用户%1", {value});
-                    }
-                } else if (name == "FDeleted") {
-                    if (value.ToLong() != 0) text = disabledText;
-                } else {
-                    text = value.ToText();
-                }
-                rowData->SetItem(name, value);
-                row.stored.push_back(std::move(value));
-                row.cells.push_back(std::move(text));
-            }
-            for (size_t i = 0; i < names.size(); ++i) {
-                tolm::Variant cell(std::move(row.cells[i]));
-                bool continueRaise = false;
-                m_events.Raise("ListFillRow", [&](tolm::IBaseListEvents& sink) {
-                    sink.ListFillRow(rowNumber, rowData, heads[i], cell, 0, continueRaise);
-                });
-                row.cells[i] = cell.ToText();
-            }
-            rows.push_back(std::move(row));
-        }
+    const tolm::Variant condition = tolm::Deref(tolm::Deref(m_view).ExternalCondition()).GetValue("FFilter", {});
+    std::string where = condition.ToText();
+    if (!only.empty()) where = tolm::text::IsBlank(where) ? only : "(" + where + "\n) AND " + only;
+    auto records = ListRateRows(*m_session->Db(), m_typeId, where, m_sortText);
+    const std::string& language = m_session->Language();
+    const std::string disabledText = Translate(language, "禁用");
+    // One head per column for every row: the class reads only its "FColName".
+    std::vector<std::shared_ptr<tolm::Dictionary>> heads;
+    for (const RateListColumn& column : ColumnTable) {
+        heads.push_back(std::make_shared<tolm::Dictionary>());
+        heads.back()->SetItem("FColName", tolm::Variant(column.name));
     }
-    m_rows = std::move(rows);
+    auto rowData = std::make_shared<tolm::Dictionary>();
+    std::vector<std::string> names;
+    for (const RateListColumn& column : ColumnTable) names.emplace_back(column.name);
+    // The columns looked up by name once, not for every cell.
+    const std::vector<std::string> columns = records->Columns();
+    const auto columnOf = [&](const std::string& name) {
+        const auto found = std::find_if(columns.begin(), columns.end(), [&](const std::string& candidate) {
+            return tolm::text::EqualsNoCase(candidate, name);
+        });
+        if (found == columns.end()) {
+            throw tolm::HostError(tolm::err::FieldNotFound, "Item cannot be found in the collection: " + name, Source);
+        }
+        return static_cast<size_t>(found - columns.begin());
+    };
+    std::vector<size_t> at;
+    for (const std::string& name : names) at.push_back(columnOf(name));
+    const size_t idAt = columnOf("FID"), currencyAt = columnOf("FCurrencyNumber"), auditorAt = columnOf("FAuditorName");
+    rows.reserve(records->Rows().size());
+    int32_t rowNumber = firstRowNumber - 1;
+    for (const std::vector<tolm::Variant>& record : records->Rows()) {
+        RateListWindowRow row;
+        row.id = record[idAt].ToLong();
+        row.stored.reserve(ColumnTable.size());
+        row.cells.reserve(ColumnTable.size());
+        // A row read again keeps its place, and the number the class hears is that place.
+        if (!only.empty()) {
+            const auto place = m_rowIndex.find(row.id);
+            rowNumber = place == m_rowIndex.end() ? 0 : static_cast<int32_t>(place->second) + 1;
+        } else {
+            ++rowNumber;
+        }
+        for (size_t column = 0; column < names.size(); ++column) {
+            const std::string& name = names[column];
+            tolm::Variant value = record[at[column]];
+            std::string text;
+            if (value.IsNull() || value.IsEmpty()) {
+            } else if (name == "FExchangeRate") {
+                text = FullNumberText(value.ToDouble());
+            } else if (name == "FReverseExRate") {
+                text = RateDisplayText(value.ToDouble(), ReverseRateDecimals);
+            } else if (name == "FBegDate" || name == "FEndDate") {
+                text = DateText(value);
+            } else if (name == "FCyTo") {
+                text = record[currencyAt].ToText();
+            } else if (name == "FChkUserID") {
+                if (value.ToLong() != 0) {
+                    text = record[auditorAt].ToText();
+                    if (text.empty()) text = TranslateFormat(language, "用户%1", {value});
+                }
+            } else if (name == "FDeleted") {
+                if (value.ToLong() != 0) text = disabledText;
+            } else {
+                text = value.ToText();
+            }
+            rowData->SetItem(name, value);
+            row.stored.push_back(std::move(value));
+            row.cells.push_back(std::move(text));
+        }
+        for (size_t i = 0; i < names.size(); ++i) {
+            tolm::Variant cell(std::move(row.cells[i]));
+            bool continueRaise = false;
+            m_events.Raise("ListFillRow", [&](tolm::IBaseListEvents& sink) {
+                sink.ListFillRow(rowNumber, rowData, heads[i], cell, 0, continueRaise);
+            });
+            row.cells[i] = cell.ToText();
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+void RateListWindow::LoadRows() {
+    m_rows = m_typeId != 0 ? ReadRows({}, 1) : std::vector<RateListWindowRow>{};
     m_rowIndex.clear();
     for (size_t i = 0; i < m_rows.size(); ++i) m_rowIndex.emplace(m_rows[i].id, i);
     std::erase_if(m_selection, [&](int32_t id) { return FindRow(id) == nullptr; });
@@ -202,8 +240,42 @@ void RateListWindow::LoadRows() {
     m_changes.Notify({WindowChangeKind::Rows, {}});
 }
 
+bool RateListWindow::ReloadRowsOf(const std::vector<int32_t>& rateIds) {
+    // Where the audit decides whether a row is shown or where it stands, the whole
+    // list is read again.
+    // A row read by its id costs about as much as one row of the whole list: past
+    // half of the list, one read of all of it is cheaper.
+    if (rateIds.size() > m_rows.size() / 2) return false;
+    const tolm::Variant condition = tolm::Deref(tolm::Deref(m_view).ExternalCondition()).GetValue("FFilter", {});
+    if (m_typeId == 0 || tolm::text::AsciiLower(condition.ToText()).find("fchkuser") != std::string::npos ||
+        tolm::text::AsciiLower(m_sortText).find("fchkuser") != std::string::npos) {
+        return false;
+    }
+    std::vector<RateListWindowRow> fresh;
+    constexpr size_t Slice = 500;
+    for (size_t from = 0; from < rateIds.size(); from += Slice) {
+        std::string only = "t_ExchangeRate.FID IN (";
+        for (size_t i = from; i < std::min(rateIds.size(), from + Slice); ++i) {
+            if (FindRow(rateIds[i]) == nullptr) return false;
+            only += (i == from ? "" : ",") + std::to_string(rateIds[i]);
+        }
+        std::vector<RateListWindowRow> rows = ReadRows(only + ")", 0);
+        std::move(rows.begin(), rows.end(), std::back_inserter(fresh));
+    }
+    // A row gone from the list (deleted meanwhile) moves the others: read them all.
+    std::unordered_set<int32_t> seen;
+    for (const RateListWindowRow& row : fresh) seen.insert(row.id);
+    for (int32_t id : rateIds) {
+        if (!seen.contains(id)) return false;
+    }
+    for (RateListWindowRow& row : fresh) m_rows[m_rowIndex.at(row.id)] = std::move(row);
+    m_changes.Notify({WindowChangeKind::Rows, {}});
+    return true;
+}
+
 void RateListWindow::RefreshList() {
-    LoadRows();
+    // During an audit only the selected rates can change: they alone are read again.
+    if (!m_reloadOnly || !ReloadRowsOf(*m_reloadOnly)) LoadRows();
     m_events.Raise("RefreshList", [](tolm::IBaseListEvents& sink) { sink.RefreshList(); });
 }
 
@@ -275,6 +347,11 @@ void RateListWindow::Click(const std::string& key) {
     // saved through its dialog) and the host's own are one unit of work.
     const bool audit = tolm::text::EqualsNoCase(key, "mnuCheck") || tolm::text::EqualsNoCase(key, "mnuUnCheck");
     bool refresh = false;
+    struct ReloadOnly {
+        std::optional<std::vector<int32_t>>& ids;
+        ~ReloadOnly() { ids.reset(); }
+    } reloadOnly{m_reloadOnly};
+    if (audit) m_reloadOnly = m_selection;
     m_lastOutcome = RunClickAsUnit(
         *m_session,
         [&] {
@@ -284,6 +361,7 @@ void RateListWindow::Click(const std::string& key) {
             return HandleCommand(command, refresh);
         },
         audit ? "审核的记录没有写入上机日志，没有改动任何汇率。" : "命令的上机日志没有写入，没有改动任何数据。");
+    m_reloadOnly.reset();
     if (!m_open) return;
     // Read once the change is stored: what the class does as the list is read (the
     // touch of the class after use and unuse) is not part of the command. After an

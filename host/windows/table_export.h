@@ -1,31 +1,18 @@
 // The rows a list window shows, written out as a person takes them away: a text
-// file for office programs, a workbook, or a printable page set.
-//
-// Each writer takes the table as shown (the first row holds the headings) and
-// writes the whole file or nothing: it writes beside the target and renames at the
-// end, so a failure leaves neither a partial file nor a damaged earlier one. Each
-// raises HostError(err::PathFileAccess) when the file cannot be written.
+// file for office programs, a workbook, or a printable page set. The files
+// themselves are the formats layer's; see formats/table_file.h for CSV and PDF.
 #pragma once
 
 #include <filesystem>
 #include <string>
-#include <vector>
+
+#include "formats/table_file.h"
 
 namespace hub {
 
-using ShownTable = std::vector<std::vector<std::string>>;
-
-// UTF-8 with a byte-order mark (so spreadsheet programs read Chinese as Chinese),
-// comma separated, CRLF line ends; a cell holding a comma, quote or line break is
-// quoted with its quotes doubled.
-void WriteCsv(const std::filesystem::path& path, const ShownTable& table);
-
-// One worksheet named `sheetName`, the headings bold, every cell as text.
+// One worksheet named `sheetName`, the headings bold, every cell as text. Writes
+// the whole file or nothing; raises HostError(err::PathFileAccess) when the file
+// cannot be written.
 void WriteXlsx(const std::filesystem::path& path, const std::string& sheetName, const ShownTable& table);
-
-// A4 landscape pages titled `title`, the headings repeated on every page; cells too
-// wide for their column are cut. Chinese (simplified and traditional) is drawn with
-// the reader's CJK font; a character that font cannot name shows as "?".
-void WritePdf(const std::filesystem::path& path, const std::string& title, const ShownTable& table);
 
 }  // namespace hub

@@ -1,7 +1,7 @@
 // The published-rate readers: every format read to its end or FeedError, and every
 // rate read is a decimal the cross-rate arithmetic takes.
+#include "formats/feed_reader.h"
 #include "fuzz_support.h"
-#include "services/feed/feed_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     namespace feed = hub::feed;

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "services/workbook/workbook.h"
+#include "formats/workbook.h"
 #include "tolm/variant.h"
 
 int main(int argc, char** argv) {

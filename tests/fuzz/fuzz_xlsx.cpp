@@ -1,6 +1,6 @@
 // The .xlsx workbook reader: every sheet read to its end, or WorkbookError.
+#include "formats/workbook.h"
 #include "fuzz_support.h"
-#include "services/workbook/workbook.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static fuzz::ScratchFile file(".xlsx");

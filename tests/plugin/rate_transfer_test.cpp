@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "driver/form_driver.h"
+#include "formats/workbook.h"
 #include "rate_transfer/frm_exp_imp_rate.h"
 #include "services/transfer_wizard.h"
-#include "services/workbook/workbook.h"
 #include "support/host_fixture.h"
 #include "support/temp_dir.h"
 #include "tolm/components.h"

@@ -5,15 +5,16 @@
 
 #include <bit>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
 
+#include "formats/workbook.h"
 #include "model/rate_store.h"
 #include "model/type_store.h"
 #include "model/user_store.h"
-#include "services/workbook/workbook.h"
 #include "services_fixture.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
@@ -390,6 +391,49 @@ TEST_F(TransferWizardTest, RefusedRowsAreListedUnderAHeadingAndTheRestIsStored) 
                   "rate 01.USD.20240101|公司汇率.美元.20240101|7|0.1429|2024-01-01|2024-01-31|4|01|0",
                   "rate 05.EUR.20240501|新类型.欧元.20240501|7.7999999999999998|0.128|2024-05-01|2024-05-31|3|05|0",
               }));
+}
+
+// An .xls sheet is read from the file a window of sectors at a time, not whole:
+// rows many windows in are stored, a refused row among them is listed alone, and
+// damage found windows into the sheet leaves nothing stored at all.
+TEST_F(TransferWizardTest, AnXlsSheetReadAWindowAtATimeStoresAllOrNothing) {
+    LogInToNewCompany();
+    const std::vector<std::string> before = Snapshot(*m_db, true);
+    constexpr int Rows = 3000;
+    constexpr double Marked = 7.123456789;  // the rate of the row the damage goes into
+    std::vector<workbook::Row> rows{{Cell::OfText("汇率类型代码"), Cell::OfText("币别代码"), Cell::OfText("汇率"),
+                                     Cell::OfText("生效日期"), Cell::OfText("失效日期")}};
+    for (int i = 0; i < Rows; ++i) {
+        const Cell day = Cell::OfDate(tolm::MakeDate(2000, 1, 1) + std::chrono::days{i});
+        rows.push_back({Cell::OfText("01"), Cell::OfText(i == 1500 ? "XXX" : "USD"),
+                        Cell::OfNumber(i == 2500 ? Marked : 7), day, day});
+    }
+    WriteWorkbook(m_dir / "big.xls", {{"汇率", rows}});
+    const std::string whole = ReadFile(m_dir / "big.xls");
+    ASSERT_GT(whole.size(), size_t{3} << 16);  // several windows of 64 KiB
+
+    EXPECT_EQ(Import(m_dir / "big.xls"), Rows);
+    EXPECT_EQ(Messages(), (std::vector<std::string>{"以下数据行未导入：", "工作表[汇率]第1502行：币别[XXX]不存在。"}));
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM t_ExchangeRateEntry"), Rows - 1);
+
+    // The marked row's number record (4 bytes of header, row, column and format
+    // before the value) now claims more than a record holds.
+    LogInToNewCompany();
+    std::string damaged = whole;
+    std::string value(sizeof Marked, '\0');
+    std::memcpy(value.data(), &Marked, sizeof Marked);
+    const size_t at = damaged.find(value);
+    ASSERT_NE(at, std::string::npos);
+    ASSERT_GT(at, size_t{2} << 16);
+    damaged[at - 8] = damaged[at - 7] = '\xFF';
+    WriteFile(m_dir / "damaged.xls", damaged);
+    try {
+        Import(m_dir / "damaged.xls");
+        ADD_FAILURE() << "a damaged file was imported";
+    } catch (const tolm::HostError& error) {
+        EXPECT_EQ(error.Description(), "文件[" + (m_dir / "damaged.xls").string() + "]无法读取：它不是Excel工作簿，或者已经损坏。");
+    }
+    EXPECT_EQ(Snapshot(*m_db, true), before);
 }
 
 // Files that are no such workbooks are refused whole, with a reason, and left as

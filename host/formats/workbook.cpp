@@ -1,4 +1,4 @@
-#include "services/workbook/workbook.h"
+#include "formats/workbook.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -2,14 +2,18 @@
 // by a library: every length a file gives is checked against what holds it before
 // anything is read through it, so a damaged or hostile file is refused and never
 // read past its end.
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <map>
 #include <optional>
 #include <string_view>
+#include <system_error>
 
-#include "services/workbook/workbook.h"
+#include "formats/workbook.h"
 #include "tolm/host_error.h"
 #include "tolm/text.h"
 
@@ -25,73 +29,160 @@ uint32_t Le32(std::string_view bytes, size_t at) { return Le16(bytes, at) | Le16
 
 [[noreturn]] void Damaged(const char* what) { throw WorkbookError(std::string("the workbook is damaged: ") + what); }
 
+// Reads `length` bytes at `offset` of the file; a file that has become shorter
+// than it was when opened is damage.
+void ReadAt(int fd, uint64_t offset, size_t length, char* out) {
+    size_t done = 0;
+    while (done < length) {
+        const ssize_t got = ::pread(fd, out + done, length - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) throw WorkbookError("cannot be read: " + std::generic_category().message(errno));
+        if (got == 0) Damaged("the file is shorter than it was");
+        done += static_cast<size_t>(got);
+    }
+}
+
 // The compound file around the workbook: sectors, their allocation table and
-// chains, every length checked against the file.
+// chains, every length checked against the file. Sectors are read from the file
+// when they are needed; only the allocation table is kept.
 class CompoundFile {
 public:
-    explicit CompoundFile(std::string bytes) : m_bytes(std::move(bytes)) {
-        m_shift = Le16(m_bytes, 30);
+    CompoundFile(int fd, uint64_t size) : m_fd(fd), m_header(512, '\0') {
+        ReadAt(m_fd, 0, m_header.size(), m_header.data());
+        m_shift = Le16(m_header, 30);
         if (m_shift != 9 && m_shift != 12) Damaged("sector size");
-        if ((m_bytes.size() >> m_shift) == 0) Damaged("header");
-        m_sectorCount = (m_bytes.size() >> m_shift) - 1;
+        if ((size >> m_shift) == 0) Damaged("header");
+        m_sectorCount = (size >> m_shift) - 1;
         // The allocation table's sectors: 109 named in the header, the rest in a chain.
-        const uint32_t fatCount = Le32(m_bytes, 44);
+        const uint32_t fatCount = Le32(m_header, 44);
         if (fatCount > m_sectorCount) Damaged("allocation table");
         std::vector<uint32_t> fatSectors;
-        for (size_t i = 0; i < 109 && fatSectors.size() < fatCount; ++i) fatSectors.push_back(Le32(m_bytes, 76 + 4 * i));
-        for (uint32_t next = Le32(m_bytes, 68), steps = 0; fatSectors.size() < fatCount && next <= LastSector; ++steps) {
+        for (size_t i = 0; i < 109 && fatSectors.size() < fatCount; ++i) fatSectors.push_back(Le32(m_header, 76 + 4 * i));
+        for (uint32_t next = Le32(m_header, 68), steps = 0; fatSectors.size() < fatCount && next <= LastSector; ++steps) {
             if (steps > m_sectorCount) Damaged("allocation chain");
-            const std::string_view more = Sector(next);
+            const std::string more = Sector(next);
             for (size_t i = 0; i + 4 < more.size() && fatSectors.size() < fatCount; i += 4) fatSectors.push_back(Le32(more, i));
             next = Le32(more, more.size() - 4);
         }
         if (fatSectors.size() < fatCount) Damaged("allocation table");
         for (uint32_t id : fatSectors) {
-            const std::string_view entries = Sector(id);
+            const std::string entries = Sector(id);
             for (size_t i = 0; i < entries.size(); i += 4) m_fat.push_back(Le32(entries, i));
         }
     }
 
-    std::string_view Bytes() const { return m_bytes; }
+    std::string_view Header() const { return m_header; }
+    int Descriptor() const { return m_fd; }
+    unsigned Shift() const { return m_shift; }
 
-    // The sectors of a chain, joined; a chain leaving the file, or longer than the
+    // The units of a chain in order; a chain leaving the table, or longer than the
     // units there are (so running in a circle), is damage.
-    static std::string Chain(uint32_t start, const std::vector<uint32_t>& table, size_t units,
-                             const std::function<std::string_view(uint32_t)>& unitAt) {
-        std::string joined;
-        size_t count = 0;
+    static std::vector<uint32_t> ChainIds(uint32_t start, const std::vector<uint32_t>& table, size_t units) {
+        std::vector<uint32_t> ids;
         for (uint32_t id = start; id <= LastSector; id = table[id]) {
-            if (id >= table.size() || ++count > units) Damaged("sector chain");
-            joined.append(unitAt(id));
+            if (id >= table.size() || ids.size() >= units) Damaged("sector chain");
+            ids.push_back(id);
         }
-        return joined;
+        return ids;
     }
+    // The sectors of a chain, each inside the file.
+    std::vector<uint32_t> SectorIds(uint32_t start) const {
+        std::vector<uint32_t> ids = ChainIds(start, m_fat, m_sectorCount);
+        for (uint32_t id : ids) {
+            if (id >= m_sectorCount) Damaged("sector outside the file");
+        }
+        return ids;
+    }
+    // The sectors of a chain, joined: for the small parts of the file only.
     std::string Chain(uint32_t start) const {
-        return Chain(start, m_fat, m_sectorCount, [this](uint32_t id) { return Sector(id); });
+        std::string joined;
+        for (uint32_t id : SectorIds(start)) joined += Sector(id);
+        return joined;
     }
 
 private:
     static constexpr uint32_t LastSector = 0xFFFFFFFA;
 
-    std::string_view Sector(uint32_t id) const {
+    std::string Sector(uint32_t id) const {
         if (id >= m_sectorCount) Damaged("sector outside the file");
-        return std::string_view(m_bytes).substr((size_t{id} + 1) << m_shift, size_t{1} << m_shift);
+        std::string bytes(size_t{1} << m_shift, '\0');
+        ReadAt(m_fd, (uint64_t{id} + 1) << m_shift, bytes.size(), bytes.data());
+        return bytes;
     }
 
-    std::string m_bytes;
+    int m_fd;
+    std::string m_header;
     unsigned m_shift = 9;
     size_t m_sectorCount = 0;
     std::vector<uint32_t> m_fat;
 };
 
+// The workbook stream, read where it lies. A short one (in the small sectors) is
+// kept, as it is a few KB; a long one is read from the file a run of adjacent
+// sectors at a time, so a large workbook is never held in memory whole.
+class Stream {
+public:
+    explicit Stream(std::string bytes) : m_memory(std::move(bytes)), m_size(m_memory.size()) {}
+    Stream(int fd, unsigned shift, std::vector<uint32_t> sectors, uint64_t size)
+        : m_fd(fd), m_shift(shift), m_sectors(std::move(sectors)), m_size(size) {}
+
+    uint64_t Size() const { return m_size; }
+
+    // Copies `length` bytes from `offset` on, which the caller keeps within Size().
+    void Read(uint64_t offset, size_t length, char* out) {
+        if (m_fd < 0) {
+            std::memcpy(out, m_memory.data() + offset, length);
+            return;
+        }
+        while (length > 0) {
+            if (offset < m_cacheBegin || offset >= m_cacheBegin + m_cache.size()) Fill(offset);
+            const size_t within = static_cast<size_t>(offset - m_cacheBegin);
+            const size_t step = std::min(length, m_cache.size() - within);
+            std::memcpy(out, m_cache.data() + within, step);
+            out += step;
+            offset += step;
+            length -= step;
+        }
+    }
+
+private:
+    static constexpr size_t ReadAhead = size_t{64} << 10;
+
+    // Reads the sector holding `offset` and the ones after it in the stream that
+    // follow it in the file too, up to ReadAhead bytes.
+    void Fill(uint64_t offset) {
+        const size_t first = static_cast<size_t>(offset >> m_shift);
+        const size_t most = std::max<size_t>(1, ReadAhead >> m_shift);
+        size_t count = 1;
+        while (count < most && first + count < m_sectors.size() &&
+               m_sectors[first + count] == m_sectors[first] + count) {
+            ++count;
+        }
+        m_cacheBegin = uint64_t{first} << m_shift;
+        const uint64_t end = std::min<uint64_t>(m_size, m_cacheBegin + (uint64_t{count} << m_shift));
+        m_cache.resize(static_cast<size_t>(end - m_cacheBegin));
+        ReadAt(m_fd, (uint64_t{m_sectors[first]} + 1) << m_shift, m_cache.size(), m_cache.data());
+    }
+
+    std::string m_memory;
+    int m_fd = -1;
+    unsigned m_shift = 9;
+    std::vector<uint32_t> m_sectors;
+    uint64_t m_size = 0;
+    std::string m_cache;
+    uint64_t m_cacheBegin = 0;
+};
+
 // The workbook stream of a compound file: found by name in the directory and
 // read through its chain (or the small-sector chain for a short stream).
-std::string WorkbookStream(std::string bytes) {
-    if (bytes.size() < 512 || bytes.compare(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") != 0) {
+Stream WorkbookStream(const InputFile& input) {
+    char magic[8] = {};
+    if (input.Size() >= 512) ReadAt(input.Descriptor(), 0, sizeof magic, magic);
+    if (input.Size() < 512 || std::string_view(magic, sizeof magic) != "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") {
         throw WorkbookError("not a compound file");
     }
-    const CompoundFile file(std::move(bytes));
-    const std::string_view header = file.Bytes().substr(0, 512);
+    const CompoundFile file(input.Descriptor(), input.Size());
+    const std::string_view header = file.Header();
 
     const std::string directory = file.Chain(Le32(header, 48));
     uint32_t rootStart = 0;
@@ -112,26 +203,30 @@ std::string WorkbookStream(std::string bytes) {
     }
     if (!workbook) throw WorkbookError("no workbook stream (not a BIFF8 workbook)");
 
-    std::string stream;
     if (workbook->second < Le32(header, 56)) {
         // A short stream lives in 64-byte pieces of the root entry's stream.
         const std::string miniTable = file.Chain(Le32(header, 60));
         std::vector<uint32_t> miniFat;
         for (size_t i = 0; i + 4 <= miniTable.size(); i += 4) miniFat.push_back(Le32(miniTable, i));
         const std::string mini = file.Chain(rootStart).substr(0, rootSize);
-        stream = CompoundFile::Chain(workbook->first, miniFat, mini.size() / 64, [&](uint32_t id) {
+        std::string stream;
+        for (uint32_t id : CompoundFile::ChainIds(workbook->first, miniFat, mini.size() / 64)) {
             if ((uint64_t{id} + 1) * 64 > mini.size()) Damaged("small sector outside the file");
-            return std::string_view(mini).substr(size_t{id} * 64, 64);
-        });
-    } else {
-        stream = file.Chain(workbook->first);
+            stream.append(std::string_view(mini).substr(size_t{id} * 64, 64));
+        }
+        if (stream.size() < workbook->second) Damaged("workbook stream shorter than its size");
+        stream.resize(workbook->second);
+        return Stream(std::move(stream));
     }
-    if (stream.size() < workbook->second) Damaged("workbook stream shorter than its size");
-    stream.resize(workbook->second);
-    return stream;
+    std::vector<uint32_t> sectors = file.SectorIds(workbook->first);
+    if ((uint64_t{sectors.size()} << file.Shift()) < workbook->second) {
+        Damaged("workbook stream shorter than its size");
+    }
+    return Stream(file.Descriptor(), file.Shift(), std::move(sectors), workbook->second);
 }
 
-// One record of the workbook stream.
+// One record of the workbook stream. Its body stays valid until the record after
+// the next one is read.
 struct Record {
     uint16_t type = 0;
     std::string_view body;
@@ -141,28 +236,36 @@ struct Record {
 // or longer than BIFF8 allows, is damage.
 class Records {
 public:
-    Records(std::string_view stream, size_t from) : m_stream(stream), m_at(from) {}
+    Records(Stream& stream, uint64_t from) : m_stream(stream), m_at(from) {}
 
     std::optional<Record> Next() {
-        if (m_at + 4 > m_stream.size()) return std::nullopt;
-        const uint32_t length = Le16(m_stream, m_at + 2);
-        if (length > 8224 || m_at + 4 + length > m_stream.size()) Damaged("record length");
-        Record record{static_cast<uint16_t>(Le16(m_stream, m_at)), m_stream.substr(m_at + 4, length)};
+        if (m_at + 4 > m_stream.Size()) return std::nullopt;
+        char header[4];
+        m_stream.Read(m_at, sizeof header, header);
+        const std::string_view head(header, sizeof header);
+        const uint32_t length = Le16(head, 2);
+        if (length > 8224 || m_at + 4 + length > m_stream.Size()) Damaged("record length");
+        // Two bodies in turn: a record and the CONTINUE read after it are both alive.
+        std::string& body = m_bodies[m_turn ^= 1];
+        body.resize(length);
+        m_stream.Read(m_at + 4, length, body.data());
         m_at += 4 + length;
-        return record;
+        return Record{static_cast<uint16_t>(Le16(head, 0)), body};
     }
     // The next record when it has the given type (and then consumes it).
     std::optional<Record> NextIf(uint16_t type) {
-        const size_t at = m_at;
-        auto record = Next();
-        if (record && record->type == type) return record;
-        m_at = at;
-        return std::nullopt;
+        if (m_at + 4 > m_stream.Size()) return std::nullopt;
+        char header[2];
+        m_stream.Read(m_at, sizeof header, header);
+        if (Le16(std::string_view(header, sizeof header), 0) != type) return std::nullopt;
+        return Next();
     }
 
 private:
-    std::string_view m_stream;
-    size_t m_at;
+    Stream& m_stream;
+    uint64_t m_at;
+    std::string m_bodies[2];
+    unsigned m_turn = 0;
 };
 
 // Reads a record and the CONTINUE records after it as one run of bytes, where a
@@ -269,8 +372,7 @@ const char* ErrorText(uint32_t code) {
 
 class XlsReader final : public Reader {
 public:
-    explicit XlsReader(const std::filesystem::path& path) {
-        m_stream = WorkbookStream(InputFile(path).ReadAll());
+    explicit XlsReader(const std::filesystem::path& path) : m_file(path), m_stream(WorkbookStream(m_file)) {
         Records records(m_stream, 0);
         auto bof = records.Next();
         if (!bof || bof->type != 0x0809 || bof->body.size() < 4 || Le16(bof->body, 0) != 0x0600 ||
@@ -296,7 +398,7 @@ public:
                     strings.U32();
                     const uint32_t unique = strings.U32();
                     // Each string takes three bytes at least: a count past that is damage.
-                    if (unique > m_stream.size() / 3) Damaged("shared string count");
+                    if (unique > m_stream.Size() / 3) Damaged("shared string count");
                     for (uint32_t i = 0; i < unique; ++i) m_strings.Add(strings.String(false));
                     break;
                 }
@@ -436,7 +538,8 @@ private:
         }
     }
 
-    std::string m_stream;
+    InputFile m_file;  // read from while the reader lives
+    Stream m_stream;
     std::vector<std::pair<std::string, uint32_t>> m_sheets;
     TextTable m_strings;
     std::vector<bool> m_dateXfs;

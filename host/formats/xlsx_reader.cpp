@@ -10,7 +10,7 @@
 #include <map>
 #include <set>
 
-#include "services/workbook/workbook.h"
+#include "formats/workbook.h"
 #include "tolm/host_error.h"
 
 namespace hub::workbook {

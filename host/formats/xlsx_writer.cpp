@@ -17,7 +17,7 @@
 #include <system_error>
 
 #include "base/silenced_stderr.h"
-#include "services/workbook/workbook.h"
+#include "formats/workbook.h"
 
 namespace hub::workbook {
 namespace {
@@ -127,7 +127,18 @@ public:
         m_exact.emplace_back();
     }
 
-    void AddRow(const Row& cells) override {
+    void AddRow(const Row& cells) override { WriteRow(cells, nullptr); }
+
+    void AddHeadingRow(const Row& cells) override {
+        if (m_boldFormat == nullptr) {
+            m_boldFormat = workbook_add_format(m_workbook);
+            format_set_bold(m_boldFormat);
+        }
+        WriteRow(cells, m_boldFormat);
+    }
+
+private:
+    void WriteRow(const Row& cells, lxw_format* textFormat) {
         if (m_sheet == nullptr) throw WorkbookError("a row before any sheet");
         if (m_row >= RowsPerSheet) throw WorkbookError("a sheet holds 1048576 rows");
         const auto row = static_cast<lxw_row_t>(m_row);
@@ -141,7 +152,7 @@ public:
                 case Cell::Kind::Text:
                     // As in the binary workbook: an empty text is no cell.
                     if (cell.text.empty()) break;
-                    error = worksheet_write_string(m_sheet, row, col, cell.text.c_str(), nullptr);
+                    error = worksheet_write_string(m_sheet, row, col, cell.text.c_str(), textFormat);
                     break;
                 case Cell::Kind::Number:
                     error = worksheet_write_number(m_sheet, row, col, cell.number, nullptr);
@@ -159,6 +170,7 @@ public:
         ++m_row;
     }
 
+public:
     void Close() override {
         if (m_sheet == nullptr) AddSheet("Sheet1", {});
         const lxw_error error = Silenced([&] { return workbook_close(m_workbook); });
@@ -235,6 +247,7 @@ private:
     std::string m_partial;
     lxw_workbook* m_workbook = nullptr;
     lxw_format* m_dateFormat = nullptr;
+    lxw_format* m_boldFormat = nullptr;
     lxw_worksheet* m_sheet = nullptr;
     int64_t m_row = 0;
     std::vector<std::vector<ExactNumber>> m_exact;  // per sheet, in sheet order

@@ -1,4 +1,4 @@
-#include "services/feed/feed_reader.h"
+#include "formats/feed_reader.h"
 
 #include <algorithm>
 

@@ -112,6 +112,8 @@ public:
     // Starts a sheet; the rows added next go to it. Column widths in characters.
     virtual void AddSheet(const std::string& name, const std::vector<double>& widths) = 0;
     virtual void AddRow(const Row& cells) = 0;
+    // A row of headings: bold where the format has a bold face, else as AddRow.
+    virtual void AddHeadingRow(const Row& cells) { AddRow(cells); }
     // Writes the file out. Until then nothing is at `path`; a writer destroyed
     // without Close leaves nothing behind. Raises WorkbookError.
     virtual void Close() = 0;

@@ -2,7 +2,7 @@
 // anything is taken from a file, and rates worked out on their decimal values.
 #include <gtest/gtest.h>
 
-#include "services/feed/feed_reader.h"
+#include "formats/feed_reader.h"
 
 namespace {
 

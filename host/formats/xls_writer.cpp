@@ -14,7 +14,7 @@
 
 #include <utf8.h>
 
-#include "services/workbook/workbook.h"
+#include "formats/workbook.h"
 
 namespace hub::workbook {
 namespace {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <iterator>
 #include <unordered_set>
 
 #include "i18n/catalogue.h"
@@ -146,12 +145,10 @@ void RateListWindow::LoadTypes() {
     }
 }
 
-std::vector<RateListWindowRow> RateListWindow::ReadRows(const std::string& only, int32_t firstRowNumber) {
+std::vector<RateListWindowRow> RateListWindow::ReadRows() {
     std::vector<RateListWindowRow> rows;
     const tolm::Variant condition = tolm::Deref(tolm::Deref(m_view).ExternalCondition()).GetValue("FFilter", {});
-    std::string where = condition.ToText();
-    if (!only.empty()) where = tolm::text::IsBlank(where) ? only : "(" + where + "\n) AND " + only;
-    auto records = ListRateRows(*m_session->Db(), m_typeId, where, m_sortText);
+    auto records = ListRateRows(*m_session->Db(), m_typeId, condition.ToText(), m_sortText);
     const std::string& language = m_session->Language();
     const std::string disabledText = Translate(language, "禁用");
     // One head per column for every row: the class reads only its "FColName".
@@ -178,19 +175,13 @@ std::vector<RateListWindowRow> RateListWindow::ReadRows(const std::string& only,
     for (const std::string& name : names) at.push_back(columnOf(name));
     const size_t idAt = columnOf("FID"), currencyAt = columnOf("FCurrencyNumber"), auditorAt = columnOf("FAuditorName");
     rows.reserve(records->Rows().size());
-    int32_t rowNumber = firstRowNumber - 1;
+    int32_t rowNumber = 0;
     for (const std::vector<tolm::Variant>& record : records->Rows()) {
         RateListWindowRow row;
         row.id = record[idAt].ToLong();
         row.stored.reserve(ColumnTable.size());
         row.cells.reserve(ColumnTable.size());
-        // A row read again keeps its place, and the number the class hears is that place.
-        if (!only.empty()) {
-            const auto place = m_rowIndex.find(row.id);
-            rowNumber = place == m_rowIndex.end() ? 0 : static_cast<int32_t>(place->second) + 1;
-        } else {
-            ++rowNumber;
-        }
+        ++rowNumber;
         for (size_t column = 0; column < names.size(); ++column) {
             const std::string& name = names[column];
             tolm::Variant value = record[at[column]];
@@ -232,7 +223,7 @@ std::vector<RateListWindowRow> RateListWindow::ReadRows(const std::string& only,
 }
 
 void RateListWindow::LoadRows() {
-    m_rows = m_typeId != 0 ? ReadRows({}, 1) : std::vector<RateListWindowRow>{};
+    m_rows = m_typeId != 0 ? ReadRows() : std::vector<RateListWindowRow>{};
     m_rowIndex.clear();
     for (size_t i = 0; i < m_rows.size(); ++i) m_rowIndex.emplace(m_rows[i].id, i);
     std::erase_if(m_selection, [&](int32_t id) { return FindRow(id) == nullptr; });
@@ -240,42 +231,8 @@ void RateListWindow::LoadRows() {
     m_changes.Notify({WindowChangeKind::Rows, {}});
 }
 
-bool RateListWindow::ReloadRowsOf(const std::vector<int32_t>& rateIds) {
-    // Where the audit decides whether a row is shown or where it stands, the whole
-    // list is read again.
-    // A row read by its id costs about as much as one row of the whole list: past
-    // half of the list, one read of all of it is cheaper.
-    if (rateIds.size() > m_rows.size() / 2) return false;
-    const tolm::Variant condition = tolm::Deref(tolm::Deref(m_view).ExternalCondition()).GetValue("FFilter", {});
-    if (m_typeId == 0 || tolm::text::AsciiLower(condition.ToText()).find("fchkuser") != std::string::npos ||
-        tolm::text::AsciiLower(m_sortText).find("fchkuser") != std::string::npos) {
-        return false;
-    }
-    std::vector<RateListWindowRow> fresh;
-    constexpr size_t Slice = 500;
-    for (size_t from = 0; from < rateIds.size(); from += Slice) {
-        std::string only = "t_ExchangeRate.FID IN (";
-        for (size_t i = from; i < std::min(rateIds.size(), from + Slice); ++i) {
-            if (FindRow(rateIds[i]) == nullptr) return false;
-            only += (i == from ? "" : ",") + std::to_string(rateIds[i]);
-        }
-        std::vector<RateListWindowRow> rows = ReadRows(only + ")", 0);
-        std::move(rows.begin(), rows.end(), std::back_inserter(fresh));
-    }
-    // A row gone from the list (deleted meanwhile) moves the others: read them all.
-    std::unordered_set<int32_t> seen;
-    for (const RateListWindowRow& row : fresh) seen.insert(row.id);
-    for (int32_t id : rateIds) {
-        if (!seen.contains(id)) return false;
-    }
-    for (RateListWindowRow& row : fresh) m_rows[m_rowIndex.at(row.id)] = std::move(row);
-    m_changes.Notify({WindowChangeKind::Rows, {}});
-    return true;
-}
-
 void RateListWindow::RefreshList() {
-    // During an audit only the selected rates can change: they alone are read again.
-    if (!m_reloadOnly || !ReloadRowsOf(*m_reloadOnly)) LoadRows();
+    LoadRows();
     m_events.Raise("RefreshList", [](tolm::IBaseListEvents& sink) { sink.RefreshList(); });
 }
 
@@ -347,11 +304,6 @@ void RateListWindow::Click(const std::string& key) {
     // saved through its dialog) and the host's own are one unit of work.
     const bool audit = tolm::text::EqualsNoCase(key, "mnuCheck") || tolm::text::EqualsNoCase(key, "mnuUnCheck");
     bool refresh = false;
-    struct ReloadOnly {
-        std::optional<std::vector<int32_t>>& ids;
-        ~ReloadOnly() { ids.reset(); }
-    } reloadOnly{m_reloadOnly};
-    if (audit) m_reloadOnly = m_selection;
     m_lastOutcome = RunClickAsUnit(
         *m_session,
         [&] {
@@ -361,7 +313,6 @@ void RateListWindow::Click(const std::string& key) {
             return HandleCommand(command, refresh);
         },
         audit ? "审核的记录没有写入上机日志，没有改动任何汇率。" : "命令的上机日志没有写入，没有改动任何数据。");
-    m_reloadOnly.reset();
     if (!m_open) return;
     // Read once the change is stored: what the class does as the list is read (the
     // touch of the class after use and unuse) is not part of the command. After an

@@ -16,7 +16,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -152,14 +151,8 @@ private:
     const RateListWindowRow* FindRow(int32_t rateId) const;
     void LoadTypes();
     void LoadRows();
-    // The rows the list's condition and sort select, with the class filling each
-    // cell; `only` (SQL text) narrows them, and then each row is numbered by its
-    // place in the list, else from `firstRowNumber` on.
-    std::vector<RateListWindowRow> ReadRows(const std::string& only, int32_t firstRowNumber);
-    // Reads the rows of these rates again in their places. False, with nothing
-    // changed, where that is not enough (a rate no longer shown, a condition or sort
-    // on the audit) or not cheaper (more than half of the list).
-    bool ReloadRowsOf(const std::vector<int32_t>& rateIds);
+    // The rows the list's condition and sort select, with the class filling each cell.
+    std::vector<RateListWindowRow> ReadRows();
     void RequireOpen() const;
     // The host's own handling of a command, inside the click's unit of work. False
     // when it did not go through (the person has been told why); a refusal or an
@@ -187,8 +180,6 @@ private:
     // Rate id -> its place in m_rows: selections of thousands of rates stay linear.
     std::unordered_map<int32_t, size_t> m_rowIndex;
     std::vector<int32_t> m_selection;
-    // While an audit runs: the rates a refresh reads again (the selection).
-    std::optional<std::vector<int32_t>> m_reloadOnly;
     int32_t m_typeId = 0;
     int32_t m_currentId = 0;
     Focus m_focus = Focus::Tree;

@@ -230,28 +230,6 @@ TEST_F(ExRateList, AuditSendsOnlyEligibleRatesAfterOneQuestionAndLogsTheirCodes)
     EXPECT_NE(Cell(a, "FChkUserID"), "");
 }
 
-// An audit of a few rates of a longer list reads those rows again in their
-// places; the list then shows exactly what reading all of it would show.
-TEST_F(ExRateList, AnAuditOfSomeRatesShowsWhatTheWholeListWouldShow) {
-    std::vector<int32_t> rates;
-    for (int day = 1; day <= 6; ++day) rates.push_back(AddRate(CompanyType, "01." + std::to_string(day), 7, 0, day));
-    Select(CompanyType, {rates[4], rates[1]});
-    Screen().QueueAnswer(tolm::mb::IdYes);
-    m_list->Click("mnuCheck");
-    ASSERT_TRUE(m_list->LastOutcome().Succeeded());
-    const auto shown = [&] {
-        std::vector<std::pair<int32_t, std::vector<std::string>>> rows;
-        for (const auto& row : m_list->Rows()) rows.emplace_back(row.id, row.cells);
-        return rows;
-    };
-    const auto afterAudit = shown();
-    EXPECT_NE(Cell(rates[1], "FChkUserID"), "");
-    EXPECT_NE(Cell(rates[4], "FChkUserID"), "");
-    EXPECT_EQ(Cell(rates[0], "FChkUserID"), "");
-    m_list->RefreshList();
-    EXPECT_EQ(afterAudit, shown());
-}
-
 TEST_F(ExRateList, AServiceThatRefusesLogsNothingButTheListIsRefreshed) {
     Start("clerk");  // may view rates, not audit them
     const int32_t rate = AddRate(CompanyType, "01.A", 7);

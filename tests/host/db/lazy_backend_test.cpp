@@ -1,11 +1,13 @@
-// The server's client library and the network library are loaded only by what uses
-// them: a program working on an embedded company never maps either.
+// The server's client library, the network library and the libraries of the file
+// formats are loaded only by what uses them: a program working on an embedded
+// company and reading or writing none of those files maps none of them.
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
 
 #include "base/host_module.h"
 #include "db/database.h"
+#include "formats/zip_single.h"
 #include "services/feed_download.h"
 
 namespace {
@@ -22,6 +24,13 @@ TEST(LazyBackend, AnEmbeddedCompanyLoadsNoServerLibraryUntilAServerLocationIsUse
     EXPECT_EQ(hub::DatabaseDisplayName("company.db").ends_with("company.db"), true);
     EXPECT_FALSE(Loaded("libpq.so.5"));
     EXPECT_FALSE(Loaded("libcurl.so.4"));
+    EXPECT_FALSE(Loaded("libzip.so.4"));
+    EXPECT_FALSE(Loaded("libxlsxwriter.so.4"));
+    EXPECT_FALSE(Loaded("libhpdf-2.3.0.so"));
+
+    // The first function of the formats module loads it, and its libraries.
+    EXPECT_FALSE(hub::formats::IsZip("not an archive"));
+    EXPECT_TRUE(Loaded("libzip.so.4"));
 
     // Naming a server location needs the backend, and loads it.
     EXPECT_EQ(hub::DatabaseDisplayName("postgresql://clerk@db1:5433/books"), "books on db1:5433");

@@ -49,6 +49,27 @@ fi
     exit 1
   fi
 )
+# The server backend, the download and the file formats are modules loaded when
+# first used: the installed program finds them, and starts without their libraries.
+if ldd /usr/bin/tolm | grep -Eq "libpq|libcurl|libzip|libxlsxwriter|libhpdf|libexpat"; then
+  echo "/usr/bin/tolm loads the server's, the network's or a file format's library at start" >&2
+  exit 1
+fi
+server=$(fresh tolm --lang en --db "host=$scratch/no-server dbname=books" rates 2>&1 || true)
+if [[ $server != *"database server"* || $server == *"cannot work with"* ]]; then
+  echo "the installed tolm did not reach its server backend: $server" >&2
+  exit 1
+fi
+feed=$(fresh tolm --lang en --db "$scratch/c.db" feed fetch --type 1 "http://127.0.0.1:9/rates.xml" 2>&1 || true)
+if [[ $feed != *"cannot be reached"* ]]; then
+  echo "the installed tolm did not reach its download module: $feed" >&2
+  exit 1
+fi
+fresh tolm --db "$scratch/c.db" log export "$scratch/log.xlsx" >/dev/null
+if [[ $(head -c 2 "$scratch/log.xlsx") != PK ]]; then
+  echo "the installed tolm did not write a workbook through its formats module" >&2
+  exit 1
+fi
 # The installed plug-in served without anybody registering it.
 if [[ -e $scratch/home/.config/tolm/classes.json ]]; then
   echo "the plug-in was registered in the new home folder instead of being found installed" >&2

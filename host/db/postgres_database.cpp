@@ -613,18 +613,6 @@ private:
     uint64_t m_preparedCount = 0;
 };
 
-class PostgresDialectImpl final : public Dialect {
-public:
-    std::string_view Name() const override { return "postgresql"; }
-    // Created by the schema: equal when only letter case differs (ICU, strength 2).
-    std::string_view NoCaseCollation() const override { return "COLLATE nocase"; }
-    // An untyped literal takes the type of what it is compared with (date or text).
-    std::string DateLiteral(tolm::DateTime value) const override { return "'" + tolm::FormatDateText(value) + "'"; }
-    std::string_view MomentType() const override { return "TIMESTAMP(0)"; }
-    std::string QuotedName(std::string_view name) const override { return QuoteIdentifier(AsciiLower(name)); }
-    bool InsertsInWithClause() const override { return true; }
-};
-
 void IgnoreNotice(void*, const char*) {}
 
 // What replaces the location's own login: the role, and the password once asked.
@@ -733,11 +721,6 @@ std::string PostgresDisplayName(const std::string& location) {
     return name;
 }
 
-const Dialect& PostgresDialect() {
-    static const PostgresDialectImpl dialect;
-    return dialect;
-}
-
 std::string PostgresRoleOf(const std::string& location) { return ConnectionValue(location, "user"); }
 
 std::shared_ptr<Database> OpenPostgres(const std::string& location, OpenMode mode, const ServerLogin& login) {
@@ -774,3 +757,9 @@ std::shared_ptr<Database> OpenPostgres(const std::string& location, OpenMode mod
 }
 
 }  // namespace hub
+
+extern "C" __attribute__((visibility("default"))) const hub::PostgresBackend* tolm_postgres_backend() {
+    static const hub::PostgresBackend backend{hub::PostgresBackendVersion, &hub::OpenPostgres, &hub::PostgresRoleOf,
+                                              &hub::PostgresDisplayName};
+    return &backend;
+}

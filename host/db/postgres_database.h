@@ -1,4 +1,8 @@
-// The server backend, for the database factory (database.cpp) only.
+// The server backend. It lives in a module of its own (libtolm_postgres.so), with
+// the PostgreSQL client library it needs, so that a program working on an embedded
+// company never loads either: the database factory (database_open.cpp) loads the
+// module the first time a server location is opened, named or shown, and reaches
+// these functions through the table the module exports.
 #pragma once
 
 #include <memory>
@@ -22,4 +26,19 @@ std::string PostgresRoleOf(const std::string& location);
 // without connecting; a password in it is never part of the name.
 std::string PostgresDisplayName(const std::string& location);
 
+// What the module exports: the functions above, and the version of this table, which
+// the factory checks so that a module of another build is refused, not called.
+struct PostgresBackend {
+    int version;
+    std::shared_ptr<Database> (*open)(const std::string& location, OpenMode mode, const ServerLogin& login);
+    std::string (*roleOf)(const std::string& location);
+    std::string (*displayName)(const std::string& location);
+};
+inline constexpr int PostgresBackendVersion = 1;
+
 }  // namespace hub
+
+// The module's one entry point, looked up by this name.
+#define TOLM_POSTGRES_MODULE "libtolm_postgres.so"
+#define TOLM_POSTGRES_ENTRY "tolm_postgres_backend"
+extern "C" const hub::PostgresBackend* tolm_postgres_backend();

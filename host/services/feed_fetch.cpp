@@ -1,12 +1,15 @@
-// The download of a feed (rate_feed.h): libcurl, certificates verified, http and
-// https only (redirects included), a bounded number of redirects, a time limit and a
-// size limit. The body is kept in memory and handed over whole, or not at all.
-#include <memory>
-#include <mutex>
+// The download of a feed (rate_feed.h): the download module (feed_download.h) does
+// the transfer; here its outcome becomes the body, handed over whole, or a sentence
+// saying why there is none.
+#include <utility>
 
+// Only the names of libcurl's result codes: the library is the module's.
 #include <curl/curl.h>
 
+#include "base/debug_log.h"
+#include "base/host_module.h"
 #include "i18n/catalogue.h"
+#include "services/feed_download.h"
 #include "services/rate_feed.h"
 #include "tolm/host_error.h"
 
@@ -16,59 +19,39 @@ namespace {
 
 constexpr const char* Source = "HubBaseData.RateFeed";
 
-struct Download {
-    std::string body;
-    size_t maxSize = 0;
-    bool tooLarge = false;
-};
-
-size_t Keep(char* data, size_t size, size_t count, void* user) {
-    auto& download = *static_cast<Download*>(user);
-    const size_t length = size * count;
-    if (download.body.size() + length > download.maxSize) {
-        download.tooLarge = true;
-        return 0;  // libcurl ends the transfer
-    }
-    download.body.append(data, length);
-    return length;
-}
-
 [[noreturn]] void Fail(const std::string& language, const char* chineseTemplate, const tolm::VariantArray& values) {
     throw tolm::HostError(tolm::err::PathFileAccess, TranslateFormat(language, chineseTemplate, values), Source);
 }
 
-struct EasyDeleter {
-    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
-};
+// The download module, loaded at the first fetch; nothing when it cannot be loaded.
+const FeedDownloader* Downloader() {
+    static const FeedDownloader* const downloader = []() -> const FeedDownloader* {
+        const HostModule module = LoadHostModule(TOLM_DOWNLOAD_MODULE, TOLM_DOWNLOAD_ENTRY);
+        if (module.entry == nullptr) {
+            DebugLog("The download module cannot be loaded: " + module.reason);
+            return nullptr;
+        }
+        using Entry = const FeedDownloader* (*)();
+        const FeedDownloader* found = reinterpret_cast<Entry>(module.entry)();
+        return found != nullptr && found->version == FeedDownloaderVersion ? found : nullptr;
+    }();
+    return downloader;
+}
 
 }  // namespace
 
 std::string FetchFeed(const std::string& url, const std::string& language, const FetchLimits& limits) {
-    static std::once_flag initialised;
-    std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
     const tolm::Variant address(url);
-    std::unique_ptr<CURL, EasyDeleter> handle(curl_easy_init());
-    if (!handle) Fail(language, "无法下载[%1]：网络功能无法启动。", {address});
-    Download download;
+    const FeedDownloader* downloader = Downloader();
+    FeedTransfer download;
+    download.url = url;
+    download.maxRedirects = limits.maxRedirects;
+    download.timeLimitSeconds = static_cast<long>(limits.timeLimit.count());
     download.maxSize = limits.maxSize;
-    CURL* curl = handle.get();
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, limits.maxRedirects);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT, static_cast<long>(limits.timeLimit.count()));
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 30L);
-    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxSize));
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, "tolm");
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Keep);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &download);
-
-    const CURLcode code = curl_easy_perform(curl);
+    if (downloader == nullptr || !downloader->transfer(download)) {
+        Fail(language, "无法下载[%1]：网络功能无法启动。", {address});
+    }
+    const CURLcode code = static_cast<CURLcode>(download.code);
     const tolm::Variant megabytes(static_cast<int32_t>(limits.maxSize >> 20));
     switch (code) {
         case CURLE_OK:
@@ -102,13 +85,11 @@ std::string FetchFeed(const std::string& url, const std::string& language, const
         default:
             Fail(language, "下载[%1]失败：网络出错，没有导入任何汇率。", {address});
     }
-    long status = 0;
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    const long status = download.status;
     if (status != 200) {
         Fail(language, "服务器没有提供[%1]（回答代码%2），没有导入任何汇率。", {address, static_cast<int32_t>(status)});
     }
-    handle.reset();
-    return download.body;
+    return std::move(download.body);
 }
 
 }  // namespace hub

@@ -1,0 +1,26 @@
+// The host's optional modules: parts that bring a large library with them (the
+// server backend and its client library, the download and its network library) are
+// shared modules that a program loads only when it first needs them, so that its
+// start does not pay for what it may never use.
+#pragma once
+
+#include <string>
+
+namespace hub {
+
+// What loading a module gave: its entry point, or why there is none.
+struct HostModule {
+    void* entry = nullptr;
+    // In English, for the sentence the caller makes of it: the loader's own words
+    // when the module was found but could not be loaded (a library it needs is
+    // missing), else that it was not found.
+    std::string reason;
+};
+
+// Loads the module `fileName` and looks up `entryName` in it. The module is looked
+// for beside the contract's shared library (the build tree and an installation keep
+// them together), in LibraryDirectory() and then by name through the program's
+// library search path. A module loaded stays loaded for the life of the process.
+HostModule LoadHostModule(const std::string& fileName, const char* entryName);
+
+}  // namespace hub

@@ -23,4 +23,18 @@ struct HostModule {
 // library search path. A module loaded stays loaded for the life of the process.
 HostModule LoadHostModule(const std::string& fileName, const char* entryName);
 
+// The table of functions the module's entry hands out, when the module loads and was
+// built with this program (the table's version is `version`); else nothing, and
+// `reason` says why.
+template <class Table>
+const Table* LoadModuleTable(const std::string& fileName, const char* entryName, int version, std::string& reason) {
+    const HostModule module = LoadHostModule(fileName, entryName);
+    reason = module.reason;
+    if (module.entry == nullptr) return nullptr;
+    const Table* table = reinterpret_cast<const Table* (*)()>(module.entry)();
+    if (table != nullptr && table->version == version) return table;
+    reason = fileName + " belongs to another build of this program";
+    return nullptr;
+}
+
 }  // namespace hub

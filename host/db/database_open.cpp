@@ -31,17 +31,15 @@ bool IsServerLocation(std::string_view location) {
 }
 
 const PostgresBackend* LoadPostgresModule() {
-    HostModule module = LoadHostModule(TOLM_POSTGRES_MODULE, TOLM_POSTGRES_ENTRY);
-    if (module.entry != nullptr) {
-        using Entry = const PostgresBackend* (*)();
-        const PostgresBackend* backend = reinterpret_cast<Entry>(module.entry)();
-        if (backend != nullptr && backend->version == PostgresBackendVersion) return backend;
-        module.reason = std::string(TOLM_POSTGRES_MODULE) + " belongs to another build of this program";
+    std::string reason;
+    if (const PostgresBackend* backend = LoadModuleTable<PostgresBackend>(TOLM_POSTGRES_MODULE, TOLM_POSTGRES_ENTRY,
+                                                                          PostgresBackendVersion, reason)) {
+        return backend;
     }
     throw tolm::HostError(tolm::err::Database,
                           "This installation cannot work with a company on a database server: its server support (" +
                               std::string(TOLM_POSTGRES_MODULE) +
-                              ", with the PostgreSQL client library libpq) could not be loaded: " + module.reason +
+                              ", with the PostgreSQL client library libpq) could not be loaded: " + reason +
                               ". Install the PostgreSQL client library, or install the program again.",
                           ErrorSource);
 }

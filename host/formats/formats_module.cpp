@@ -10,16 +10,14 @@ namespace hub {
 namespace {
 
 const FormatsModule* LoadFormatsModule() {
-    HostModule module = LoadHostModule(TOLM_FORMATS_MODULE, TOLM_FORMATS_ENTRY);
-    if (module.entry != nullptr) {
-        using Entry = const FormatsModule* (*)();
-        const FormatsModule* formats = reinterpret_cast<Entry>(module.entry)();
-        if (formats != nullptr && formats->version == FormatsModuleVersion) return formats;
-        module.reason = std::string(TOLM_FORMATS_MODULE) + " belongs to another build of this program";
+    std::string reason;
+    if (const FormatsModule* formats = LoadModuleTable<FormatsModule>(TOLM_FORMATS_MODULE, TOLM_FORMATS_ENTRY,
+                                                                      FormatsModuleVersion, reason)) {
+        return formats;
     }
     throw tolm::HostError(tolm::err::FileNotFound,
                           "This installation cannot read or write workbooks, PDF, zip or published rate files: its "
-                          "formats module could not be loaded: " + module.reason + ". Install the program again.",
+                          "formats module could not be loaded: " + reason + ". Install the program again.",
                           "TolmHost.Formats");
 }
 

@@ -26,14 +26,11 @@ constexpr const char* Source = "HubBaseData.RateFeed";
 // The download module, loaded at the first fetch; nothing when it cannot be loaded.
 const FeedDownloader* Downloader() {
     static const FeedDownloader* const downloader = []() -> const FeedDownloader* {
-        const HostModule module = LoadHostModule(TOLM_DOWNLOAD_MODULE, TOLM_DOWNLOAD_ENTRY);
-        if (module.entry == nullptr) {
-            DebugLog("The download module cannot be loaded: " + module.reason);
-            return nullptr;
-        }
-        using Entry = const FeedDownloader* (*)();
-        const FeedDownloader* found = reinterpret_cast<Entry>(module.entry)();
-        return found != nullptr && found->version == FeedDownloaderVersion ? found : nullptr;
+        std::string reason;
+        const FeedDownloader* found =
+            LoadModuleTable<FeedDownloader>(TOLM_DOWNLOAD_MODULE, TOLM_DOWNLOAD_ENTRY, FeedDownloaderVersion, reason);
+        if (found == nullptr) DebugLog("The download module cannot be loaded: " + reason);
+        return found;
     }();
     return downloader;
 }

@@ -261,8 +261,8 @@ void NegateComparison(const std::vector<SqlToken>& tokens, const Nesting& nestin
 // Runs over the statement as the other translations left it: they may join what
 // read as two names into one ("a"[b] becomes "a""b"), and a second translation must
 // find nothing left to rewrite.
-std::string NegateComparisons(std::string_view statement, const std::vector<SqlToken>& tokens, const Nesting& nesting) {
-    std::vector<Edit> edits;
+std::string NegateComparisons(std::string_view statement, const std::vector<SqlToken>& tokens, const Nesting& nesting,
+                              std::vector<Edit> edits = {}) {
     for (size_t i = 0; i < tokens.size(); ++i) {
         if (IsWord(tokens[i], "not")) NegateComparison(tokens, nesting, i, edits);
     }
@@ -272,6 +272,13 @@ std::string NegateComparisons(std::string_view statement, const std::vector<SqlT
 }  // namespace
 
 std::vector<std::string> SplitBatch(std::string_view batch) {
+    // Only a line break ends a statement, so text on one line that does not start
+    // with a comment is one statement as it stands; most of the plug-in's queries are.
+    if (batch.find('\n') == std::string_view::npos && batch.find('\r') == std::string_view::npos) {
+        const std::string_view trimmed = Trim(batch);
+        if (trimmed.empty()) return {};
+        if (!trimmed.starts_with("--") && !trimmed.starts_with("/*")) return {std::string(trimmed)};
+    }
     std::vector<SqlToken> tokens = LexSql(batch);
     std::vector<std::string> statements;
     size_t start = 0;
@@ -307,26 +314,39 @@ std::string Translate(std::string_view statement, const std::vector<SqlToken>& t
     const Nesting nesting = Nest(tokens);
     std::vector<Edit> edits;
     bool negations = false;
+    // Whether every edit so far put one string literal in the place of another, which
+    // leaves the tokens as they were lexed.
+    bool tokensKept = true;
     for (size_t i = 0; i < tokens.size(); ++i) {
         const SqlToken& token = tokens[i];
         if (IsWord(token, "select")) {
+            const size_t before = edits.size();
             TranslateTop(statement, tokens, nesting, i, dialect, edits);
+            if (edits.size() != before) tokensKept = false;
         } else if (IsWord(token, "not")) {
             negations = true;
         } else if (token.kind == SqlTokenKind::QuotedName && !token.unterminated) {
             std::string name = dialect.QuotedName(UnquoteName(token.text));
-            if (name != token.text) edits.push_back({token.offset, token.text.size(), std::move(name)});
+            if (name != token.text) {
+                edits.push_back({token.offset, token.text.size(), std::move(name)});
+                tokensKept = false;
+            }
         } else if (token.kind == SqlTokenKind::String) {
             std::string text = UnquoteString(token.text);
             if (auto date = tolm::ParseDate(text, tolm::DateForm::Written)) {
                 std::string literal = dialect.DateLiteral(*date);
-                if (literal != token.text) edits.push_back({token.offset, token.text.size(), std::move(literal)});
+                if (literal != token.text) {
+                    if (literal.size() < 2 || literal.front() != '\'' || literal.back() != '\'' ||
+                        literal.find('\'', 1) != literal.size() - 1)
+                        tokensKept = false;
+                    edits.push_back({token.offset, token.text.size(), std::move(literal)});
+                }
             }
         }
     }
     if (!negations) return ApplyEdits(statement, std::move(edits));
     // Most statements need no other change: their tokens still stand as lexed.
-    if (edits.empty()) return NegateComparisons(statement, tokens, nesting);
+    if (tokensKept) return NegateComparisons(statement, tokens, nesting, std::move(edits));
     const std::string translated = ApplyEdits(statement, std::move(edits));
     const std::vector<SqlToken> translatedTokens = LexSql(translated);
     return NegateComparisons(translated, translatedTokens, Nest(translatedTokens));

@@ -299,10 +299,23 @@ bool YearInRange(chr::year year) {
     return static_cast<int>(year) >= MinYear && static_cast<int>(year) <= MaxYear;
 }
 
+// Dates are written for every bound parameter and exported cell, so the common
+// case (a non-negative field) is written digit by digit rather than through printf.
 void AppendPadded(std::string& text, long value, int width) {
-    char buffer[24];
-    std::snprintf(buffer, sizeof buffer, "%0*ld", width, value);
-    text += buffer;
+    if (value < 0) {
+        char buffer[24];
+        std::snprintf(buffer, sizeof buffer, "%0*ld", width, value);
+        text += buffer;
+        return;
+    }
+    char digits[20];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    for (int pad = width - count; pad > 0; --pad) text += '0';
+    while (count > 0) text += digits[--count];
 }
 
 // Reads 1 to maxDigits digits at pos; false when there is none.
@@ -588,6 +601,7 @@ std::string FormatDate(DateTime value, std::string_view pattern) {
     const chr::year_month_day date{dayPoint};
     const chr::hh_mm_ss time{value - dayPoint};
     std::string text;
+    text.reserve(pattern.size());
     size_t pos = 0;
     while (pos < pattern.size()) {
         std::string_view rest = pattern.substr(pos);

@@ -46,6 +46,10 @@ TEST(DialectBridge, SplitsABatchOnlyWhereANewStatementStarts) {
     EXPECT_EQ(SplitBatch("with x as (select 1 as a)\nselect a from x").size(), 1u);
 
     EXPECT_THAT(SplitBatch("\r\n  \r\n-- only a remark\r\n"), ElementsAre());
+    // Text on one line: blanks around it go, a remark alone is no statement.
+    EXPECT_THAT(SplitBatch("\t select 1 /* a */ "), ElementsAre("select 1 /* a */"));
+    EXPECT_THAT(SplitBatch("/* a */ -- b"), ElementsAre());
+    EXPECT_THAT(SplitBatch("   "), ElementsAre());
 }
 
 TEST(DialectBridge, TurnsTopIntoLimitAtTheEndOfItsSelect) {

@@ -94,11 +94,21 @@ std::string RateListWindow::FilterText() const { return RateListFilter(m_typeId)
 
 std::shared_ptr<tolm::Dictionary> RateListWindow::SelectedRecords() const {
     auto records = std::make_shared<tolm::Dictionary>();
+    records->Reserve(m_selection.size());
     // A record's fields share one allocation: a selection of thousands of rates
     // would otherwise cost an allocation and a free per cell.
     struct Fields {
         std::vector<RecordField> items;
     };
+    static const std::string idKey = "FID";
+    static const std::vector<std::string> keys = [] {
+        std::vector<std::string> made;
+        for (const RateListColumn& column : ColumnTable) made.emplace_back(column.fieldKey);
+        return made;
+    }();
+    const size_t onPage1 = static_cast<size_t>(std::count_if(ColumnTable.begin(), ColumnTable.end(), [](const RateListColumn& c) {
+        return std::string_view(c.page) == "Page1";
+    }));
     for (int32_t id : m_selection) {
         const RateListWindowRow* row = FindRow(id);
         if (row == nullptr) continue;
@@ -111,12 +121,15 @@ std::shared_ptr<tolm::Dictionary> RateListWindow::SelectedRecords() const {
         };
         auto page1 = std::make_shared<tolm::Dictionary>();
         auto page2 = std::make_shared<tolm::Dictionary>();
-        page1->SetItem("FID", field(0));
+        page1->Reserve(onPage1 + 1);
+        page2->Reserve(ColumnTable.size() - onPage1);
+        page1->SetItem(idKey, field(0));
         for (size_t i = 0; i < ColumnTable.size(); ++i) {
             auto& page = std::string_view(ColumnTable[i].page) == "Page1" ? page1 : page2;
-            page->SetItem(ColumnTable[i].fieldKey, field(i + 1));
+            page->SetItem(keys[i], field(i + 1));
         }
         auto record = std::make_shared<tolm::Dictionary>();
+        record->Reserve(2);
         record->SetItem("Page1", tolm::Variant(page1));
         record->SetItem("Page2", tolm::Variant(page2));
         records->SetItem(std::to_string(id), tolm::Variant(record));
@@ -173,6 +186,18 @@ std::vector<RateListWindowRow> RateListWindow::ReadRows() {
     };
     std::vector<size_t> at;
     for (const std::string& name : names) at.push_back(columnOf(name));
+    // How each column's cell is written, decided once rather than by name per cell.
+    enum class Shown { Text, Rate, ReverseRate, Date, Currency, Auditor, Disabled };
+    std::vector<Shown> shown;
+    for (const std::string& name : names) {
+        shown.push_back(name == "FExchangeRate"                        ? Shown::Rate
+                        : name == "FReverseExRate"                     ? Shown::ReverseRate
+                        : name == "FBegDate" || name == "FEndDate"     ? Shown::Date
+                        : name == "FCyTo"                              ? Shown::Currency
+                        : name == "FChkUserID"                         ? Shown::Auditor
+                        : name == "FDeleted"                           ? Shown::Disabled
+                                                                       : Shown::Text);
+    }
     const size_t idAt = columnOf("FID"), currencyAt = columnOf("FCurrencyNumber"), auditorAt = columnOf("FAuditorName");
     rows.reserve(records->Rows().size());
     int32_t rowNumber = 0;
@@ -183,29 +208,37 @@ std::vector<RateListWindowRow> RateListWindow::ReadRows() {
         row.cells.reserve(ColumnTable.size());
         ++rowNumber;
         for (size_t column = 0; column < names.size(); ++column) {
-            const std::string& name = names[column];
             tolm::Variant value = record[at[column]];
             std::string text;
-            if (value.IsNull() || value.IsEmpty()) {
-            } else if (name == "FExchangeRate") {
-                text = FullNumberText(value.ToDouble());
-            } else if (name == "FReverseExRate") {
-                text = RateDisplayText(value.ToDouble(), ReverseRateDecimals);
-            } else if (name == "FBegDate" || name == "FEndDate") {
-                text = DateText(value);
-            } else if (name == "FCyTo") {
-                text = record[currencyAt].ToText();
-            } else if (name == "FChkUserID") {
-                if (value.ToLong() != 0) {
-                    text = record[auditorAt].ToText();
-                    if (text.empty()) text = TranslateFormat(language, "用户%1", {value});
+            if (!value.IsNull() && !value.IsEmpty()) {
+                switch (shown[column]) {
+                    case Shown::Rate:
+                        text = FullNumberText(value.ToDouble());
+                        break;
+                    case Shown::ReverseRate:
+                        text = RateDisplayText(value.ToDouble(), ReverseRateDecimals);
+                        break;
+                    case Shown::Date:
+                        text = DateText(value);
+                        break;
+                    case Shown::Currency:
+                        text = record[currencyAt].ToText();
+                        break;
+                    case Shown::Auditor:
+                        if (value.ToLong() != 0) {
+                            text = record[auditorAt].ToText();
+                            if (text.empty()) text = TranslateFormat(language, "用户%1", {value});
+                        }
+                        break;
+                    case Shown::Disabled:
+                        if (value.ToLong() != 0) text = disabledText;
+                        break;
+                    case Shown::Text:
+                        text = value.ToText();
+                        break;
                 }
-            } else if (name == "FDeleted") {
-                if (value.ToLong() != 0) text = disabledText;
-            } else {
-                text = value.ToText();
             }
-            rowData->SetItem(name, value);
+            rowData->SetItem(names[column], value);
             row.stored.push_back(std::move(value));
             row.cells.push_back(std::move(text));
         }

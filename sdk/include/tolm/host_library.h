@@ -34,6 +34,8 @@ public:
     // Removes the key; raises ObjectNotFound when it is absent.
     void Remove(const std::string& key);
     void RemoveAll();
+    // Room for `count` keys, for a caller that knows how many it will add.
+    void Reserve(size_t count) { m_entries.reserve(count); }
 
     auto begin() const { return m_entries.begin(); }
     auto end() const { return m_entries.end(); }

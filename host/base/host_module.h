@@ -8,6 +8,12 @@
 
 namespace hub {
 
+// The source of the error raised when a module a command needs cannot be loaded:
+// followed by ".Server" or ".Formats", so that the person is told in the session's
+// language what the installation lacks (services/person_text.h), while the
+// loader's own English words go to the debug log.
+constexpr const char* MissingModuleSource = "TolmHost.MissingModule";
+
 // What loading a module gave: its entry point, or why there is none.
 struct HostModule {
     void* entry = nullptr;

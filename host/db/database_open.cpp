@@ -41,7 +41,7 @@ const PostgresBackend* LoadPostgresModule() {
                               std::string(TOLM_POSTGRES_MODULE) +
                               ", with the PostgreSQL client library libpq) could not be loaded: " + reason +
                               ". Install the PostgreSQL client library, or install the program again.",
-                          ErrorSource);
+                          std::string(MissingModuleSource) + ".Server");
 }
 
 // Loaded once per process; a failed load is tried again at the next use.

@@ -18,7 +18,7 @@ const FormatsModule* LoadFormatsModule() {
     throw tolm::HostError(tolm::err::FileNotFound,
                           "This installation cannot read or write workbooks, PDF, zip or published rate files: its "
                           "formats module could not be loaded: " + reason + ". Install the program again.",
-                          "TolmHost.Formats");
+                          std::string(MissingModuleSource) + ".Formats");
 }
 
 // Loaded once per process; a failed load is tried again at the next use.

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "base/debug_log.h"
+#include "base/host_module.h"
 #include "base/text_util.h"
 #include "db/database.h"
 #include "i18n/catalogue.h"
@@ -65,9 +66,27 @@ const char* RuleBroken(DatabaseFault fault, const std::string& description) {
     return statement != std::string::npos ? "数据库未能完成这次操作，修改未保存。" : nullptr;
 }
 
+// What a broken installation lacks, told by the source of the loader's error.
+const char* MissingModule(const std::string& source) {
+    const std::string_view prefix = MissingModuleSource;
+    if (!source.starts_with(prefix)) return nullptr;
+    const std::string_view part = std::string_view(source).substr(prefix.size());
+    if (part == ".Server") {
+        return "本程序的安装缺少数据库服务器支持（或其所需的PostgreSQL客户端库），无法打开服务器上的公司；请安装PostgreSQL客户端库，或重新安装本程序。";
+    }
+    if (part == ".Formats") {
+        return "本程序的安装缺少文件格式支持，无法读写工作簿、PDF、zip或汇率文件；请重新安装本程序。";
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 std::string PersonText(const tolm::HostError& error, const std::string& language) {
+    if (const char* missing = MissingModule(error.Source())) {
+        DebugLog(error.Description());
+        return Translate(language, missing);
+    }
     const std::optional<DatabaseFault> fault = FaultOf(error);
     if (!fault) return error.Description();
     const char* rule = RuleBroken(*fault, error.Description());

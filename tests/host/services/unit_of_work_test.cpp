@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "services/services_fixture.h"
+#include "base/host_module.h"
 #include "services/unit_of_work.h"
 #include "tolm/host_error.h"
 
@@ -92,6 +93,23 @@ TEST_F(UnitOfWork, ARefusalAServiceNotedUndoesTheActAndANoIsNoFailure) {
     EXPECT_EQ(declined.kind, Outcome::Kind::Unchanged);
     EXPECT_EQ(declined.ExitStatus(), 0);
     EXPECT_EQ(Run([] { return false; }).ExitStatus(), 1) << "cancelled without a No: the one who cancelled said why";
+}
+
+// A module the installation lacks is told in the session's words, without the
+// loader's English; an error of another source keeps its description.
+TEST_F(UnitOfWork, AMissingModuleIsToldInTheSessionLanguage) {
+    const std::string loaderWords = "libtolm_formats.so: cannot open shared object file";
+    for (const char* part : {".Server", ".Formats", ".Other"}) {
+        const Outcome outcome = Run([&]() -> bool {
+            throw tolm::HostError(tolm::err::FileNotFound, loaderWords, std::string(hub::MissingModuleSource) + part);
+        });
+        EXPECT_EQ(outcome.kind, Outcome::Kind::Failed) << part;
+        const bool known = std::string_view(part) != ".Other";
+        EXPECT_EQ(outcome.reason.find("libtolm") == std::string::npos, known) << part << ": " << outcome.reason;
+        if (known) {
+            EXPECT_NE(outcome.reason.find("本程序的安装"), std::string::npos) << outcome.reason;
+        }
+    }
 }
 
 }  // namespace

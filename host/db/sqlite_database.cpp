@@ -178,10 +178,11 @@ public:
     double Number(int column) const override { return sqlite3_column_double(m_stmt, column); }
     tolm::DateTime Date(int column) const override {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
-        const std::optional<tolm::DateTime> date =
-            text == nullptr ? std::nullopt
-                            : tolm::ParseDate(std::string_view(text, static_cast<size_t>(sqlite3_column_bytes(m_stmt, column))),
-                                              tolm::DateForm::Stored);
+        std::optional<tolm::DateTime> date;
+        if (text != nullptr) {
+            const auto length = static_cast<size_t>(sqlite3_column_bytes(m_stmt, column));
+            date = tolm::ParseDate(std::string_view(text, length), tolm::DateForm::Stored);
+        }
         if (!date) throw tolm::HostError(tolm::err::TypeMismatch, "The value is not a date", ErrorSource);
         return *date;
     }

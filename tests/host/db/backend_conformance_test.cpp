@@ -133,7 +133,8 @@ TEST_P(Conformance, TheTransferGivesOutTheRatesInUseAndStepsOverTheRest) {
     const int32_t native = InsertRate(*m_db, Rate(4, MakeDate(2024, 3, 1), MakeDate(2024, 3, 31)));
     InsertRate(*m_db, Rate(2, MakeDate(2024, 3, 1), MakeDate(2024, 3, 31), retired));
     const int32_t last = InsertRate(*m_db, Rate(5, MakeDate(1899, 1, 1), MakeDate(9999, 12, 31)));
-    m_db->Execute("UPDATE t_ExchangeRate SET FDeleted = 1 WHERE FID = ?1 OR FID = ?2", {Variant(disabled), Variant(retired)});
+    m_db->Execute("UPDATE t_ExchangeRate SET FDeleted = 1 WHERE FID IN (?1, ?2)",
+                  {Variant(disabled), Variant(retired)});
     m_db->Execute("UPDATE t_ExchangeRate SET FIsNativeRate = 1 WHERE FID = ?1", {Variant(native)});
 
     std::vector<std::string> seen;

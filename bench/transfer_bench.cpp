@@ -155,8 +155,8 @@ void BM_Baseline_WriteCells(benchmark::State& state) {
     std::vector<hub::workbook::Row> rows;
     hub::ForEachTransferRate(*db, 5000, [&](const hub::TransferRate* rate) {
         if (rate == nullptr) return;
-        rows.push_back({Cell::OfText(std::string(rate->typeNumber)), Cell::OfText(std::string(rate->currencyNumber)),
-                        Cell::OfNumber(rate->rate), Cell::OfDate(rate->begin), Cell::OfDate(rate->end)});
+        rows.push_back({Cell::OfText(rate->typeNumber), Cell::OfText(rate->currencyNumber), Cell::OfNumber(rate->rate),
+                        Cell::OfDate(rate->begin), Cell::OfDate(rate->end)});
     });
     const auto format = state.range(0) == 0 ? Format::Xls : Format::Xlsx;
     const auto file = Folder() / (std::string("baseline.") + Extension(state.range(0)));

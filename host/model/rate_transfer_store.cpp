@@ -48,7 +48,6 @@ void ForEachTransferRate(Database& db, int32_t pageSize, const std::function<voi
     const std::string sql =
         "SELECT FID, FExchangeRateType, FCyTo, FExchangeRate, FBegDate, FEndDate FROM t_ExchangeRateEntry"
         " WHERE FID > ?1 ORDER BY FID LIMIT ?2";
-    TransferRate rate;
     int64_t after = 0;
     for (bool more = true; more;) {
         more = false;
@@ -63,12 +62,8 @@ void ForEachTransferRate(Database& db, int32_t pageSize, const std::function<voi
                 onRate(nullptr);
                 return;
             }
-            rate.id = static_cast<int32_t>(after);
-            rate.typeNumber = type->second;
-            rate.currencyNumber = currency->second;
-            rate.rate = row.Number(3);
-            rate.begin = row.Date(4);
-            rate.end = row.Date(5);
+            const TransferRate rate{static_cast<int32_t>(after), type->second, currency->second,
+                                    row.Number(3), row.Date(4), row.Date(5)};
             onRate(&rate);
         });
     }

@@ -7,7 +7,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "db/database.h"
@@ -16,14 +15,14 @@
 
 namespace hub {
 
-// A rate as the transfer writes it out. The codes stay valid until the next rate.
+// A rate as the transfer writes it out, valid during the call that hands it over.
 struct TransferRate {
-    int32_t id = 0;
-    std::string_view typeNumber;
-    std::string_view currencyNumber;
-    double rate = 0;
-    tolm::DateTime begin{};
-    tolm::DateTime end{};
+    int32_t id;
+    const std::string& typeNumber;
+    const std::string& currencyNumber;
+    double rate;
+    tolm::DateTime begin;
+    tolm::DateTime end;
 };
 
 // The types that are not disabled, ordered by code.

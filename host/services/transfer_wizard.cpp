@@ -213,8 +213,8 @@ tolm::Variant TransferWizard::Export(const std::string& props, int32_t classType
         ForEachTransferRate(Db(), ExportPage, [&](const TransferRate* rate) {
             if (rate != nullptr) {
                 if (rowsLeft == 0) startRateSheet();
-                cells[0].text.assign(rate->typeNumber);
-                cells[1].text.assign(rate->currencyNumber);
+                cells[0].text = rate->typeNumber;
+                cells[1].text = rate->currencyNumber;
                 cells[2].number = rate->rate;
                 cells[3] = DateCell(rate->begin);
                 cells[4] = DateCell(rate->end);

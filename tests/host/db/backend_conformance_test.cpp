@@ -140,8 +140,8 @@ TEST_P(Conformance, TheTransferGivesOutTheRatesInUseAndStepsOverTheRest) {
     std::vector<std::string> seen;
     ForEachTransferRate(*m_db, 2, [&](const TransferRate* rate) {
         seen.push_back(rate == nullptr ? "-"
-                                       : std::to_string(rate->id) + " " + std::string(rate->typeNumber) + " " +
-                                             std::string(rate->currencyNumber) + " " + Variant(rate->rate).ToText() +
+                                       : std::to_string(rate->id) + " " + rate->typeNumber + " " +
+                                             rate->currencyNumber + " " + Variant(rate->rate).ToText() +
                                              " " + tolm::FormatDateText(rate->begin) + " " +
                                              tolm::FormatDateText(rate->end));
     });

@@ -153,9 +153,10 @@ void BM_Export(benchmark::State& state) {
 void BM_Baseline_WriteCells(benchmark::State& state) {
     auto db = hub::OpenDatabase(RateCompany(state.range(1)).string(), hub::OpenMode::Existing);
     std::vector<hub::workbook::Row> rows;
-    hub::ForEachTransferRate(*db, 5000, [&](const hub::TransferRate& rate) {
-        rows.push_back({Cell::OfText(rate.typeNumber), Cell::OfText(rate.currencyNumber), Cell::OfNumber(rate.rate),
-                        Cell::OfDate(rate.begin), Cell::OfDate(rate.end)});
+    hub::ForEachTransferRate(*db, 5000, [&](const hub::TransferRate* rate) {
+        if (rate == nullptr) return;
+        rows.push_back({Cell::OfText(rate->typeNumber), Cell::OfText(rate->currencyNumber), Cell::OfNumber(rate->rate),
+                        Cell::OfDate(rate->begin), Cell::OfDate(rate->end)});
     });
     const auto format = state.range(0) == 0 ? Format::Xls : Format::Xlsx;
     const auto file = Folder() / (std::string("baseline.") + Extension(state.range(0)));

@@ -61,8 +61,42 @@ void Transaction::Commit() {
     m_db.Commit();
 }
 
+ResultRow::~ResultRow() = default;
+
+namespace {
+
+// A row of values as Query gives them.
+class ValueRow final : public ResultRow {
+public:
+    explicit ValueRow(const std::vector<tolm::Variant>& values) : m_values(values) {}
+    int64_t Integer(int column) const override {
+        const tolm::Variant& value = At(column);
+        return value.IsNull() ? 0 : static_cast<int64_t>(value.ToDouble());
+    }
+    double Number(int column) const override {
+        const tolm::Variant& value = At(column);
+        return value.IsNull() ? 0 : value.ToDouble();
+    }
+    tolm::DateTime Date(int column) const override {
+        const tolm::Variant& value = At(column);
+        if (value.Type() != tolm::VarType::Date) {
+            throw tolm::HostError(tolm::err::TypeMismatch, "The value is not a date", "TolmHost.Database");
+        }
+        return value.ToDate();
+    }
+
+private:
+    const tolm::Variant& At(int column) const { return m_values.at(static_cast<size_t>(column)); }
+    const std::vector<tolm::Variant>& m_values;
+};
+
+}  // namespace
+
+// The backend holds the whole result first; one that can stream does better. The
+// result is held here for as long as its rows are read.
 void Database::QueryEach(const std::string& sql, const Params& params, const RowVisitor& onRow) {
-    for (const std::vector<tolm::Variant>& row : Query(sql, params)->Rows()) onRow(row);
+    const std::shared_ptr<tolm::MemoryRecordset> result = Query(sql, params);
+    for (const std::vector<tolm::Variant>& row : result->Rows()) onRow(ValueRow(row));
 }
 
 void RunTransaction(Database& db, const std::function<void()>& work) {

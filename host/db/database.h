@@ -92,6 +92,21 @@ private:
 // keep number, description and source only): the kind travels in the source.
 std::optional<DatabaseFault> FaultOf(const tolm::HostError& error);
 
+// One row of a result as QueryEach hands it over: each value read where the backend
+// holds it, converted only to the type asked for, so that reading a large result costs
+// no value object per cell. Columns count from 0.
+class ResultRow {
+public:
+    virtual ~ResultRow();
+    // A whole number (NULL reads as 0).
+    virtual int64_t Integer(int column) const = 0;
+    // A number (NULL reads as 0).
+    virtual double Number(int column) const = 0;
+    // A date (with its time of day) stored as the host stores dates; raises
+    // HostError(TypeMismatch) for any other value, NULL included.
+    virtual tolm::DateTime Date(int column) const = 0;
+};
+
 class Database {
 public:
     virtual ~Database();
@@ -121,11 +136,11 @@ public:
     // Runs one query and returns its rows. Columns declared DATE or DATETIME come back
     // as Date values, NULL as Null, integers as Long (Double beyond 32 bits).
     virtual std::shared_ptr<tolm::MemoryRecordset> Query(const std::string& sql, const Params& params = {}) = 0;
-    // Runs one query and hands its rows to `onRow` one at a time, the values in the
-    // order of the result's columns and typed as Query types them, where the backend
-    // can without holding the whole result. The row is valid only during the call, and
-    // `onRow` must not use this database. Raises as Query does.
-    using RowVisitor = std::function<void(const std::vector<tolm::Variant>&)>;
+    // Runs one query and hands its rows to `onRow` one at a time, where the backend
+    // can without holding the whole result, each value read as the caller asks for it
+    // (ResultRow). The row is valid only during the call, and `onRow` must not use this
+    // database. Raises as Query does.
+    using RowVisitor = std::function<void(const ResultRow&)>;
     virtual void QueryEach(const std::string& sql, const Params& params, const RowVisitor& onRow);
     // Runs a script of statements separated by semicolons (schema changes only).
     virtual void ExecuteScript(const std::string& sql) = 0;

@@ -170,6 +170,27 @@ private:
     CachedStatement* m_kept = nullptr;
 };
 
+// The current row of a statement, read column by column as asked.
+class StatementRow final : public ResultRow {
+public:
+    explicit StatementRow(sqlite3_stmt* stmt) : m_stmt(stmt) {}
+    int64_t Integer(int column) const override { return sqlite3_column_int64(m_stmt, column); }
+    double Number(int column) const override { return sqlite3_column_double(m_stmt, column); }
+    tolm::DateTime Date(int column) const override {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+        std::optional<tolm::DateTime> date;
+        if (text != nullptr) {
+            const auto length = static_cast<size_t>(sqlite3_column_bytes(m_stmt, column));
+            date = tolm::ParseDate(std::string_view(text, length), tolm::DateForm::Stored);
+        }
+        if (!date) throw tolm::HostError(tolm::err::TypeMismatch, "The value is not a date", ErrorSource);
+        return *date;
+    }
+
+private:
+    sqlite3_stmt* m_stmt;
+};
+
 class SqliteDatabase final : public Database {
 public:
     SqliteDatabase(sqlite3* db, bool readOnly) : m_db(db), m_readOnly(readOnly) {}
@@ -257,22 +278,15 @@ public:
         return std::make_shared<tolm::MemoryRecordset>(std::move(columns), std::move(rows));
     }
 
-    // The rows straight from the statement, one reused row at a time: an export of the
-    // whole rate system makes no copy of it.
+    // The rows straight from the statement: an export of the whole rate system makes
+    // no copy of it, nor a value object per cell.
     void QueryEach(const std::string& sql, const Params& params, const RowVisitor& onRow) override {
         RequireLiveTransaction();
         Statement stmt;
         Prepare(sql, params, stmt);
-        std::vector<bool> dateColumns;
-        for (int i = 0; i < sqlite3_column_count(stmt.Get()); ++i) {
-            dateColumns.push_back(IsDateType(sqlite3_column_decltype(stmt.Get(), i)));
-        }
-        std::vector<tolm::Variant> row(dateColumns.size());
+        const StatementRow row(stmt.Get());
         int rc;
-        while ((rc = sqlite3_step(stmt.Get())) == SQLITE_ROW) {
-            for (size_t i = 0; i < row.size(); ++i) row[i] = ColumnValue(stmt.Get(), static_cast<int>(i), dateColumns[i]);
-            onRow(row);
-        }
+        while ((rc = sqlite3_step(stmt.Get())) == SQLITE_ROW) onRow(row);
         if (rc != SQLITE_DONE) FailWith(sql);
     }
 

@@ -1,5 +1,7 @@
 #include "model/rate_transfer_store.h"
 
+#include <unordered_map>
+
 #include "model/rate_store.h"
 #include "tolm/base_data.h"
 
@@ -20,36 +22,49 @@ std::vector<TypeRow> TransferTypes(Database& db) {
     return types;
 }
 
-namespace {
-
-constexpr const char* RateFrom =
-    " FROM t_ExchangeRateEntry e"
-    " JOIN t_ExchangeRate h ON h.FID = e.FID AND h.FLevels = 2 AND h.FIsNativeRate <> 1 AND h.FDeleted = 0"
-    " JOIN t_ExchangeRate t ON t.FID = e.FExchangeRateType AND t.FLevels = 1 AND t.FDeleted = 0"
-    " JOIN t_Currency c ON c.FCurrencyID = e.FCyTo";
-
-}  // namespace
-
-int64_t CountTransferRates(Database& db) {
-    auto rows = db.Query(std::string("SELECT COUNT(*) AS FCount") + RateFrom);
+int64_t CountStoredRates(Database& db) {
+    auto rows = db.Query("SELECT COUNT(*) AS FCount FROM t_ExchangeRateEntry");
     return rows->IsEOF() ? 0 : static_cast<int64_t>(rows->Field("FCount").ToDouble());
 }
 
-void ForEachTransferRate(Database& db, int32_t pageSize, const std::function<void(const TransferRate&)>& onRate) {
-    const std::string sql = std::string(
-                                "SELECT e.FID, t.FNumber AS FTypeNumber, c.FNumber AS FCurrencyNumber, e.FExchangeRate,"
-                                " e.FBegDate, e.FEndDate") +
-                            RateFrom + " WHERE e.FID > ?1 ORDER BY e.FID LIMIT ?2";
-    int32_t after = 0;
+void ForEachTransferRate(Database& db, int32_t pageSize, const std::function<void(const TransferRate*)>& onRate) {
+    // Types and currencies are few: held here, they meet each rate in memory, not in
+    // two look-ups of the database per rate.
+    std::unordered_map<int32_t, std::string> types;
+    for (TypeRow& type : TransferTypes(db)) types.emplace(type.id, std::move(type.number));
+    std::unordered_map<int32_t, std::string> currencies;
+    for (auto rows = db.Query("SELECT FCurrencyID, FNumber FROM t_Currency"); !rows->IsEOF(); rows->MoveNext()) {
+        currencies.emplace(rows->Field("FCurrencyID").ToLong(), rows->Field("FNumber").ToText());
+    }
+    // The headers that withhold their rate (types too, should an entry share a type's
+    // id), read in one scan of the headers and in id order like the rates, so that one
+    // pass over both leaves them out. Every other entry has the header of a rate in use: the
+    // foreign key admits no entry without one.
+    std::vector<int64_t> withheld;
+    db.QueryEach("SELECT FID FROM t_ExchangeRate WHERE FLevels <> 2 OR FIsNativeRate = 1 OR FDeleted <> 0 ORDER BY FID",
+                 {}, [&](const ResultRow& row) { withheld.push_back(row.Integer(0)); });
+    auto nextWithheld = withheld.cbegin();
+
+    const std::string sql =
+        "SELECT FID, FExchangeRateType, FCyTo, FExchangeRate, FBegDate, FEndDate FROM t_ExchangeRateEntry"
+        " WHERE FID > ?1 ORDER BY FID LIMIT ?2";
+    int64_t after = 0;
     for (bool more = true; more;) {
         more = false;
-        // Straight from the statement into the caller: the columns in the order selected.
-        db.QueryEach(sql, {Variant(after), Variant(pageSize)}, [&](const std::vector<Variant>& row) {
-            const TransferRate rate{row[0].ToLong(),   row[1].ToText(), row[2].ToText(),
-                                    row[3].ToDouble(), row[4].ToDate(), row[5].ToDate()};
-            after = rate.id;
+        db.QueryEach(sql, {Variant(after), Variant(pageSize)}, [&](const ResultRow& row) {
+            after = row.Integer(0);
             more = true;
-            onRate(rate);
+            while (nextWithheld != withheld.cend() && *nextWithheld < after) ++nextWithheld;
+            const auto type = types.find(static_cast<int32_t>(row.Integer(1)));
+            const auto currency = currencies.find(static_cast<int32_t>(row.Integer(2)));
+            if ((nextWithheld != withheld.cend() && *nextWithheld == after) || type == types.end() ||
+                currency == currencies.end()) {
+                onRate(nullptr);
+                return;
+            }
+            const TransferRate rate{static_cast<int32_t>(after), type->second, currency->second,
+                                    row.Number(3), row.Date(4), row.Date(5)};
+            onRate(&rate);
         });
     }
 }

@@ -15,23 +15,26 @@
 
 namespace hub {
 
-// A rate as the transfer writes it out.
+// A rate as the transfer writes it out, valid during the call that hands it over.
 struct TransferRate {
-    int32_t id = 0;
-    std::string typeNumber;
-    std::string currencyNumber;
-    double rate = 0;
-    tolm::DateTime begin{};
-    tolm::DateTime end{};
+    int32_t id;
+    const std::string& typeNumber;
+    const std::string& currencyNumber;
+    double rate;
+    tolm::DateTime begin;
+    tolm::DateTime end;
 };
 
 // The types that are not disabled, ordered by code.
 std::vector<TypeRow> TransferTypes(Database& db);
-// How many rates ExportRates gives.
-int64_t CountTransferRates(Database& db);
-// Every rate that is not disabled and whose type is not, in id order, `pageSize` at a
-// time; `onRate` sees each one.
-void ForEachTransferRate(Database& db, int32_t pageSize, const std::function<void(const TransferRate&)>& onRate);
+// How many rates are stored, those the transfer leaves out included: the steps of
+// ForEachTransferRate.
+int64_t CountStoredRates(Database& db);
+// Visits every stored rate in id order, `pageSize` at a time. `onRate` sees each rate
+// the transfer gives (one that is not disabled, not a native rate and of a type that
+// is not disabled), and nullptr for each one it leaves out, so that every stored rate
+// is one step of the run.
+void ForEachTransferRate(Database& db, int32_t pageSize, const std::function<void(const TransferRate*)>& onRate);
 
 // The id the next stored rate or type will take: ids at or above it were stored
 // after the call.

@@ -48,7 +48,8 @@ using workbook::Row;
 // Dates a spreadsheet cannot show as dates (before its calendar starts) are written
 // as text in the stored form, which the import reads back.
 Cell DateCell(tolm::DateTime day) {
-    if (day < tolm::MakeDate(1900, 3, 1)) return Cell::OfText(tolm::FormatDate(day, "yyyy-MM-dd"));
+    static const tolm::DateTime firstShown = tolm::MakeDate(1900, 3, 1);
+    if (day < firstShown) return Cell::OfText(tolm::FormatDate(day, "yyyy-MM-dd"));
     return Cell::OfDate(day);
 }
 
@@ -180,9 +181,8 @@ tolm::Variant TransferWizard::Export(const std::string& props, int32_t classType
         // writes nothing and is rolled back.
         Transaction snapshot(Db());
         const std::vector<TypeRow> types = TransferTypes(Db());
-        const int64_t rateCount = CountTransferRates(Db());
         Progress progress(Text("正在导出汇率体系"));
-        const int64_t total = static_cast<int64_t>(types.size()) + rateCount;
+        const int64_t total = static_cast<int64_t>(types.size()) + CountStoredRates(Db());
 
         std::unique_ptr<workbook::Writer> writer = workbook::CreateWriter(file, *format);
         Row heading;
@@ -208,11 +208,19 @@ tolm::Variant TransferWizard::Export(const std::string& props, int32_t classType
             rowsLeft = writer->MaxRowsPerSheet() - 1;
         };
         startRateSheet();
-        ForEachTransferRate(Db(), ExportPage, [&](const TransferRate& rate) {
-            if (rowsLeft == 0) startRateSheet();
-            writer->AddRow({Cell::OfText(rate.typeNumber), Cell::OfText(rate.currencyNumber), Cell::OfNumber(rate.rate),
-                            DateCell(rate.begin), DateCell(rate.end)});
-            --rowsLeft;
+        // One row, filled again for every rate: nothing is allocated per rate.
+        Row cells{Cell::OfText({}), Cell::OfText({}), Cell::OfNumber(0), Cell{}, Cell{}};
+        ForEachTransferRate(Db(), ExportPage, [&](const TransferRate* rate) {
+            if (rate != nullptr) {
+                if (rowsLeft == 0) startRateSheet();
+                cells[0].text = rate->typeNumber;
+                cells[1].text = rate->currencyNumber;
+                cells[2].number = rate->rate;
+                cells[3] = DateCell(rate->begin);
+                cells[4] = DateCell(rate->end);
+                writer->AddRow(cells);
+                --rowsLeft;
+            }
             progress.Step(total);
         });
         writer->Close();

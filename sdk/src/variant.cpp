@@ -334,6 +334,20 @@ bool ReadDigits(std::string_view text, size_t& pos, size_t minDigits, size_t max
 std::optional<DateTime> ParseDate(std::string_view text, DateForm form) {
     const bool stored = form == DateForm::Stored;
     if (form == DateForm::Any) text = TrimBlanks(text);
+    // A day as the database stores it, which every form reads alike: read at once, as
+    // it comes for each row of a large result.
+    if (text.size() == 10 && text[4] == '-' && text[7] == '-') {
+        const auto digit = [&](size_t i) { return static_cast<unsigned>(text[i] - '0'); };
+        if (!(IsDigit(text[0]) && IsDigit(text[1]) && IsDigit(text[2]) && IsDigit(text[3]) && IsDigit(text[5]) &&
+              IsDigit(text[6]) && IsDigit(text[8]) && IsDigit(text[9]))) {
+            return std::nullopt;
+        }
+        const chr::year_month_day day{
+            chr::year{static_cast<int>(digit(0) * 1000 + digit(1) * 100 + digit(2) * 10 + digit(3))},
+            chr::month{digit(5) * 10 + digit(6)}, chr::day{digit(8) * 10 + digit(9)}};
+        if (!day.ok() || !YearInRange(day.year())) return std::nullopt;
+        return DateTime(chr::sys_days(day));
+    }
     const size_t partDigits = stored ? 2 : 1;
     size_t pos = 0;
     unsigned year = 0, month = 0, day = 0;

@@ -15,6 +15,8 @@
 #include "model/log_store.h"
 #include "model/profile_store.h"
 #include "model/rate_store.h"
+#include "model/rate_transfer_store.h"
+#include "model/type_store.h"
 #include "model/user_store.h"
 #include "i18n/catalogue.h"
 #include "services/person_text.h"
@@ -101,6 +103,52 @@ TEST_P(Conformance, UsersAreFoundWithoutRegardToLetterCaseAndRightsAccumulate) {
     GrantRight(*m_db, id, 1, 2, static_cast<int32_t>(0x80000000u));
     EXPECT_TRUE(UserHasRight(*m_db, id, 1, 2, static_cast<int32_t>(0x80000004u)));
     EXPECT_FALSE(UserHasRight(*m_db, id, 1, 2, 0x8));
+}
+
+// Rows read one at a time give each value as asked, and refuse a date that is none.
+TEST_P(Conformance, ARowReadOneAtATimeGivesEachValueAsAsked) {
+    InsertRate(*m_db, Rate(2, tolm::MakeDate(2024, 2, 29), tolm::MakeDate(2024, 3, 31)));
+    int rows = 0;
+    m_db->QueryEach("SELECT FCyTo, FExchangeRate, FBegDate, FEndDate, FNumber, FCheckDate FROM t_ExchangeRateEntry",
+                    {}, [&](const ResultRow& row) {
+                        ++rows;
+                        EXPECT_EQ(row.Integer(0), 2);
+                        EXPECT_EQ(row.Number(1), 7.1);
+                        EXPECT_EQ(row.Date(2), tolm::MakeDate(2024, 2, 29));
+                        EXPECT_EQ(row.Date(3), tolm::MakeDate(2024, 3, 31));
+                        for (int notADate : {4, 5}) {
+                            EXPECT_THROW(row.Date(notADate), tolm::HostError) << notADate;
+                        }
+                    });
+    EXPECT_EQ(rows, 1);
+}
+
+// The transfer steps over every stored rate once, in id order and across its pages,
+// and gives out those in use: not disabled, not native, of a type not disabled.
+TEST_P(Conformance, TheTransferGivesOutTheRatesInUseAndStepsOverTheRest) {
+    using tolm::MakeDate;
+    const int32_t retired = InsertType(*m_db, TypeValues{"R-1", "停用类型", 4, ""});
+    const int32_t given = InsertRate(*m_db, Rate(2, MakeDate(2024, 3, 1), MakeDate(2024, 3, 31)));
+    const int32_t disabled = InsertRate(*m_db, Rate(3, MakeDate(2024, 3, 1), MakeDate(2024, 3, 31)));
+    const int32_t native = InsertRate(*m_db, Rate(4, MakeDate(2024, 3, 1), MakeDate(2024, 3, 31)));
+    InsertRate(*m_db, Rate(2, MakeDate(2024, 3, 1), MakeDate(2024, 3, 31), retired));
+    const int32_t last = InsertRate(*m_db, Rate(5, MakeDate(1899, 1, 1), MakeDate(9999, 12, 31)));
+    m_db->Execute("UPDATE t_ExchangeRate SET FDeleted = 1 WHERE FID IN (?1, ?2)",
+                  {Variant(disabled), Variant(retired)});
+    m_db->Execute("UPDATE t_ExchangeRate SET FIsNativeRate = 1 WHERE FID = ?1", {Variant(native)});
+
+    std::vector<std::string> seen;
+    ForEachTransferRate(*m_db, 2, [&](const TransferRate* rate) {
+        seen.push_back(rate == nullptr ? "-"
+                                       : std::to_string(rate->id) + " " + rate->typeNumber + " " +
+                                             rate->currencyNumber + " " + Variant(rate->rate).ToText() +
+                                             " " + tolm::FormatDateText(rate->begin) + " " +
+                                             tolm::FormatDateText(rate->end));
+    });
+    const std::string fields = " 01 USD 7.1 2024-03-01 2024-03-31";
+    EXPECT_EQ(seen, (std::vector<std::string>{std::to_string(given) + fields, "-", "-", "-",
+                                              std::to_string(last) + " 01 HKD 7.1 1899-01-01 9999-12-31"}));
+    EXPECT_EQ(CountStoredRates(*m_db), static_cast<int64_t>(seen.size()));
 }
 
 // The rule holds in the database, whoever writes: both ends of a validity count.

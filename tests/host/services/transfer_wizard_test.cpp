@@ -596,5 +596,17 @@ TEST_F(TransferWizardTest, TextWindowAndProgressGoToThePlatform) {
     EXPECT_EQ(m_platform->Texts()[1].text, "第一行\r\n第二行");
 }
 
+// Every stored rate is a step of the export, a disabled one left out too, so that the
+// bar ends full.
+TEST_F(TransferWizardTest, ProgressEndsFullWhenRatesAreLeftOut) {
+    m_db->Execute("UPDATE t_ExchangeRate SET FDeleted = 1 WHERE FID = (SELECT MAX(FID) FROM t_ExchangeRateEntry)");
+    ASSERT_TRUE(Export(m_dir / "rates.xls"));
+    ASSERT_EQ(m_platform->ProgressRuns().size(), 1u);
+    const ProgressRecord& run = m_platform->ProgressRuns()[0];
+    EXPECT_EQ(run.done, run.total);
+    EXPECT_EQ(run.total, Count("SELECT COUNT(*) FROM t_ExchangeRateEntry") +
+                             Count("SELECT COUNT(*) FROM t_ExchangeRate WHERE FLevels = 1 AND FDeleted = 0"));
+}
+
 }  // namespace
 }  // namespace hub::test

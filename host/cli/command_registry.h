@@ -5,6 +5,7 @@
 #include "cli/command_set.h"
 #include "cli/window_commands.h"
 
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -47,12 +48,16 @@ OpenedWindow OpenTypeListForInspection(CommandContext& context);
 // The log list opened for menu and help.
 OpenedWindow OpenLogListForInspection(CommandContext& context);
 
-// All of the above, in the order `tolm --help` lists them.
 // db copy: a company moved between databases; db check (after db).
 void AddDatabaseCommands(CommandSet& commands);
 // db check: the company's storage and rules checked.
 void AddDatabaseCheckCommand(CommandSet& commands);
 
+// All of the above, in the order `tolm --help` lists them.
 void AddAllCommands(CommandSet& commands);
+// Only the group of commands that has a top-level command `name`, whole: with the
+// other commands of its group and whatever other files add under them (`rate at`).
+// False, with nothing added, when no command has that name.
+bool AddCommandGroup(CommandSet& commands, std::string_view name);
 
 }  // namespace hub::cli

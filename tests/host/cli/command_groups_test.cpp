@@ -1,0 +1,49 @@
+// tolm defines only the group of the command it is given: each group alone must
+// define its commands exactly as the whole command line does.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "cli/command_line.h"
+#include "cli/command_registry.h"
+
+namespace {
+
+using hub::cli::CommandSet;
+
+std::vector<const CLI::App*> Subcommands(const CLI::App& command) {
+    return command.get_subcommands(std::function<bool(const CLI::App*)>());
+}
+
+// The help of a command and of every subcommand below it: all it accepts.
+std::string HelpOfTree(const CLI::App& command) {
+    std::string help = command.help();
+    for (const CLI::App* sub : Subcommands(command)) help += HelpOfTree(*sub);
+    return help;
+}
+
+TEST(CommandGroups, EachCommandIsDefinedWholeByItsGroupAlone) {
+    CLI::App all;
+    hub::cli::GlobalOptions options;
+    CommandSet allCommands(all);
+    hub::cli::DefineCommandLine(all, options, allCommands);
+    for (const CLI::App* command : Subcommands(all)) {
+        CLI::App alone;
+        CommandSet group(alone);
+        ASSERT_TRUE(hub::cli::AddCommandGroup(group, command->get_name())) << command->get_name();
+        EXPECT_EQ(HelpOfTree(*alone.get_subcommand(command->get_name())), HelpOfTree(*command)) << command->get_name();
+    }
+}
+
+TEST(CommandGroups, AWordThatIsNoCommandAddsNothing) {
+    CLI::App app;
+    CommandSet commands(app);
+    for (const char* word : {"frobnicate", "", "--db", "rates export"}) {
+        EXPECT_FALSE(hub::cli::AddCommandGroup(commands, word)) << word;
+    }
+    EXPECT_TRUE(Subcommands(app).empty());
+}
+
+}  // namespace

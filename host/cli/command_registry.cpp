@@ -8,7 +8,7 @@ namespace {
 
 void AddRateGroup(CommandSet& commands) {
     AddRateCommands(commands);
-    AddLookupCommands(commands);
+    AddRateAtCommand(commands);
 }
 
 // The commands that are added together, under the names of the top-level commands
@@ -20,7 +20,9 @@ struct CommandGroup {
 };
 constexpr CommandGroup Groups[] = {
     {"init", &AddCompanyCommands},
-    {"rate rates export import option coverage", &AddRateGroup},
+    {"rate", &AddRateGroup},
+    {"rates export import option", &AddRateListCommands},
+    {"coverage", &AddCoverageCommand},
     {"feed", &AddFeedCommands},
     {"type types", &AddTypeCommands},
     {"log", &AddLogCommands},

@@ -24,12 +24,16 @@ struct RateSubcommands {
     void Add(CLI::App* sub, CommandAction action) { list.emplace_back(sub, std::move(action)); }
 };
 
-// rate new, rate modify, rate show (and those of AddRateListCommands)
+// rate new, rate modify, rate show (and those of AddRateListSubcommands)
 void AddRateCommands(CommandSet& commands);
-// rate at, coverage (after the rate commands: `at` joins `rate`)
-void AddLookupCommands(CommandSet& commands);
-// rates, rate audit / unaudit / delete / disable / enable, option same-user
-void AddRateListCommands(CommandSet& commands, RateSubcommands& rate);
+// rate audit / unaudit / delete / disable / enable
+void AddRateListSubcommands(RateSubcommands& rate);
+// rate at (after the rate commands: it joins `rate`)
+void AddRateAtCommand(CommandSet& commands);
+// rates, export, import, option same-user
+void AddRateListCommands(CommandSet& commands);
+// coverage
+void AddCoverageCommand(CommandSet& commands);
 // The exchange-rate list and editor, for menu and help.
 std::vector<InspectedWindow> RateListInspectedWindows();
 // feed import, feed fetch: published reference rates taken in

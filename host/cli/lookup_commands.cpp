@@ -191,7 +191,7 @@ int ShowCoverage(CommandContext& context, const CoverageInput& input) {
 
 }  // namespace
 
-void AddLookupCommands(CommandSet& commands) {
+void AddRateAtCommand(CommandSet& commands) {
     auto at = std::make_shared<RateAtInput>();
     CLI::App& rateAt = commands.AddUnder("rate", "at", "The rate valid on a day; exit status 1 when there is none",
                                          [at](CommandContext& context) { return RateAt(context, *at); });
@@ -200,7 +200,9 @@ void AddLookupCommands(CommandSet& commands) {
     rateAt.add_option("--date", at->date, "The day, yyyy-MM-dd")->required();
     rateAt.add_flag("--audited", at->audited, "Accept only an audited rate");
     commands.OnlyReads(rateAt);
+}
 
+void AddCoverageCommand(CommandSet& commands) {
     auto range = std::make_shared<CoverageInput>();
     CLI::App& coverage =
         commands.Add("coverage", "The days of a range without a valid rate; exit status 1 when there are any",

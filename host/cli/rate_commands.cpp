@@ -213,7 +213,7 @@ void AddRateCommands(CommandSet& commands) {
         return 0;
     });
 
-    AddRateListCommands(commands, *subcommands);
+    AddRateListSubcommands(*subcommands);
 }
 
 }  // namespace hub::cli

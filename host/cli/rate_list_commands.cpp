@@ -262,20 +262,7 @@ std::vector<InspectedWindow> RateListInspectedWindows() {
             {"editor", "The exchange-rate editor (a new rate)", nullptr, &OpenEditorForInspection}};
 }
 
-void AddRateListCommands(CommandSet& commands, RateSubcommands& rate) {
-    auto listType = std::make_shared<int32_t>(0);
-    auto typeOption = std::make_shared<CLI::Option*>(nullptr);
-    auto all = std::make_shared<bool>(false);
-    CLI::App& rates = commands.Add("rates", "List the exchange rates as the exchange-rate list shows them",
-                                   [=](CommandContext& context) {
-                                       return ListRates(context,
-                                                        (*typeOption)->count() > 0 ? std::optional(*listType) : std::nullopt,
-                                                        *all);
-                                   });
-    *typeOption = rates.add_option("--type", *listType, "Only the rates of this exchange-rate type (its id)");
-    rates.add_flag("--all", *all, "Every period, also rates that ended before the current period");
-    commands.OnlyReads(rates);
-
+void AddRateListSubcommands(RateSubcommands& rate) {
     struct RateCommand {
         const char* name;
         const char* description;
@@ -296,6 +283,21 @@ void AddRateListCommands(CommandSet& commands, RateSubcommands& rate) {
         const char* key = command.key;
         rate.Add(sub, [ids, key](CommandContext& context) { return ClickOnRates(context, *ids, key); });
     }
+}
+
+void AddRateListCommands(CommandSet& commands) {
+    auto listType = std::make_shared<int32_t>(0);
+    auto typeOption = std::make_shared<CLI::Option*>(nullptr);
+    auto all = std::make_shared<bool>(false);
+    CLI::App& rates = commands.Add("rates", "List the exchange rates as the exchange-rate list shows them",
+                                   [=](CommandContext& context) {
+                                       return ListRates(context,
+                                                        (*typeOption)->count() > 0 ? std::optional(*listType) : std::nullopt,
+                                                        *all);
+                                   });
+    *typeOption = rates.add_option("--type", *listType, "Only the rates of this exchange-rate type (its id)");
+    rates.add_flag("--all", *all, "Every period, also rates that ended before the current period");
+    commands.OnlyReads(rates);
 
     for (const bool exporting : {true, false}) {
         auto file = std::make_shared<std::string>();

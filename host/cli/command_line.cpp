@@ -4,7 +4,6 @@
 #include <exception>
 #include <memory>
 #include <ostream>
-#include <string_view>
 
 #include <CLI/CLI.hpp>
 
@@ -76,19 +75,24 @@ void DefineProgram(CLI::App& app, GlobalOptions& options) {
     app.add_option("--registry", options.registry, "The class registry file (instead of the default one)");
 }
 
-// The word that names the command: the first argument that is neither one of the
-// program's options nor the value one of them takes. Empty when something else
-// comes first (`--`, an option tolm does not have) or there is no such word.
-std::string_view CommandWord(const CLI::App& app, const std::vector<std::string>& arguments) {
-    for (size_t i = 0; i < arguments.size(); ++i) {
+// The words that name the command and its subcommand: the first two arguments that
+// are neither options of the program (they may also follow the command) nor the
+// values they take. Fewer when something else comes first (`--`, an option the
+// program does not have) or there are fewer such words.
+std::vector<std::string> CommandWords(const CLI::App& app, const std::vector<std::string>& arguments) {
+    std::vector<std::string> words;
+    for (size_t i = 0; i < arguments.size() && words.size() < 2; ++i) {
         const std::string& argument = arguments[i];
-        if (!argument.starts_with('-')) return argument;
+        if (!argument.starts_with('-')) {
+            words.push_back(argument);
+            continue;
+        }
         const size_t equals = argument.find('=');
         const CLI::Option* option = argument == "--" ? nullptr : app.get_option_no_throw(argument.substr(0, equals));
-        if (option == nullptr) return {};
+        if (option == nullptr) break;
         if (equals == std::string::npos && option->get_items_expected_min() > 0) ++i;
     }
-    return {};
+    return words;
 }
 
 // Parses the arguments; raises CLI::ParseError for help, the version and every
@@ -99,20 +103,27 @@ void Parse(CommandLine& line, const std::vector<std::string>& arguments) {
 }
 
 // Most of a start would go on defining every command, so the arguments are parsed
-// with the group of the command they name alone. Up to that word the parse is the
-// same as with every command, and after it no other command can be named (tolm
-// takes one). Nothing when there is no such group, or when that parse chooses no
-// command, asks for help or is refused: it is then parsed again with every
-// command, so that help and usage errors read as they always do.
+// with the group of the command they name alone, and of that command's subcommands
+// with the one they name alone. Up to the command's word the parse is the same as
+// with every command, and after it no other command can be named (tolm takes one);
+// a subcommand left out could only have changed it had an argument been its name.
+// Nothing when there is no such group, when an argument names a subcommand left
+// out, or when that parse chooses no command, asks for help or is refused: it is
+// then parsed again with everything, so that help and usage errors read as they
+// always do.
 std::unique_ptr<CommandLine> ParseWithItsGroup(const std::vector<std::string>& arguments) {
     auto line = std::make_unique<CommandLine>();
     DefineProgram(line->app, line->options);
-    if (!AddCommandGroup(line->commands, CommandWord(line->app, arguments))) return nullptr;
+    const std::vector<std::string> words = CommandWords(line->app, arguments);
+    if (words.empty()) return nullptr;
+    if (words.size() == 2) line->commands.FocusOn(words[0], words[1]);
+    if (!AddCommandGroup(line->commands, words[0])) return nullptr;
     try {
         Parse(*line, arguments);
     } catch (const CLI::ParseError&) {
         return nullptr;
     }
+    if (line->commands.NamesLeftOut(arguments)) return nullptr;
     return line;
 }
 

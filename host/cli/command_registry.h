@@ -27,7 +27,7 @@ struct RateSubcommands {
 // rate new, rate modify, rate show (and those of AddRateListSubcommands)
 void AddRateCommands(CommandSet& commands);
 // rate audit / unaudit / delete / disable / enable
-void AddRateListSubcommands(RateSubcommands& rate);
+void AddRateListSubcommands(CommandSet& commands, RateSubcommands& rate);
 // rate at (after the rate commands: it joins `rate`)
 void AddRateAtCommand(CommandSet& commands);
 // rates, export, import, option same-user

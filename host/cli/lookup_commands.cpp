@@ -193,13 +193,14 @@ int ShowCoverage(CommandContext& context, const CoverageInput& input) {
 
 void AddRateAtCommand(CommandSet& commands) {
     auto at = std::make_shared<RateAtInput>();
-    CLI::App& rateAt = commands.AddUnder("rate", "at", "The rate valid on a day; exit status 1 when there is none",
+    CLI::App* rateAt = commands.AddUnder("rate", "at", "The rate valid on a day; exit status 1 when there is none",
                                          [at](CommandContext& context) { return RateAt(context, *at); });
-    rateAt.add_option("--type", at->typeId, "The id of the exchange-rate type")->required();
-    rateAt.add_option("--currency", at->currency, "The currency's code, such as USD")->required();
-    rateAt.add_option("--date", at->date, "The day, yyyy-MM-dd")->required();
-    rateAt.add_flag("--audited", at->audited, "Accept only an audited rate");
-    commands.OnlyReads(rateAt);
+    if (rateAt == nullptr) return;
+    rateAt->add_option("--type", at->typeId, "The id of the exchange-rate type")->required();
+    rateAt->add_option("--currency", at->currency, "The currency's code, such as USD")->required();
+    rateAt->add_option("--date", at->date, "The day, yyyy-MM-dd")->required();
+    rateAt->add_flag("--audited", at->audited, "Accept only an audited rate");
+    commands.OnlyReads(*rateAt);
 }
 
 void AddCoverageCommand(CommandSet& commands) {

@@ -262,7 +262,7 @@ std::vector<InspectedWindow> RateListInspectedWindows() {
             {"editor", "The exchange-rate editor (a new rate)", nullptr, &OpenEditorForInspection}};
 }
 
-void AddRateListSubcommands(RateSubcommands& rate) {
+void AddRateListSubcommands(CommandSet& commands, RateSubcommands& rate) {
     struct RateCommand {
         const char* name;
         const char* description;
@@ -276,8 +276,9 @@ void AddRateListSubcommands(RateSubcommands& rate) {
         {"enable", "Put disabled rates back in use", "mnuEditUse"},
     };
     for (const RateCommand& command : rateCommands) {
+        CLI::App* sub = commands.Subcommand(*rate.parent, command.name, command.description);
+        if (sub == nullptr) continue;
         auto ids = std::make_shared<std::vector<int32_t>>();
-        CLI::App* sub = rate.parent->add_subcommand(command.name, command.description);
         sub->fallthrough();
         sub->add_option("ID", *ids, "The rates' ids")->required();
         const char* key = command.key;
@@ -314,10 +315,11 @@ void AddRateListCommands(CommandSet& commands) {
                                     [state](CommandContext& context) { return SetSameUser(context, *state); });
     option.require_subcommand(1);
     option.fallthrough();
-    CLI::App* sameUser =
-        option.add_subcommand("same-user", "Whether the auditor may also reverse-audit (administrators only)");
-    sameUser->fallthrough();
-    sameUser->add_option("STATE", *state, "on or off")->required()->check(CLI::IsMember({"on", "off"}));
+    if (CLI::App* sameUser = commands.Subcommand(
+            option, "same-user", "Whether the auditor may also reverse-audit (administrators only)")) {
+        sameUser->fallthrough();
+        sameUser->add_option("STATE", *state, "on or off")->required()->check(CLI::IsMember({"on", "off"}));
+    }
 }
 
 }  // namespace hub::cli

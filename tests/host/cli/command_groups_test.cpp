@@ -1,5 +1,6 @@
-// tolm defines only the group of the command it is given: each group alone must
-// define its commands exactly as the whole command line does.
+// tolm defines only the group of the command it is given, and of that command's
+// subcommands only the one it is given: what is defined must read exactly as the
+// whole command line defines it.
 #include <functional>
 #include <string>
 #include <vector>
@@ -34,6 +35,27 @@ TEST(CommandGroups, EachCommandIsDefinedWholeByItsGroupAlone) {
         CommandSet group(alone);
         ASSERT_TRUE(hub::cli::AddCommandGroup(group, command->get_name())) << command->get_name();
         EXPECT_EQ(HelpOfTree(*alone.get_subcommand(command->get_name())), HelpOfTree(*command)) << command->get_name();
+    }
+}
+
+TEST(CommandGroups, AFocusDefinesTheNamedSubcommandWholeAndLeavesOutItsSiblings) {
+    CLI::App all;
+    hub::cli::GlobalOptions options;
+    CommandSet allCommands(all);
+    hub::cli::DefineCommandLine(all, options, allCommands);
+    for (const CLI::App* command : Subcommands(all)) {
+        for (const CLI::App* named : Subcommands(*command)) {
+            CLI::App focused;
+            CommandSet group(focused);
+            group.FocusOn(command->get_name(), named->get_name());
+            ASSERT_TRUE(hub::cli::AddCommandGroup(group, command->get_name()));
+            const CLI::App& defined = *focused.get_subcommand(command->get_name());
+            ASSERT_EQ(Subcommands(defined).size(), 1u) << command->get_name() << " " << named->get_name();
+            EXPECT_EQ(HelpOfTree(*defined.get_subcommand(named->get_name())), HelpOfTree(*named));
+            for (const CLI::App* sibling : Subcommands(*command)) {
+                EXPECT_EQ(group.NamesLeftOut({"--db", sibling->get_name()}), sibling != named) << sibling->get_name();
+            }
+        }
     }
 }
 

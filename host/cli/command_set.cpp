@@ -1,15 +1,15 @@
 #include "cli/command_set.h"
 
 #include <algorithm>
-
-#include "tolm/text.h"
-
 #include <ostream>
 #include <stdexcept>
+
+#include <CLI/CLI.hpp>
 
 #include "cli/password_input.h"
 #include "i18n/catalogue.h"
 #include "tolm/host_error.h"
+#include "tolm/text.h"
 #include "tolm/platform.h"
 
 namespace hub::cli {
@@ -102,6 +102,8 @@ CLI::App& CommandSet::Add(const std::string& name, const std::string& descriptio
     m_commands.push_back(Command{parser, std::move(action)});
     return *parser;
 }
+
+bool Parsed(const CLI::App* parser) { return parser != nullptr && parser->parsed(); }
 
 void CommandSet::FocusOn(std::string command, std::string subcommand) {
     m_focusCommand = std::move(command);

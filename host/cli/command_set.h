@@ -10,7 +10,11 @@
 #include <string>
 #include <vector>
 
-#include <CLI/CLI.hpp>
+// The parser's own header is included by the files that define options: each file
+// that includes it constructs (and at exit destroys) the parser's validators anew.
+namespace CLI {
+class App;
+}  // namespace CLI
 
 #include "core/runtime.h"
 #include "platform/headless_platform.h"
@@ -82,7 +86,7 @@ std::optional<int> NotDone(const CommandContext& context, const Outcome& outcome
 using CommandAction = std::function<int(CommandContext&)>;
 
 // Whether `parser` (nothing for a subcommand left out) was given on the command line.
-inline bool Parsed(const CLI::App* parser) { return parser != nullptr && parser->parsed(); }
+bool Parsed(const CLI::App* parser);
 
 // A command line that cannot be carried out as written, found once the command
 // runs. The message is in the session's language; tolm prints it and exits 2.

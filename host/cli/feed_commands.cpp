@@ -6,6 +6,8 @@
 #include <ostream>
 #include <string>
 
+#include <CLI/CLI.hpp>
+
 #include "cli/command_registry.h"
 #include "cli/record_output.h"
 #include "i18n/catalogue.h"

@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include <CLI/CLI.hpp>
+
 #include "cli/record_output.h"
 #include "i18n/catalogue.h"
 #include "windows/tool.h"

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <CLI/CLI.hpp>
+
 #include "cli/command_line.h"
 #include "cli/command_registry.h"
 

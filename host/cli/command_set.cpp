@@ -9,8 +9,8 @@
 #include "cli/password_input.h"
 #include "i18n/catalogue.h"
 #include "tolm/host_error.h"
-#include "tolm/text.h"
 #include "tolm/platform.h"
+#include "tolm/text.h"
 
 namespace hub::cli {
 namespace {

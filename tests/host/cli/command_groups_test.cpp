@@ -27,12 +27,17 @@ std::string HelpOfTree(const CLI::App& command) {
     return help;
 }
 
-TEST(CommandGroups, EachCommandIsDefinedWholeByItsGroupAlone) {
-    CLI::App all;
+// Every command, as tolm defines them when it is given none.
+struct WholeCommandLine {
+    CLI::App app;
     hub::cli::GlobalOptions options;
-    CommandSet allCommands(all);
-    hub::cli::DefineCommandLine(all, options, allCommands);
-    for (const CLI::App* command : Subcommands(all)) {
+    CommandSet commands{app};
+    WholeCommandLine() { hub::cli::DefineCommandLine(app, options, commands); }
+};
+
+TEST(CommandGroups, EachCommandIsDefinedWholeByItsGroupAlone) {
+    const WholeCommandLine all;
+    for (const CLI::App* command : Subcommands(all.app)) {
         CLI::App alone;
         CommandSet group(alone);
         ASSERT_TRUE(hub::cli::AddCommandGroup(group, command->get_name())) << command->get_name();
@@ -41,11 +46,8 @@ TEST(CommandGroups, EachCommandIsDefinedWholeByItsGroupAlone) {
 }
 
 TEST(CommandGroups, AFocusDefinesTheNamedSubcommandWholeAndLeavesOutItsSiblings) {
-    CLI::App all;
-    hub::cli::GlobalOptions options;
-    CommandSet allCommands(all);
-    hub::cli::DefineCommandLine(all, options, allCommands);
-    for (const CLI::App* command : Subcommands(all)) {
+    const WholeCommandLine all;
+    for (const CLI::App* command : Subcommands(all.app)) {
         for (const CLI::App* named : Subcommands(*command)) {
             CLI::App focused;
             CommandSet group(focused);

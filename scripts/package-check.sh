@@ -49,10 +49,11 @@ fi
     exit 1
   fi
 )
-# The server backend, the download and the file formats are modules loaded when
-# first used: the installed program finds them, and starts without their libraries.
-if ldd /usr/bin/tolm | grep -Eq "libpq|libcurl|libzip|libxlsxwriter|libhpdf|libexpat"; then
-  echo "/usr/bin/tolm loads the server's, the network's or a file format's library at start" >&2
+# The server backend, the download, the file formats and the hashing of passwords
+# are modules loaded when first used: the installed program finds them, and starts
+# without their libraries.
+if ldd /usr/bin/tolm | grep -Eq "libpq|libcurl|libzip|libxlsxwriter|libhpdf|libexpat|libsodium"; then
+  echo "/usr/bin/tolm loads the server's, the network's, a file format's or the passwords' library at start" >&2
   exit 1
 fi
 server=$(fresh tolm --lang en --db "host=$scratch/no-server dbname=books" rates 2>&1 || true)
@@ -68,6 +69,14 @@ fi
 fresh tolm --db "$scratch/c.db" log export "$scratch/log.xlsx" >/dev/null
 if [[ $(head -c 2 "$scratch/log.xlsx") != PK ]]; then
   echo "the installed tolm did not write a workbook through its formats module" >&2
+  exit 1
+fi
+printf 'first secret\n' >"$scratch/password"
+printf 'second secret\n' >"$scratch/new-password"
+fresh tolm --db "$scratch/c.db" user add cashier --password-file "$scratch/password" >/dev/null
+if ! fresh tolm --db "$scratch/c.db" --user cashier --password-file "$scratch/password" \
+    user passwd cashier --password-file "$scratch/new-password" >/dev/null; then
+  echo "the installed tolm did not check and hash a password through its passwords module" >&2
   exit 1
 fi
 # The installed plug-in served without anybody registering it.

@@ -5,6 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <CLI/CLI.hpp>
+
 #include "cli/command_registry.h"
 #include "cli/record_output.h"
 #include "i18n/catalogue.h"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <memory>
 #include <ostream>
 
 #include <CLI/CLI.hpp>
@@ -40,9 +41,15 @@ bool IsTypedText(const std::string& argument) {
     });
 }
 
-}  // namespace
+// tolm's parser with what it reads the command line into.
+struct CommandLine {
+    CLI::App app;
+    GlobalOptions options;
+    CommandSet commands{app};
+};
 
-void DefineCommandLine(CLI::App& app, GlobalOptions& options, CommandSet& commands) {
+// The program and its global options, without any command.
+void DefineProgram(CLI::App& app, GlobalOptions& options) {
     app.name("tolm");
     app.description("The Tolm host: exchange-rate base data on the command line");
     // Global options are accepted after the subcommand as well.
@@ -66,7 +73,64 @@ void DefineCommandLine(CLI::App& app, GlobalOptions& options, CommandSet& comman
     yes->excludes(no);
     app.add_flag("--json", options.json, "Machine-readable output");
     app.add_option("--registry", options.registry, "The class registry file (instead of the default one)");
+}
 
+// The words that name the command and its subcommand: the first two arguments that
+// are neither options of the program (they may also follow the command) nor the
+// values they take. Fewer when something else comes first (`--`, an option the
+// program does not have) or there are fewer such words.
+std::vector<std::string> CommandWords(const CLI::App& app, const std::vector<std::string>& arguments) {
+    std::vector<std::string> words;
+    for (size_t i = 0; i < arguments.size() && words.size() < 2; ++i) {
+        const std::string& argument = arguments[i];
+        if (!argument.starts_with('-')) {
+            words.push_back(argument);
+            continue;
+        }
+        const size_t equals = argument.find('=');
+        const CLI::Option* option = argument == "--" ? nullptr : app.get_option_no_throw(argument.substr(0, equals));
+        if (option == nullptr) break;
+        if (equals == std::string::npos && option->get_items_expected_min() > 0) ++i;
+    }
+    return words;
+}
+
+// Parses the arguments; raises CLI::ParseError for help, the version and every
+// usage error, also when no command is given.
+void Parse(CommandLine& line, const std::vector<std::string>& arguments) {
+    line.app.parse(std::vector<std::string>(arguments.rbegin(), arguments.rend()));
+    if (line.app.get_subcommands().empty()) throw CLI::RequiredError("A subcommand");
+}
+
+// Most of a start would go on defining every command, so the arguments are parsed
+// with the group of the command they name alone, and of that command's subcommands
+// with the one they name alone. Up to the command's word the parse is the same as
+// with every command, and after it no other command can be named (tolm takes one);
+// a subcommand left out could only have changed it had an argument been its name.
+// Nothing when there is no such group, when an argument names a subcommand left
+// out, or when that parse chooses no command, asks for help or is refused: it is
+// then parsed again with everything, so that help and usage errors read as they
+// always do.
+std::unique_ptr<CommandLine> ParseWithItsGroup(const std::vector<std::string>& arguments) {
+    auto line = std::make_unique<CommandLine>();
+    DefineProgram(line->app, line->options);
+    const std::vector<std::string> words = CommandWords(line->app, arguments);
+    if (words.empty()) return nullptr;
+    if (words.size() == 2) line->commands.FocusOn(words[0], words[1]);
+    if (!AddCommandGroup(line->commands, words[0])) return nullptr;
+    try {
+        Parse(*line, arguments);
+    } catch (const CLI::ParseError&) {
+        return nullptr;
+    }
+    if (line->commands.NamesLeftOut(arguments)) return nullptr;
+    return line;
+}
+
+}  // namespace
+
+void DefineCommandLine(CLI::App& app, GlobalOptions& options, CommandSet& commands) {
+    DefineProgram(app, options);
     AddAllCommands(commands);
 }
 
@@ -80,24 +144,24 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
             return 2;
         }
     }
-    CLI::App app;
-    GlobalOptions options;
-    CommandSet commands(app);
-    DefineCommandLine(app, options, commands);
-
-    try {
-        app.parse(std::vector<std::string>(arguments.rbegin(), arguments.rend()));
-        if (app.get_subcommands().empty()) throw CLI::RequiredError("A subcommand");
-    } catch (const CLI::ParseError& error) {
-        // Help and the version are what was asked for; anything else the parser
-        // refused is a usage error, whatever number the parser gives it.
-        return app.exit(error, out, err) == 0 ? 0 : 2;
+    std::unique_ptr<CommandLine> line = ParseWithItsGroup(arguments);
+    if (line == nullptr) {
+        line = std::make_unique<CommandLine>();
+        DefineCommandLine(line->app, line->options, line->commands);
+        try {
+            Parse(*line, arguments);
+        } catch (const CLI::ParseError& error) {
+            // Help and the version are what was asked for; anything else the parser
+            // refused is a usage error, whatever number the parser gives it.
+            return line->app.exit(error, out, err) == 0 ? 0 : 2;
+        }
     }
 
-    options.readOnly = commands.ChosenOnlyReads();
+    GlobalOptions& options = line->options;
+    options.readOnly = line->commands.ChosenOnlyReads();
     try {
         CommandContext context(options, out, err);
-        return commands.RunChosen(context);
+        return line->commands.RunChosen(context);
     } catch (const UsageError& error) {
         err << "tolm: " << error.what() << "\n";
         return 2;

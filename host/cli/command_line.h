@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include <CLI/CLI.hpp>
-
 #include "cli/command_set.h"
 
 namespace hub::cli {

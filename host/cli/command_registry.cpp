@@ -1,6 +1,43 @@
 #include "cli/command_registry.h"
 
+#include <algorithm>
+#include <ranges>
+
 namespace hub::cli {
+namespace {
+
+void AddRateGroup(CommandSet& commands) {
+    AddRateCommands(commands);
+    AddRateAtCommand(commands);
+}
+
+// The commands that are added together, under the names of the top-level commands
+// each group adds, in the order `tolm --help` lists them. A group that adds a
+// subcommand to another group's command (`rate at`) is part of that group.
+struct CommandGroup {
+    std::string_view names;
+    void (*add)(CommandSet&);
+};
+constexpr CommandGroup Groups[] = {
+    {"init", &AddCompanyCommands},
+    {"rate", &AddRateGroup},
+    {"rates export import option", &AddRateListCommands},
+    {"coverage", &AddCoverageCommand},
+    {"feed", &AddFeedCommands},
+    {"type types", &AddTypeCommands},
+    {"log", &AddLogCommands},
+    {"users rights user", &AddUserCommands},
+    {"menu help", &AddInspectionCommands},
+    {"register unregister classes", &AddClassCommands},
+    {"db", &AddDatabaseCommands},
+};
+
+bool Names(const CommandGroup& group, std::string_view name) {
+    return std::ranges::any_of(group.names | std::views::split(' '),
+                               [name](auto word) { return std::string_view(word.begin(), word.end()) == name; });
+}
+
+}  // namespace
 
 void AddInspectionCommands(CommandSet& commands) {
     std::vector<InspectedWindow> windows = RateListInspectedWindows();
@@ -10,16 +47,14 @@ void AddInspectionCommands(CommandSet& commands) {
 }
 
 void AddAllCommands(CommandSet& commands) {
-    AddCompanyCommands(commands);
-    AddRateCommands(commands);
-    AddLookupCommands(commands);
-    AddFeedCommands(commands);
-    AddTypeCommands(commands);
-    AddLogCommands(commands);
-    AddUserCommands(commands);
-    AddInspectionCommands(commands);
-    AddClassCommands(commands);
-    AddDatabaseCommands(commands);
+    for (const CommandGroup& group : Groups) group.add(commands);
+}
+
+bool AddCommandGroup(CommandSet& commands, std::string_view name) {
+    const auto* group = std::ranges::find_if(Groups, [name](const CommandGroup& each) { return Names(each, name); });
+    if (group == std::end(Groups)) return false;
+    group->add(commands);
+    return true;
 }
 
 }  // namespace hub::cli

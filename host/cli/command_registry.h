@@ -5,6 +5,7 @@
 #include "cli/command_set.h"
 #include "cli/window_commands.h"
 
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -23,12 +24,16 @@ struct RateSubcommands {
     void Add(CLI::App* sub, CommandAction action) { list.emplace_back(sub, std::move(action)); }
 };
 
-// rate new, rate modify, rate show (and those of AddRateListCommands)
+// rate new, rate modify, rate show (and those of AddRateListSubcommands)
 void AddRateCommands(CommandSet& commands);
-// rate at, coverage (after the rate commands: `at` joins `rate`)
-void AddLookupCommands(CommandSet& commands);
-// rates, rate audit / unaudit / delete / disable / enable, option same-user
-void AddRateListCommands(CommandSet& commands, RateSubcommands& rate);
+// rate audit / unaudit / delete / disable / enable
+void AddRateListSubcommands(CommandSet& commands, RateSubcommands& rate);
+// rate at (after the rate commands: it joins `rate`)
+void AddRateAtCommand(CommandSet& commands);
+// rates, export, import, option same-user
+void AddRateListCommands(CommandSet& commands);
+// coverage
+void AddCoverageCommand(CommandSet& commands);
 // The exchange-rate list and editor, for menu and help.
 std::vector<InspectedWindow> RateListInspectedWindows();
 // feed import, feed fetch: published reference rates taken in
@@ -47,12 +52,16 @@ OpenedWindow OpenTypeListForInspection(CommandContext& context);
 // The log list opened for menu and help.
 OpenedWindow OpenLogListForInspection(CommandContext& context);
 
-// All of the above, in the order `tolm --help` lists them.
 // db copy: a company moved between databases; db check (after db).
 void AddDatabaseCommands(CommandSet& commands);
 // db check: the company's storage and rules checked.
 void AddDatabaseCheckCommand(CommandSet& commands);
 
+// All of the above, in the order `tolm --help` lists them.
 void AddAllCommands(CommandSet& commands);
+// Only the group of commands that has a top-level command `name`, whole: with the
+// other commands of its group and whatever other files add under them (`rate at`).
+// False, with nothing added, when no command has that name.
+bool AddCommandGroup(CommandSet& commands, std::string_view name);
 
 }  // namespace hub::cli

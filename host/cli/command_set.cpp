@@ -1,16 +1,16 @@
 #include "cli/command_set.h"
 
 #include <algorithm>
-
-#include "tolm/text.h"
-
 #include <ostream>
 #include <stdexcept>
+
+#include <CLI/CLI.hpp>
 
 #include "cli/password_input.h"
 #include "i18n/catalogue.h"
 #include "tolm/host_error.h"
 #include "tolm/platform.h"
+#include "tolm/text.h"
 
 namespace hub::cli {
 namespace {
@@ -103,18 +103,41 @@ CLI::App& CommandSet::Add(const std::string& name, const std::string& descriptio
     return *parser;
 }
 
-CLI::App& CommandSet::AddUnder(const std::string& parent, const std::string& name, const std::string& description,
+bool Parsed(const CLI::App* parser) { return parser != nullptr && parser->parsed(); }
+
+void CommandSet::FocusOn(std::string command, std::string subcommand) {
+    m_focusCommand = std::move(command);
+    m_focusSubcommand = std::move(subcommand);
+}
+
+CLI::App* CommandSet::Subcommand(CLI::App& command, const std::string& name, const std::string& description) {
+    if (!m_focusCommand.empty() && command.get_parent() == &m_app && command.get_name() == m_focusCommand &&
+        name != m_focusSubcommand) {
+        m_leftOut.push_back(name);
+        return nullptr;
+    }
+    return command.add_subcommand(name, description);
+}
+
+bool CommandSet::NamesLeftOut(const std::vector<std::string>& arguments) const {
+    return std::any_of(arguments.begin(), arguments.end(), [this](const std::string& argument) {
+        return std::find(m_leftOut.begin(), m_leftOut.end(), argument) != m_leftOut.end();
+    });
+}
+
+CLI::App* CommandSet::AddUnder(const std::string& parent, const std::string& name, const std::string& description,
                                CommandAction action) {
     CLI::App* parentParser = nullptr;
     for (const Command& command : m_commands) {
         if (!command.nested && command.parser->get_name() == parent) parentParser = command.parser;
     }
     if (parentParser == nullptr) throw std::logic_error("tolm has no command " + parent + " to add " + name + " to");
-    CLI::App* parser = parentParser->add_subcommand(name, description);
+    CLI::App* parser = Subcommand(*parentParser, name, description);
+    if (parser == nullptr) return nullptr;
     // Global options may follow the subcommand, as they may follow any other.
     parser->fallthrough();
     m_commands.push_back(Command{parser, std::move(action), true});
-    return *parser;
+    return parser;
 }
 
 bool CommandSet::ChosenOnlyReads() const {

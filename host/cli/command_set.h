@@ -10,7 +10,11 @@
 #include <string>
 #include <vector>
 
-#include <CLI/CLI.hpp>
+// The parser's own header is included by the files that define options: each file
+// that includes it constructs (and at exit destroys) the parser's validators anew.
+namespace CLI {
+class App;
+}  // namespace CLI
 
 #include "core/runtime.h"
 #include "platform/headless_platform.h"
@@ -81,6 +85,9 @@ std::optional<int> NotDone(const CommandContext& context, const Outcome& outcome
 // Returns the process exit code.
 using CommandAction = std::function<int(CommandContext&)>;
 
+// Whether `parser` (nothing for a subcommand left out) was given on the command line.
+bool Parsed(const CLI::App* parser);
+
 // A command line that cannot be carried out as written, found once the command
 // runs. The message is in the session's language; tolm prints it and exits 2.
 class UsageError : public std::runtime_error {
@@ -99,12 +106,24 @@ class CommandSet {
 public:
     explicit CommandSet(CLI::App& app) : m_app(app) {}
 
+    // Of the subcommands of `command`, only `subcommand` is to be defined: the
+    // command line names it. A parse that fails or that the left-out ones could
+    // have changed (NamesLeftOut) is done again with every subcommand.
+    void FocusOn(std::string command, std::string subcommand);
+    // A subcommand of `command` (`tolm rate show`), to which the caller adds its
+    // options; nothing when the focus leaves it out.
+    CLI::App* Subcommand(CLI::App& command, const std::string& name, const std::string& description);
+    // Whether one of the arguments is the name of a subcommand left out: the parse
+    // could then have taken it for that subcommand.
+    bool NamesLeftOut(const std::vector<std::string>& arguments) const;
+
     // A new subcommand; its options are added to the returned parser by the caller
     // and read by `action` when it runs.
     CLI::App& Add(const std::string& name, const std::string& description, CommandAction action);
     // A subcommand of a command another file added (`tolm rate at`): it runs instead
-    // of its parent when given. Raises std::logic_error when there is no `parent`.
-    CLI::App& AddUnder(const std::string& parent, const std::string& name, const std::string& description,
+    // of its parent when given. Nothing when the focus leaves it out (Subcommand).
+    // Raises std::logic_error when there is no `parent`.
+    CLI::App* AddUnder(const std::string& parent, const std::string& name, const std::string& description,
                        CommandAction action);
     // Marks a command (or a subcommand of one) as one that only reads the company;
     // the others may write.
@@ -122,6 +141,9 @@ private:
         bool nested = false;
     };
     CLI::App& m_app;
+    std::string m_focusCommand;
+    std::string m_focusSubcommand;
+    std::vector<std::string> m_leftOut;
     std::vector<Command> m_commands;
     std::vector<const CLI::App*> m_readers;
 };

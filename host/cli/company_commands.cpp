@@ -5,6 +5,8 @@
 #include <ostream>
 #include <string>
 
+#include <CLI/CLI.hpp>
+
 #include "cli/command_registry.h"
 #include "cli/record_output.h"
 #include "db/database.h"

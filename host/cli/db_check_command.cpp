@@ -105,11 +105,13 @@ int Check(CommandContext& context) {
 }  // namespace
 
 void AddDatabaseCheckCommand(CommandSet& commands) {
-    commands.OnlyReads(commands.AddUnder(
-        "db", "check",
-        "Check the company: the database's own integrity check, then the company's rules for its rates "
-        "(header and entry, reverse rate, no overlapping validity, an existing auditor); exit 1 on any finding",
-        &Check));
+    if (CLI::App* check = commands.AddUnder(
+            "db", "check",
+            "Check the company: the database's own integrity check, then the company's rules for its rates "
+            "(header and entry, reverse rate, no overlapping validity, an existing auditor); exit 1 on any finding",
+            &Check)) {
+        commands.OnlyReads(*check);
+    }
 }
 
 }  // namespace hub::cli

@@ -3,6 +3,8 @@
 #include <ostream>
 #include <string>
 
+#include <CLI/CLI.hpp>
+
 #include "cli/command_registry.h"
 #include "cli/record_output.h"
 #include "db/database.h"
@@ -65,12 +67,14 @@ void AddDatabaseCommands(CommandSet& commands) {
         return Copy(context, *copy);
     });
     db.require_subcommand(1);
-    CLI::App* copyCommand =
-        db.add_subcommand("copy", "Copy a whole company (every table, ids kept) from SRC to DST, "
-                                  "each an SQLite file or a PostgreSQL connection URI or key=value string");
-    copyCommand->add_option("SRC", copy->source, "The company to copy")->required();
-    copyCommand->add_option("DST", copy->destination, "Where to copy it")->required();
-    copyCommand->add_flag("--replace", copy->replace, "Overwrite a company the destination already holds");
+    if (CLI::App* copyCommand =
+            commands.Subcommand(db, "copy",
+                                "Copy a whole company (every table, ids kept) from SRC to DST, "
+                                "each an SQLite file or a PostgreSQL connection URI or key=value string")) {
+        copyCommand->add_option("SRC", copy->source, "The company to copy")->required();
+        copyCommand->add_option("DST", copy->destination, "Where to copy it")->required();
+        copyCommand->add_flag("--replace", copy->replace, "Overwrite a company the destination already holds");
+    }
     AddDatabaseCheckCommand(commands);
 }
 

@@ -6,6 +6,8 @@
 #include <ostream>
 #include <string>
 
+#include <CLI/CLI.hpp>
+
 #include "cli/command_registry.h"
 #include "cli/record_output.h"
 #include "i18n/catalogue.h"
@@ -91,13 +93,17 @@ void AddFeedCommands(CommandSet& commands) {
                                       return ImportFeed(context, *options, !*fromFile);
                                   });
     feed.require_subcommand(1);
-    CLI::App* import = feed.add_subcommand("import", "Read the rates from FILE (a zip holding one file is unpacked)");
-    import->add_option("FILE", options->source, "The published file")->required();
-    AddFeedOptions(*import, *options);
-    import->callback([fromFile] { *fromFile = true; });
-    CLI::App* fetch = feed.add_subcommand("fetch", "Download the rates from URL (http or https) and read them");
-    fetch->add_option("URL", options->source, "The address of the published file")->required();
-    AddFeedOptions(*fetch, *options);
+    if (CLI::App* import =
+            commands.Subcommand(feed, "import", "Read the rates from FILE (a zip holding one file is unpacked)")) {
+        import->add_option("FILE", options->source, "The published file")->required();
+        AddFeedOptions(*import, *options);
+        import->callback([fromFile] { *fromFile = true; });
+    }
+    if (CLI::App* fetch =
+            commands.Subcommand(feed, "fetch", "Download the rates from URL (http or https) and read them")) {
+        fetch->add_option("URL", options->source, "The address of the published file")->required();
+        AddFeedOptions(*fetch, *options);
+    }
 }
 
 }  // namespace hub::cli

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
 #include "cli/command_registry.h"
 #include "cli/command_rights.h"
 #include "cli/plugin_classes.h"
@@ -199,12 +201,12 @@ void AddLogCommands(CommandSet& commands) {
 
     CLI::App& log = commands.Add("log", "The operation log, newest first; delete, export or print what it shows",
                                  [=](CommandContext& context) {
-                                     if ((*subcommands)[0]->parsed()) return DeleteLog(context, *remove);
-                                     if ((*subcommands)[1]->parsed()) {
+                                     if (Parsed((*subcommands)[0])) return DeleteLog(context, *remove);
+                                     if (Parsed((*subcommands)[1])) {
                                          return WriteThroughWindow(context, *exported, "mnuExportData",
                                                                    "上机日志未引出。");
                                      }
-                                     if ((*subcommands)[2]->parsed()) {
+                                     if (Parsed((*subcommands)[2])) {
                                          return WriteThroughWindow(context, *printed, "mnuFilePrint",
                                                                    "上机日志未打印。");
                                      }
@@ -224,17 +226,23 @@ void AddLogCommands(CommandSet& commands) {
             "COUNT"));
     commands.OnlyReads(log);
 
-    CLI::App* del = log.add_subcommand(
-        "delete", "Delete the records the criteria select (the question is answered by --yes or --no)");
-    AddAllCriteria(*del, *remove);
-    CLI::App* exp = log.add_subcommand("export", "Write the records shown to a .csv or .xlsx file");
-    exp->add_option("FILE", exported->file, "The file (.csv or .xlsx)")->required();
-    AddAllCriteria(*exp, *exported);
-    CLI::App* print = log.add_subcommand("print", "Print the records shown to a PDF file");
-    print->add_option("FILE", printed->file, "The PDF file")->required();
-    AddAllCriteria(*print, *printed);
-    for (CLI::App* sub : {del, exp, print}) sub->fallthrough();
+    CLI::App* del = commands.Subcommand(
+        log, "delete", "Delete the records the criteria select (the question is answered by --yes or --no)");
+    if (del != nullptr) AddAllCriteria(*del, *remove);
+    CLI::App* exp = commands.Subcommand(log, "export", "Write the records shown to a .csv or .xlsx file");
+    if (exp != nullptr) {
+        exp->add_option("FILE", exported->file, "The file (.csv or .xlsx)")->required();
+        AddAllCriteria(*exp, *exported);
+    }
+    CLI::App* print = commands.Subcommand(log, "print", "Print the records shown to a PDF file");
+    if (print != nullptr) {
+        print->add_option("FILE", printed->file, "The PDF file")->required();
+        AddAllCriteria(*print, *printed);
+    }
     *subcommands = {del, exp, print};
+    for (CLI::App* sub : *subcommands) {
+        if (sub != nullptr) sub->fallthrough();
+    }
 }
 
 }  // namespace hub::cli

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
 #include "cli/command_registry.h"
 #include "cli/command_rights.h"
 #include "cli/record_output.h"
@@ -191,16 +193,19 @@ int ShowCoverage(CommandContext& context, const CoverageInput& input) {
 
 }  // namespace
 
-void AddLookupCommands(CommandSet& commands) {
+void AddRateAtCommand(CommandSet& commands) {
     auto at = std::make_shared<RateAtInput>();
-    CLI::App& rateAt = commands.AddUnder("rate", "at", "The rate valid on a day; exit status 1 when there is none",
+    CLI::App* rateAt = commands.AddUnder("rate", "at", "The rate valid on a day; exit status 1 when there is none",
                                          [at](CommandContext& context) { return RateAt(context, *at); });
-    rateAt.add_option("--type", at->typeId, "The id of the exchange-rate type")->required();
-    rateAt.add_option("--currency", at->currency, "The currency's code, such as USD")->required();
-    rateAt.add_option("--date", at->date, "The day, yyyy-MM-dd")->required();
-    rateAt.add_flag("--audited", at->audited, "Accept only an audited rate");
-    commands.OnlyReads(rateAt);
+    if (rateAt == nullptr) return;
+    rateAt->add_option("--type", at->typeId, "The id of the exchange-rate type")->required();
+    rateAt->add_option("--currency", at->currency, "The currency's code, such as USD")->required();
+    rateAt->add_option("--date", at->date, "The day, yyyy-MM-dd")->required();
+    rateAt->add_flag("--audited", at->audited, "Accept only an audited rate");
+    commands.OnlyReads(*rateAt);
+}
 
+void AddCoverageCommand(CommandSet& commands) {
     auto range = std::make_shared<CoverageInput>();
     CLI::App& coverage =
         commands.Add("coverage", "The days of a range without a valid rate; exit status 1 when there are any",

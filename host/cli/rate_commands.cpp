@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
 #include "cli/command_registry.h"
 #include "cli/command_rights.h"
 #include "cli/plugin_classes.h"
@@ -190,30 +192,33 @@ void AddRateCommands(CommandSet& commands) {
     rate.fallthrough();
     subcommands->parent = &rate;
 
-    CLI::App* add = rate.add_subcommand("new", "Add a rate through the exchange-rate editor");
-    add->fallthrough();
-    add->add_option("--type", newInput->typeId, "The id of the exchange-rate type")->required();
-    AddRateInputOptions(*add, *newInput, true);
-    subcommands->Add(add, [=](CommandContext& context) { return NewRate(context, *newInput); });
+    if (CLI::App* add = commands.Subcommand(rate, "new", "Add a rate through the exchange-rate editor")) {
+        add->fallthrough();
+        add->add_option("--type", newInput->typeId, "The id of the exchange-rate type")->required();
+        AddRateInputOptions(*add, *newInput, true);
+        subcommands->Add(add, [=](CommandContext& context) { return NewRate(context, *newInput); });
+    }
 
-    CLI::App* modify = rate.add_subcommand("modify", "Change a rate through the exchange-rate editor");
-    modify->fallthrough();
-    modify->add_option("ID", modifyInput->rateId, "The rate's id")->required();
-    AddRateInputOptions(*modify, *modifyInput, false);
-    subcommands->Add(modify, [=](CommandContext& context) { return ModifyRate(context, *modifyInput); });
+    if (CLI::App* modify = commands.Subcommand(rate, "modify", "Change a rate through the exchange-rate editor")) {
+        modify->fallthrough();
+        modify->add_option("ID", modifyInput->rateId, "The rate's id")->required();
+        AddRateInputOptions(*modify, *modifyInput, false);
+        subcommands->Add(modify, [=](CommandContext& context) { return ModifyRate(context, *modifyInput); });
+    }
 
-    CLI::App* show = rate.add_subcommand("show", "Show one rate");
-    show->fallthrough();
-    show->add_option("ID", *showId, "The rate's id")->required();
-    commands.OnlyReads(*show);
-    subcommands->Add(show, [=](CommandContext& context) {
-        RequireRight(context, rights::BaseDataSubsystem, rights::BaseDataObject, rights::View,
-                     "用户 %1 无权查看汇率。");
-        ShowRate(context, *showId, nullptr);
-        return 0;
-    });
+    if (CLI::App* show = commands.Subcommand(rate, "show", "Show one rate")) {
+        show->fallthrough();
+        show->add_option("ID", *showId, "The rate's id")->required();
+        commands.OnlyReads(*show);
+        subcommands->Add(show, [=](CommandContext& context) {
+            RequireRight(context, rights::BaseDataSubsystem, rights::BaseDataObject, rights::View,
+                         "用户 %1 无权查看汇率。");
+            ShowRate(context, *showId, nullptr);
+            return 0;
+        });
+    }
 
-    AddRateListCommands(commands, *subcommands);
+    AddRateListSubcommands(commands, *subcommands);
 }
 
 }  // namespace hub::cli

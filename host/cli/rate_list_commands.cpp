@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
 #include "cli/command_registry.h"
 #include "cli/command_rights.h"
 #include "cli/plugin_classes.h"
@@ -262,20 +264,7 @@ std::vector<InspectedWindow> RateListInspectedWindows() {
             {"editor", "The exchange-rate editor (a new rate)", nullptr, &OpenEditorForInspection}};
 }
 
-void AddRateListCommands(CommandSet& commands, RateSubcommands& rate) {
-    auto listType = std::make_shared<int32_t>(0);
-    auto typeOption = std::make_shared<CLI::Option*>(nullptr);
-    auto all = std::make_shared<bool>(false);
-    CLI::App& rates = commands.Add("rates", "List the exchange rates as the exchange-rate list shows them",
-                                   [=](CommandContext& context) {
-                                       return ListRates(context,
-                                                        (*typeOption)->count() > 0 ? std::optional(*listType) : std::nullopt,
-                                                        *all);
-                                   });
-    *typeOption = rates.add_option("--type", *listType, "Only the rates of this exchange-rate type (its id)");
-    rates.add_flag("--all", *all, "Every period, also rates that ended before the current period");
-    commands.OnlyReads(rates);
-
+void AddRateListSubcommands(CommandSet& commands, RateSubcommands& rate) {
     struct RateCommand {
         const char* name;
         const char* description;
@@ -289,13 +278,29 @@ void AddRateListCommands(CommandSet& commands, RateSubcommands& rate) {
         {"enable", "Put disabled rates back in use", "mnuEditUse"},
     };
     for (const RateCommand& command : rateCommands) {
+        CLI::App* sub = commands.Subcommand(*rate.parent, command.name, command.description);
+        if (sub == nullptr) continue;
         auto ids = std::make_shared<std::vector<int32_t>>();
-        CLI::App* sub = rate.parent->add_subcommand(command.name, command.description);
         sub->fallthrough();
         sub->add_option("ID", *ids, "The rates' ids")->required();
         const char* key = command.key;
         rate.Add(sub, [ids, key](CommandContext& context) { return ClickOnRates(context, *ids, key); });
     }
+}
+
+void AddRateListCommands(CommandSet& commands) {
+    auto listType = std::make_shared<int32_t>(0);
+    auto typeOption = std::make_shared<CLI::Option*>(nullptr);
+    auto all = std::make_shared<bool>(false);
+    CLI::App& rates = commands.Add("rates", "List the exchange rates as the exchange-rate list shows them",
+                                   [=](CommandContext& context) {
+                                       return ListRates(context,
+                                                        (*typeOption)->count() > 0 ? std::optional(*listType) : std::nullopt,
+                                                        *all);
+                                   });
+    *typeOption = rates.add_option("--type", *listType, "Only the rates of this exchange-rate type (its id)");
+    rates.add_flag("--all", *all, "Every period, also rates that ended before the current period");
+    commands.OnlyReads(rates);
 
     for (const bool exporting : {true, false}) {
         auto file = std::make_shared<std::string>();
@@ -312,10 +317,11 @@ void AddRateListCommands(CommandSet& commands, RateSubcommands& rate) {
                                     [state](CommandContext& context) { return SetSameUser(context, *state); });
     option.require_subcommand(1);
     option.fallthrough();
-    CLI::App* sameUser =
-        option.add_subcommand("same-user", "Whether the auditor may also reverse-audit (administrators only)");
-    sameUser->fallthrough();
-    sameUser->add_option("STATE", *state, "on or off")->required()->check(CLI::IsMember({"on", "off"}));
+    if (CLI::App* sameUser = commands.Subcommand(
+            option, "same-user", "Whether the auditor may also reverse-audit (administrators only)")) {
+        sameUser->fallthrough();
+        sameUser->add_option("STATE", *state, "on or off")->required()->check(CLI::IsMember({"on", "off"}));
+    }
 }
 
 }  // namespace hub::cli

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
 #include "cli/command_registry.h"
 #include "cli/command_rights.h"
 #include "cli/plugin_classes.h"
@@ -263,26 +265,29 @@ void AddTypeCommands(CommandSet& commands) {
     auto subcommands = std::make_shared<std::vector<CLI::App*>>();
 
     CLI::App& type = commands.Add("type", "Add, modify or delete an exchange-rate type", [=](CommandContext& context) {
-        if ((*subcommands)[0]->parsed()) return NewType(context, *newInput);
-        if ((*subcommands)[1]->parsed()) return ModifyType(context, *modifyInput);
+        if (Parsed((*subcommands)[0])) return NewType(context, *newInput);
+        if (Parsed((*subcommands)[1])) return ModifyType(context, *modifyInput);
         return DeleteType(context, *deleteId);
     });
     type.require_subcommand(1);
     type.fallthrough();
 
-    CLI::App* add = type.add_subcommand("new", "Add a type through the type dialog");
-    add->fallthrough();
-    AddTypeFieldOptions(*add, *newInput, true);
+    CLI::App* add = commands.Subcommand(type, "new", "Add a type through the type dialog");
+    if (add != nullptr) AddTypeFieldOptions(*add, *newInput, true);
 
-    CLI::App* modify = type.add_subcommand("modify", "Change a type through the type dialog");
-    modify->fallthrough();
-    modify->add_option("ID", modifyInput->id, "The type's id")->required();
-    AddTypeFieldOptions(*modify, *modifyInput, false);
+    CLI::App* modify = commands.Subcommand(type, "modify", "Change a type through the type dialog");
+    if (modify != nullptr) {
+        modify->add_option("ID", modifyInput->id, "The type's id")->required();
+        AddTypeFieldOptions(*modify, *modifyInput, false);
+    }
 
-    CLI::App* remove = type.add_subcommand("delete", "Delete a type (the question is answered by --yes or --no)");
-    remove->fallthrough();
-    remove->add_option("ID", *deleteId, "The type's id")->required();
+    CLI::App* remove =
+        commands.Subcommand(type, "delete", "Delete a type (the question is answered by --yes or --no)");
+    if (remove != nullptr) remove->add_option("ID", *deleteId, "The type's id")->required();
     *subcommands = {add, modify, remove};
+    for (CLI::App* sub : *subcommands) {
+        if (sub != nullptr) sub->fallthrough();
+    }
 
     commands.OnlyReads(
         commands.Add("types", "List the exchange-rate types", [](CommandContext& context) { return ListTypes(context); }));

@@ -3,11 +3,14 @@
 // What may change is decided by the user administration service; these commands
 // gather what the person gives (a new password never as an argument), show the
 // outcome and exit with it.
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include <CLI/CLI.hpp>
 
 #include "cli/command_registry.h"
 #include "cli/password_input.h"
@@ -114,37 +117,49 @@ void AddUserCommands(CommandSet& commands) {
     auto admin = [](CommandContext& context) { return UserAdmin(context.OpenSession()); };
     CLI::App& user = commands.Add("user", "Administer one user of the company", [](CommandContext&) { return 2; });
     user.require_subcommand(1);
-    auto addSub = [&](const char* name, const char* description, CommandAction action) -> CLI::App& {
-        CLI::App& sub = commands.AddUnder("user", name, description, std::move(action));
-        sub.add_option("NAME", options->name, "The user's name")->required();
-        return sub;
+    // `user <name> NAME` with the options `addOptions` adds, unless the command line
+    // names another subcommand (CommandSet::Subcommand).
+    auto addSub = [&](const char* name, const char* description, CommandAction action,
+                      const std::function<void(CLI::App&)>& addOptions = {}) {
+        CLI::App* sub = commands.AddUnder("user", name, description, std::move(action));
+        if (sub == nullptr) return;
+        sub->add_option("NAME", options->name, "The user's name")->required();
+        if (addOptions) addOptions(*sub);
     };
 
-    CLI::App& add = addSub("add", "Add a user", [options, admin](CommandContext& context) {
-        NewUser user{options->name, options->description, options->administrator,
-                     options->passwordFile.empty() ? std::nullopt
-                                                   : std::optional(ReadPasswordFile(options->passwordFile, context.Language())),
-                     options->osAccount};
-        return Show(context, admin(context).AddUser(user), "已新增用户 %1。", options->name);
-    });
-    add.add_option("--description", options->description, "What the user does");
-    add.add_flag("--admin", options->administrator, "The user administers the company and holds every right");
-    add.add_option("--password-file", options->passwordFile, "A file whose first line is the user's password");
-    add.add_option("--os-account", options->osAccount,
-                   "The operating-system account that may act as the user without a password");
+    addSub(
+        "add", "Add a user",
+        [options, admin](CommandContext& context) {
+            NewUser user{options->name, options->description, options->administrator,
+                         options->passwordFile.empty()
+                             ? std::nullopt
+                             : std::optional(ReadPasswordFile(options->passwordFile, context.Language())),
+                         options->osAccount};
+            return Show(context, admin(context).AddUser(user), "已新增用户 %1。", options->name);
+        },
+        [&](CLI::App& add) {
+            add.add_option("--description", options->description, "What the user does");
+            add.add_flag("--admin", options->administrator, "The user administers the company and holds every right");
+            add.add_option("--password-file", options->passwordFile, "A file whose first line is the user's password");
+            add.add_option("--os-account", options->osAccount,
+                           "The operating-system account that may act as the user without a password");
+        });
 
-    CLI::App& passwd = addSub("passwd", "Set a user's password (your own, or anyone's as an administrator)",
-                              [options, admin](CommandContext& context) {
-                                  UserAdmin service = admin(context);
-                                  const std::optional<std::string> password = NewPassword(context, options->passwordFile);
-                                  if (!password) {
-                                      throw UsageError(Translate(context.Language(),
-                                                                 "请用 --password-file 给出新密码，或在终端中运行并输入新密码。"));
-                                  }
-                                  return Show(context, service.ChangePassword(options->name, *password),
-                                              "已修改用户 %1 的密码。", options->name);
-                              });
-    passwd.add_option("--password-file", options->passwordFile, "A file whose first line is the new password");
+    addSub(
+        "passwd", "Set a user's password (your own, or anyone's as an administrator)",
+        [options, admin](CommandContext& context) {
+            UserAdmin service = admin(context);
+            const std::optional<std::string> password = NewPassword(context, options->passwordFile);
+            if (!password) {
+                throw UsageError(
+                    Translate(context.Language(), "请用 --password-file 给出新密码，或在终端中运行并输入新密码。"));
+            }
+            return Show(context, service.ChangePassword(options->name, *password), "已修改用户 %1 的密码。",
+                        options->name);
+        },
+        [&](CLI::App& passwd) {
+            passwd.add_option("--password-file", options->passwordFile, "A file whose first line is the new password");
+        });
 
     addSub("disable", "Disable a user: nobody can act as the user any more", [options, admin](CommandContext& context) {
         return Show(context, admin(context).SetDisabled(options->name, true), "已禁用用户 %1。", options->name);
@@ -154,12 +169,13 @@ void AddUserCommands(CommandSet& commands) {
                return Show(context, admin(context).SetDisabled(options->name, false), "已启用用户 %1。", options->name);
            });
     for (const bool grant : {true, false}) {
-        CLI::App& sub = addSub(grant ? "grant" : "revoke", grant ? "Grant rights (see tolm rights)" : "Revoke rights",
-                               [options, admin, grant](CommandContext& context) {
-                                   return Show(context, admin(context).SetRights(options->name, options->rights, grant),
-                                               grant ? "已为用户 %1 授予权限。" : "已收回用户 %1 的权限。", options->name);
-                               });
-        sub.add_option("RIGHT", options->rights, "Right names")->required();
+        addSub(
+            grant ? "grant" : "revoke", grant ? "Grant rights (see tolm rights)" : "Revoke rights",
+            [options, admin, grant](CommandContext& context) {
+                return Show(context, admin(context).SetRights(options->name, options->rights, grant),
+                            grant ? "已为用户 %1 授予权限。" : "已收回用户 %1 的权限。", options->name);
+            },
+            [&](CLI::App& sub) { sub.add_option("RIGHT", options->rights, "Right names")->required(); });
     }
     addSub("remove", "Remove a user no rate or log record names (else disable the user)",
            [options, admin](CommandContext& context) {

@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include <CLI/CLI.hpp>
+
 #include "cli/record_output.h"
 #include "i18n/catalogue.h"
 #include "windows/tool.h"
@@ -84,7 +86,7 @@ void AddWindowCommands(CommandSet& commands, std::vector<InspectedWindow> window
 
     CLI::App& menu = commands.Add("menu", "The menu bar of a window as its plug-in shaped it", [=](CommandContext& context) {
         for (size_t i = 0; i < menuParsers->size(); ++i) {
-            if ((*menuParsers)[i]->parsed()) return PrintMenu(context, (*shared)[i]);
+            if (Parsed((*menuParsers)[i])) return PrintMenu(context, (*shared)[i]);
         }
         return 0;
     });
@@ -92,23 +94,28 @@ void AddWindowCommands(CommandSet& commands, std::vector<InspectedWindow> window
     menu.fallthrough();
     CLI::App& help = commands.Add("help", "The help topic a window answers for F1", [=](CommandContext& context) {
         for (size_t i = 0; i < helpParsers->size(); ++i) {
-            if ((*helpParsers)[i]->parsed()) return PrintHelp(context, (*shared)[i]);
+            if (Parsed((*helpParsers)[i])) return PrintHelp(context, (*shared)[i]);
         }
         return 0;
     });
     help.require_subcommand(1);
     help.fallthrough();
 
+    // A window's parser is nothing when the command line names another window.
     for (const InspectedWindow& window : *shared) {
-        CLI::App* menuOf = menu.add_subcommand(window.name, window.description);
-        menuOf->fallthrough();
+        CLI::App* menuOf = commands.Subcommand(menu, window.name, window.description);
+        if (menuOf != nullptr) {
+            menuOf->fallthrough();
+            commands.OnlyReads(*menuOf);
+        }
         menuParsers->push_back(menuOf);
-        CLI::App* helpOf = help.add_subcommand(window.name, window.description);
-        helpOf->fallthrough();
-        if (window.addHelpOptions) window.addHelpOptions(*helpOf);
+        CLI::App* helpOf = commands.Subcommand(help, window.name, window.description);
+        if (helpOf != nullptr) {
+            helpOf->fallthrough();
+            if (window.addHelpOptions) window.addHelpOptions(*helpOf);
+            commands.OnlyReads(*helpOf);
+        }
         helpParsers->push_back(helpOf);
-        commands.OnlyReads(*menuOf);
-        commands.OnlyReads(*helpOf);
     }
 }
 

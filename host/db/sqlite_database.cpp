@@ -236,8 +236,15 @@ public:
     }
 
     bool TableExists(std::string_view name) override {
+        const std::string table(name);
+        // A table is found in the schema the connection has read already, with no
+        // statement to prepare; a view is not, and is looked for in the schema table.
+        if (sqlite3_table_column_metadata(m_db, "main", table.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr,
+                                          nullptr) == SQLITE_OK) {
+            return true;
+        }
         return !Query("SELECT 1 FROM sqlite_master WHERE type IN ('table', 'view') AND name = ?1 COLLATE NOCASE",
-                      {tolm::Variant(std::string(name))})
+                      {tolm::Variant(table)})
                     ->IsEOF();
     }
 

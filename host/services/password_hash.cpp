@@ -1,39 +1,50 @@
 #include "services/password_hash.h"
 
-#include <sodium.h>
-
+#include "base/host_module.h"
+#include "services/password_hasher.h"
 #include "tolm/host_error.h"
 
 namespace hub {
 
 namespace {
 
-void StartSodium() {
-    // Safe to call again and from several threads; it only fails without a source
-    // of randomness, when no salt could be drawn.
-    if (sodium_init() < 0) {
-        throw tolm::HostError(tolm::err::InvalidProcedureCall, "No source of randomness for the password salt",
-                              "TolmHost.Passwords");
+constexpr const char* Source = "TolmHost.Passwords";
+
+const PasswordHasher* LoadPasswordsModule() {
+    std::string reason;
+    if (const PasswordHasher* hasher = LoadModuleTable<PasswordHasher>(TOLM_PASSWORDS_MODULE, TOLM_PASSWORDS_ENTRY,
+                                                                       PasswordHasherVersion, reason)) {
+        return hasher;
     }
+    throw tolm::HostError(tolm::err::FileNotFound,
+                          "This installation cannot hash or check passwords: its passwords module could not be "
+                          "loaded: " + reason + ". Install the program again.",
+                          Source);
+}
+
+// Loaded once per process, at the first password; a failed load is tried again at
+// the next one.
+const PasswordHasher& StartedHasher() {
+    static const PasswordHasher* const hasher = LoadPasswordsModule();
+    // It only fails without a source of randomness, when no salt could be drawn.
+    if (!hasher->start()) {
+        throw tolm::HostError(tolm::err::InvalidProcedureCall, "No source of randomness for the password salt", Source);
+    }
+    return *hasher;
 }
 
 }  // namespace
 
 std::string HashPassword(const std::string& password) {
-    StartSodium();
-    char hash[crypto_pwhash_STRBYTES] = {};
-    // The interactive cost: a login waits for it, and every wrong guess pays it.
-    if (crypto_pwhash_str(hash, password.data(), password.size(), crypto_pwhash_OPSLIMIT_INTERACTIVE,
-                          crypto_pwhash_MEMLIMIT_INTERACTIVE) != 0) {
-        throw tolm::HostError(tolm::err::OutOfMemory, "Not enough memory to hash the password", "TolmHost.Passwords");
+    std::string hash;
+    if (!StartedHasher().hash(password, hash)) {
+        throw tolm::HostError(tolm::err::OutOfMemory, "Not enough memory to hash the password", Source);
     }
     return hash;
 }
 
 bool PasswordMatches(const std::string& hash, const std::string& password) {
-    StartSodium();
-    if (hash.empty() || hash.size() >= crypto_pwhash_STRBYTES) return false;
-    return crypto_pwhash_str_verify(hash.c_str(), password.data(), password.size()) == 0;
+    return StartedHasher().matches(hash, password);
 }
 
 }  // namespace hub

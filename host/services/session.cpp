@@ -51,13 +51,17 @@ Session::Session(std::shared_ptr<Database> database, Identity identity)
     : m_database(std::move(database)),
       m_identity(std::move(identity)),
       m_machineName(LocalMachineName()),
-      m_ipAddress(LocalIpAddress()),
       m_processId(static_cast<int32_t>(getpid())) {
     if (!m_database) throw tolm::HostError(tolm::err::ObjectNotSet, "A session needs a database", Source);
     DatabaseLocation where = m_database->Location();
     m_databasePath = std::move(where.file);
     m_databaseName = std::move(where.name);
     m_serverAddress = std::move(where.server);
+}
+
+const std::string& Session::IpAddress() const {
+    std::call_once(m_ipAddressFound, [this] { m_ipAddress = LocalIpAddress(); });
+    return m_ipAddress;
 }
 
 std::string Session::PropsString() const {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -25,15 +26,16 @@ public:
     };
 
     // A session of a user already checked against the database (see Login). The
-    // machine name, the address, the process id and the database's name and server
-    // are found here.
+    // machine name, the process id and the database's name and server are found
+    // here; the address when it is first asked for.
     Session(std::shared_ptr<Database> database, Identity identity);
 
     int32_t UserId() const { return m_identity.userId; }
     const std::string& UserName() const { return m_identity.userName; }
     const std::string& Language() const { return m_identity.language; }
     const std::string& MachineName() const { return m_machineName; }
-    const std::string& IpAddress() const { return m_ipAddress; }
+    // LocalIpAddress(), asked of the system once per session.
+    const std::string& IpAddress() const;
     // The database file ("" for a private in-memory database) and the name shown
     // for it (the file name, ":memory:", or the server's database name).
     const std::filesystem::path& DatabasePath() const { return m_databasePath; }
@@ -60,7 +62,10 @@ private:
     std::shared_ptr<Database> m_database;
     Identity m_identity;
     std::string m_machineName;
-    std::string m_ipAddress;
+    // Asking the system for its interfaces costs as much as a short command does:
+    // only a session that records or shows the address pays for it.
+    mutable std::once_flag m_ipAddressFound;
+    mutable std::string m_ipAddress;
     std::filesystem::path m_databasePath;
     std::string m_databaseName;
     std::string m_serverAddress;

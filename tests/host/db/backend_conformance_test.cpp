@@ -67,6 +67,8 @@ TEST_P(Conformance, MigratingAgainChangesNothingAndANewerSchemaIsRefused) {
     EXPECT_EQ(second.users, 4);
     EXPECT_EQ(second.logRecords, first.logRecords);
     EXPECT_TRUE(m_db->TableExists("V_BASE_LOGFORQEL"));
+    EXPECT_TRUE(m_db->TableExists("T_SCHEMAVERSION"));
+    EXPECT_FALSE(m_db->TableExists("t_NoSuchTable"));
 
     m_db->Execute("INSERT INTO t_SchemaVersion (FVersion, FApplied) VALUES (?1, ?2)",
                   {Variant(CurrentSchemaVersion() + 1), Variant(tolm::MakeDate(2030, 1, 1))});

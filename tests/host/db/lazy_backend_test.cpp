@@ -1,6 +1,7 @@
-// The server's client library, the network library and the libraries of the file
-// formats are loaded only by what uses them: a program working on an embedded
-// company and reading or writing none of those files maps none of them.
+// The server's client library, the network library, the libraries of the file
+// formats and the cryptography library are loaded only by what uses them: a
+// program working on an embedded company, reading or writing none of those files
+// and checking no password maps none of them.
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
@@ -8,6 +9,7 @@
 #include "base/host_module.h"
 #include "db/database.h"
 #include "formats/zip_single.h"
+#include "services/password_hash.h"
 #include "services/feed_download.h"
 
 namespace {
@@ -27,10 +29,15 @@ TEST(LazyBackend, AnEmbeddedCompanyLoadsNoServerLibraryUntilAServerLocationIsUse
     EXPECT_FALSE(Loaded("libzip.so.4"));
     EXPECT_FALSE(Loaded("libxlsxwriter.so.4"));
     EXPECT_FALSE(Loaded("libhpdf-2.3.0.so"));
+    EXPECT_FALSE(Loaded("libsodium.so.23"));
 
     // The first function of the formats module loads it, and its libraries.
     EXPECT_FALSE(hub::formats::IsZip("not an archive"));
     EXPECT_TRUE(Loaded("libzip.so.4"));
+
+    // The first password checked loads the passwords module, and its library.
+    EXPECT_FALSE(hub::PasswordMatches("", "secret"));
+    EXPECT_TRUE(Loaded("libsodium.so.23"));
 
     // Naming a server location needs the backend, and loads it.
     EXPECT_EQ(hub::DatabaseDisplayName("postgresql://clerk@db1:5433/books"), "books on db1:5433");

@@ -9,7 +9,7 @@
 namespace hub {
 
 // The source of the error raised when a module a command needs cannot be loaded:
-// followed by ".Server" or ".Formats", so that the person is told in the session's
+// followed by ".Server", ".Formats" or ".Passwords", so that the person is told in the session's
 // language what the installation lacks (services/person_text.h), while the
 // loader's own English words go to the debug log.
 constexpr const char* MissingModuleSource = "TolmHost.MissingModule";

@@ -19,7 +19,7 @@ const PasswordHasher* LoadPasswordsModule() {
     throw tolm::HostError(tolm::err::FileNotFound,
                           "This installation cannot hash or check passwords: its passwords module could not be "
                           "loaded: " + reason + ". Install the program again.",
-                          Source);
+                          std::string(MissingModuleSource) + ".Passwords");
 }
 
 // Loaded once per process, at the first password; a failed load is tried again at

@@ -74,6 +74,7 @@ const char* MissingModule(const std::string& source) {
     if (part == ".Server") {
         return "本程序的安装缺少数据库服务器支持（或其所需的PostgreSQL客户端库），无法打开服务器上的公司；请安装PostgreSQL客户端库，或重新安装本程序。";
     }
+    if (part == ".Passwords") return "本程序的安装缺少密码支持，无法设置或核对密码；请重新安装本程序。";
     if (part == ".Formats") {
         return "本程序的安装缺少文件格式支持，无法读写工作簿、PDF、zip或汇率文件；请重新安装本程序。";
     }

@@ -99,7 +99,7 @@ TEST_F(UnitOfWork, ARefusalAServiceNotedUndoesTheActAndANoIsNoFailure) {
 // loader's English; an error of another source keeps its description.
 TEST_F(UnitOfWork, AMissingModuleIsToldInTheSessionLanguage) {
     const std::string loaderWords = "libtolm_formats.so: cannot open shared object file";
-    for (const char* part : {".Server", ".Formats", ".Other"}) {
+    for (const char* part : {".Server", ".Formats", ".Passwords", ".Other"}) {
         const Outcome outcome = Run([&]() -> bool {
             throw tolm::HostError(tolm::err::FileNotFound, loaderWords, std::string(hub::MissingModuleSource) + part);
         });

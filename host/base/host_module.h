@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "tolm/host_error.h"
+
 namespace hub {
 
 // The source of the error raised when a module a command needs cannot be loaded:
@@ -41,6 +43,18 @@ const Table* LoadModuleTable(const std::string& fileName, const char* entryName,
     if (table != nullptr && table->version == version) return table;
     reason = fileName + " belongs to another build of this program";
     return nullptr;
+}
+
+// LoadModuleTable for a module the command cannot do without: its table, or a
+// HostError(code) from MissingModuleSource + `part` saying what the installation
+// cannot do (`lacking`), the loader's reason and what to do (`remedy`).
+template <class Table>
+const Table* RequireModuleTable(const std::string& fileName, const char* entryName, int version, int32_t code,
+                                const char* part, const std::string& lacking, const char* remedy) {
+    std::string reason;
+    if (const Table* table = LoadModuleTable<Table>(fileName, entryName, version, reason)) return table;
+    throw tolm::HostError(code, lacking + " could not be loaded: " + reason + ". " + remedy,
+                          std::string(MissingModuleSource) + part);
 }
 
 }  // namespace hub

@@ -31,17 +31,11 @@ bool IsServerLocation(std::string_view location) {
 }
 
 const PostgresBackend* LoadPostgresModule() {
-    std::string reason;
-    if (const PostgresBackend* backend = LoadModuleTable<PostgresBackend>(TOLM_POSTGRES_MODULE, TOLM_POSTGRES_ENTRY,
-                                                                          PostgresBackendVersion, reason)) {
-        return backend;
-    }
-    throw tolm::HostError(tolm::err::Database,
-                          "This installation cannot work with a company on a database server: its server support (" +
-                              std::string(TOLM_POSTGRES_MODULE) +
-                              ", with the PostgreSQL client library libpq) could not be loaded: " + reason +
-                              ". Install the PostgreSQL client library, or install the program again.",
-                          std::string(MissingModuleSource) + ".Server");
+    return RequireModuleTable<PostgresBackend>(
+        TOLM_POSTGRES_MODULE, TOLM_POSTGRES_ENTRY, PostgresBackendVersion, tolm::err::Database, ".Server",
+        "This installation cannot work with a company on a database server: its server support (" +
+            std::string(TOLM_POSTGRES_MODULE) + ", with the PostgreSQL client library libpq)",
+        "Install the PostgreSQL client library, or install the program again.");
 }
 
 // Loaded once per process; a failed load is tried again at the next use.

@@ -10,15 +10,10 @@ namespace hub {
 namespace {
 
 const FormatsModule* LoadFormatsModule() {
-    std::string reason;
-    if (const FormatsModule* formats = LoadModuleTable<FormatsModule>(TOLM_FORMATS_MODULE, TOLM_FORMATS_ENTRY,
-                                                                      FormatsModuleVersion, reason)) {
-        return formats;
-    }
-    throw tolm::HostError(tolm::err::FileNotFound,
-                          "This installation cannot read or write workbooks, PDF, zip or published rate files: its "
-                          "formats module could not be loaded: " + reason + ". Install the program again.",
-                          std::string(MissingModuleSource) + ".Formats");
+    return RequireModuleTable<FormatsModule>(
+        TOLM_FORMATS_MODULE, TOLM_FORMATS_ENTRY, FormatsModuleVersion, tolm::err::FileNotFound, ".Formats",
+        "This installation cannot read or write workbooks, PDF, zip or published rate files: its formats module",
+        "Install the program again.");
 }
 
 // Loaded once per process; a failed load is tried again at the next use.

@@ -11,15 +11,9 @@ namespace {
 constexpr const char* Source = "TolmHost.Passwords";
 
 const PasswordHasher* LoadPasswordsModule() {
-    std::string reason;
-    if (const PasswordHasher* hasher = LoadModuleTable<PasswordHasher>(TOLM_PASSWORDS_MODULE, TOLM_PASSWORDS_ENTRY,
-                                                                       PasswordHasherVersion, reason)) {
-        return hasher;
-    }
-    throw tolm::HostError(tolm::err::FileNotFound,
-                          "This installation cannot hash or check passwords: its passwords module could not be "
-                          "loaded: " + reason + ". Install the program again.",
-                          std::string(MissingModuleSource) + ".Passwords");
+    return RequireModuleTable<PasswordHasher>(
+        TOLM_PASSWORDS_MODULE, TOLM_PASSWORDS_ENTRY, PasswordHasherVersion, tolm::err::FileNotFound, ".Passwords",
+        "This installation cannot hash or check passwords: its passwords module", "Install the program again.");
 }
 
 // Loaded once per process, at the first password; a failed load is tried again at
